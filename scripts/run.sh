@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The main job: builds the package and has the stand-in IDE host load it as the
+# IDE would, in a Wine prefix of its own, and print what it sees.
+# Arguments are passed to the host (see: scripts/run.sh --help).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh >&2
+cmake --preset x64 >/dev/null
+cmake --build --preset x64 --target QZIdeHost QZToolOpt QZToolOptUI >&2
+
+prefix="$PWD/build/x64/wine-host"
+trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
+WINEPREFIX="$prefix" cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@"

@@ -1,0 +1,36 @@
+#include "package/class_factory.h"
+
+#include "QZToolOpt.h"
+#include "package/package.h"
+
+namespace qz::package {
+
+void* ClassFactory::FindInterface(REFIID iid) {
+    return IsEqualIID(iid, IID_IClassFactory) ? static_cast<IClassFactory*>(this) : nullptr;
+}
+
+HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    // An aggregated object must hand its inner unknown to the outer object first.
+    if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+    return create_(outer, iid, out);
+}
+
+HRESULT ClassFactory::LockServer(BOOL lock) {
+    if (lock) {
+        LockModule();
+    } else {
+        UnlockModule();
+    }
+    return S_OK;
+}
+
+HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_QZToolOpt)) return CLASS_E_CLASSNOTAVAILABLE;
+    return CreateComInstance<ClassFactory>(nullptr, iid, out, &CreateComInstance<CQZToolOpt>);
+}
+
+}  // namespace qz::package

@@ -1,0 +1,28 @@
+// The DLL's four exports and its entry point.
+#include <windows.h>
+#include <objbase.h>
+
+#include "package/class_factory.h"
+#include "package/module.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+    return qz::package::GetClassObject(clsid, iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+    return qz::package::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+// Self-registration is not built yet.
+STDAPI DllRegisterServer() {
+    return E_NOTIMPL;
+}
+
+STDAPI DllUnregisterServer() {
+    return E_NOTIMPL;
+}

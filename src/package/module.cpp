@@ -1,0 +1,31 @@
+#include "package/module.h"
+
+#include <atomic>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace qz::package {
+namespace {
+
+std::atomic<LONG> g_locks{0};
+std::atomic<HINSTANCE> g_resourceInstance{nullptr};
+
+}  // namespace
+
+void LockModule() { ++g_locks; }
+void UnlockModule() { --g_locks; }
+LONG ModuleLockCount() { return g_locks.load(); }
+
+HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+HINSTANCE ResourceInstance() {
+    HINSTANCE instance = g_resourceInstance.load();
+    return instance ? instance : ModuleInstance();
+}
+
+HINSTANCE ExchangeResourceInstance(HINSTANCE instance) {
+    HINSTANCE previous = g_resourceInstance.exchange(instance);
+    return previous ? previous : ModuleInstance();
+}
+
+}  // namespace qz::package

@@ -1,0 +1,30 @@
+// Module-wide state: the lock count behind DllCanUnloadNow, the module's own
+// handle and the resource instance from which templates and strings are loaded.
+#pragma once
+
+#include <windows.h>
+
+namespace qz::package {
+
+void LockModule();
+void UnlockModule();
+LONG ModuleLockCount();
+
+// The module that holds this code (the DLL; a test program when linked into one).
+HINSTANCE ModuleInstance();
+
+// The satellite while the package is sited, else the module itself.
+HINSTANCE ResourceInstance();
+// Makes `instance` the resource instance and answers the one it replaced.
+HINSTANCE ExchangeResourceInstance(HINSTANCE instance);
+
+// Held as a member by every object of the system: the module stays loaded while it lives.
+class ModuleLock {
+public:
+    ModuleLock() { LockModule(); }
+    ~ModuleLock() { UnlockModule(); }
+    ModuleLock(const ModuleLock&) = delete;
+    ModuleLock& operator=(const ModuleLock&) = delete;
+};
+
+}  // namespace qz::package

@@ -1,0 +1,151 @@
+#include "package/package.h"
+
+#include "model/general_ppg.h"
+#include "package/service.h"
+#include "package/service_site.h"
+
+namespace qz::package {
+
+using platform::ComPtr;
+
+CQZToolOpt::~CQZToolOpt() {
+    // Released without Close: the satellite goes with the package, so the
+    // resource instance must not keep pointing at it.
+    if (satellite_) ExchangeResourceInstance(nullptr);
+    if (service_) service_->Release();
+}
+
+void* CQZToolOpt::FindInterface(REFIID iid) {
+    if (IsEqualIID(iid, __uuidof(IVsPackage))) return static_cast<IVsPackage*>(this);
+    if (IsEqualIID(iid, IID_IOleCommandTarget)) return static_cast<IOleCommandTarget*>(this);
+    if (IsEqualIID(iid, IID_IServiceProvider)) return static_cast<IServiceProvider*>(this);
+    return nullptr;
+}
+
+HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
+    if (closed_) return E_UNEXPECTED;
+    // The IDE sites a package once; re-siting or un-siting is refused rather
+    // than leaving a second satellite or service object behind.
+    if (!provider) return E_INVALIDARG;
+    if (siteTaken_) return E_UNEXPECTED;
+    siteTaken_ = true;
+
+    TheServiceSite().SetSite(provider);
+
+    ComPtr<IVsShell> shell;
+    DWORD_PTR satellite = 0;
+    if (FAILED(provider->QueryService(platform::kSID_SVsShell, __uuidof(IVsShell), shell.PutVoid())) || !shell ||
+        FAILED(shell->LoadUILibrary(CLSID_QZToolOpt, 0, &satellite)) || !satellite) {
+        return E_FAIL;
+    }
+    satellite_.Reset(reinterpret_cast<HMODULE>(satellite));
+    ExchangeResourceInstance(satellite_.Get());
+
+    ComPtr<IProfferService> proffer;
+    if (SUCCEEDED(TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
+                                                proffer.PutVoid())) &&
+        proffer) {
+        DWORD cookie = 0;
+        proffer->ProfferService(SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
+    }
+
+    CQZToolOptionsSvc* service = nullptr;
+    const HRESULT hr = CQZToolOptionsSvc::Create(this, &service);
+    if (FAILED(hr)) return hr;
+    service_ = service;
+    return S_OK;
+}
+
+HRESULT CQZToolOpt::QueryClose(BOOL* canClose) {
+    if (!canClose) return E_POINTER;
+    *canClose = TRUE;
+    return S_OK;
+}
+
+HRESULT CQZToolOpt::Close() {
+    if (closed_) return E_UNEXPECTED;
+    if (satellite_) {
+        ExchangeResourceInstance(nullptr);
+        satellite_.Reset();
+    }
+    TheServiceSite().SetSite(nullptr);
+    model_.Reset();
+    if (service_) {
+        // Late callers of the service then get E_UNEXPECTED instead of
+        // reaching a package that no longer has a model.
+        service_->Close();
+        service_->Release();
+        service_ = nullptr;
+    }
+    closed_ = true;
+    return S_OK;
+}
+
+HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!name || CompareStringOrdinal(name, -1, kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
+    // A model made after Close could not reach the IDE's registry root and
+    // would stay unavailable, so none is made.
+    if (closed_) return E_UNEXPECTED;
+    ComPtr<IQZGeneralPPG> model;
+    const HRESULT hr = GetGeneralPPG(model.Put());
+    if (FAILED(hr)) return hr;
+    if (!model) return E_UNEXPECTED;
+    return model->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+}
+
+HRESULT CQZToolOpt::CreateTool(REFGUID) {
+    return closed_ ? E_UNEXPECTED : E_NOTIMPL;
+}
+
+HRESULT CQZToolOpt::ResetDefaults(DWORD) {
+    return E_NOTIMPL;
+}
+
+HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
+    if (!IsEqualGUID(page, GUID_TOGeneralPPG) && !IsEqualGUID(page, GUID_TOCompilerPPG) &&
+        !IsEqualGUID(page, GUID_TOGAPPPG)) {
+        return E_FAIL;
+    }
+    if (!sheet) return E_POINTER;
+    // As for the automation object: no unavailable model after Close.
+    if (closed_) return E_UNEXPECTED;
+    ComPtr<IQZGeneralPPG> model;
+    const HRESULT hr = GetGeneralPPG(model.Put());
+    if (FAILED(hr)) return hr;
+    if (!model) return E_UNEXPECTED;
+    // The pages themselves are not built yet.
+    return E_NOTIMPL;
+}
+
+HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!model_) {
+        const HRESULT hr = model::CQZGeneralPPG::Create(model_.Put());
+        if (FAILED(hr)) return hr;
+    }
+    if (!model_) return E_UNEXPECTED;
+    return model_->QueryInterface(IID_IQZGeneralPPG, reinterpret_cast<void**>(out));
+}
+
+HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) {
+    return OLECMDERR_E_UNKNOWNGROUP;
+}
+
+HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
+    return OLECMDERR_E_UNKNOWNGROUP;
+}
+
+HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) {
+    if (closed_) return E_UNEXPECTED;
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualGUID(service, SID_SQZToolOptions)) return E_NOINTERFACE;
+    // Not sited, or the service object could not be made: nothing to hand out.
+    if (!service_) return E_UNEXPECTED;
+    return service_->QueryInterface(iid, out);
+}
+
+}  // namespace qz::package

@@ -1,0 +1,81 @@
+// Owning pointers for COM interfaces and BSTRs. mingw has no ATL, and its WRL
+// ComPtr differs from the original (Attach adds a reference), so we keep our own.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <utility>
+
+namespace qz::platform {
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(std::nullptr_t) {}
+    // Adds a reference: the caller keeps its own.
+    explicit ComPtr(T* p) : p_(p) { if (p_) p_->AddRef(); }
+    ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
+    ComPtr(ComPtr&& other) noexcept : p_(other.Detach()) {}
+    ~ComPtr() { Reset(); }
+    ComPtr& operator=(const ComPtr& other) { ComPtr(other).Swap(*this); return *this; }
+    ComPtr& operator=(ComPtr&& other) noexcept { ComPtr(std::move(other)).Swap(*this); return *this; }
+
+    T* Get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+    // For out arguments: releases what is held first.
+    T** Put() { Reset(); return &p_; }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+
+    // Takes over a reference the caller owns.
+    void Attach(T* p) { Reset(); p_ = p; }
+    T* Detach() { T* p = p_; p_ = nullptr; return p; }
+    void Reset() { if (T* p = Detach()) p->Release(); }
+    void Swap(ComPtr& other) noexcept { std::swap(p_, other.p_); }
+
+    // Hands a new reference to an out argument.
+    HRESULT CopyTo(T** out) const {
+        if (!out) return E_POINTER;
+        *out = p_;
+        if (p_) p_->AddRef();
+        return S_OK;
+    }
+
+    template <class U>
+    HRESULT As(ComPtr<U>* out) const {
+        if (!p_) return E_POINTER;
+        return p_->QueryInterface(__uuidof(U), out->PutVoid());
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const wchar_t* text) : b_(text ? SysAllocString(text) : nullptr) {}
+    Bstr(const wchar_t* text, UINT length) : b_(SysAllocStringLen(text, length)) {}
+    Bstr(Bstr&& other) noexcept : b_(other.Detach()) {}
+    Bstr& operator=(Bstr&& other) noexcept { Attach(other.Detach()); return *this; }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { Reset(); }
+
+    BSTR Get() const { return b_; }
+    // A null BSTR reads as an empty text, as COM treats it.
+    const wchar_t* Text() const { return b_ ? b_ : L""; }
+    UINT Length() const { return SysStringLen(b_); }
+    BSTR* Put() { Reset(); return &b_; }
+    void Attach(BSTR b) { Reset(); b_ = b; }
+    BSTR Detach() { BSTR b = b_; b_ = nullptr; return b; }
+    void Reset() { if (b_) { SysFreeString(b_); b_ = nullptr; } }
+
+private:
+    BSTR b_ = nullptr;
+};
+
+}  // namespace qz::platform

@@ -1,0 +1,27 @@
+/* Identifiers of the satellite library's resources; included by C++ and by windres. */
+#pragma once
+
+#define IDD_STRLIST_EDITOR 104
+#define IDD_GENERAL_PPG 106
+#define IDD_COMPILERS_PPG 107
+#define IDD_GAP_PPG 109
+
+#define IDS_PACKAGE_NODE 256
+#define IDS_PPG_GENERAL 259
+#define IDS_PPG_COMPILERS 260
+#define IDS_PPG_GAP 261
+#define IDS_EDITOR_TITLE_COMPILERS 262
+#define IDS_EDITOR_TITLE_GENERAL 263
+#define IDS_CMPLR_DISPLAY_LABEL 264
+#define IDS_CMPLR_SUITE_LABEL 265
+#define IDS_GAP_LEVEL_0 266
+#define IDS_GAP_LEVEL_1 267
+#define IDS_GAP_LEVEL_2 268
+#define IDS_GAP_LEVEL_3 269
+#define IDS_MSG_CAPTION 1010
+#define IDS_MSG_EXT_IN_TWO_LISTS 1013
+#define IDS_MSG_EXT_NO_DOT 1015
+#define IDS_MSG_EXT_APPLIED 1023
+#define IDS_MSG_REG_MACHINE_KEY 1024
+#define IDS_MSG_REG_USER_KEY 1025
+#define IDS_CMPLR_DEFAULT_ITEM 2027

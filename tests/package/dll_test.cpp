@@ -1,0 +1,94 @@
+// The real QZToolOpt.dll, loaded as the IDE loads it.
+#include <gtest/gtest.h>
+
+#include "QZToolOpt.h"
+#include "ide/stand_in_ide.h"
+#include "package/identifiers.h"
+#include "platform/com_ptr.h"
+#include "platform/module.h"
+#include "platform/vs_interfaces.h"
+#include "support/system_test.h"
+
+namespace qz::package {
+namespace {
+
+using platform::ComPtr;
+using platform::ProcAddress;
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using PlainExportFn = HRESULT(STDAPICALLTYPE*)();
+
+class DllTest : public test::SystemTest {
+protected:
+    void SetUp() override {
+        dll.Reset(LoadLibraryW(ide::kPackageFileName));
+        ASSERT_TRUE(dll) << "QZToolOpt.dll must lie beside the test program";
+        getClassObject = ProcAddress<GetClassObjectFn>(dll.Get(), "DllGetClassObject");
+        canUnloadNow = ProcAddress<PlainExportFn>(dll.Get(), "DllCanUnloadNow");
+        ASSERT_TRUE(getClassObject && canUnloadNow);
+    }
+
+    platform::ModuleHandle dll;
+    GetClassObjectFn getClassObject = nullptr;
+    PlainExportFn canUnloadNow = nullptr;
+};
+
+TEST_F(DllTest, ExportsTheFourEntryPointsUndecorated) {
+    for (const char* name : {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
+        EXPECT_NE(GetProcAddress(dll.Get(), name), nullptr) << name;
+    }
+    EXPECT_EQ(GetProcAddress(dll.Get(), "DllGetClassObject@12"), nullptr);
+}
+
+TEST_F(DllTest, ServesOnlyThePackageClass) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClassObject(CLSID_QZGeneralPPG, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(DllTest, LoadsAsTheIdeLoadsItAndUnloadsWhenAllIsReleased) {
+    {
+        ide::StandInIde ide;
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(getClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "a live class factory keeps the DLL";
+        ComPtr<IVsPackage> package;
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        factory.Reset();
+
+        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+        ComPtr<IQZToolOptions> first, second;
+        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, first.PutVoid()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, second.PutVoid()), S_OK);
+        EXPECT_EQ(first.Get(), second.Get());
+
+        ComPtr<IDispatch> automation;
+        ASSERT_EQ(package->GetAutomationObject(L"Tavrel Fortran ToolOptions.General", automation.Put()), S_OK);
+        ASSERT_EQ(package->Close(), S_OK);
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+
+        // The service and the model outlive the package's Close while callers hold them.
+        package.Reset();
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        first.Reset();
+        second.Reset();
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        automation.Reset();
+    }
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+TEST_F(DllTest, LockServerHoldsTheDll) {
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    ASSERT_EQ(getClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+    ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace qz::package
