@@ -1,8 +1,16 @@
 #include "model/general_ppg.h"
 
+#include "model/options.h"
+#include "model/settings_key.h"
+#include "model/type_info.h"
 #include "platform/com_object.h"
+#include "platform/com_ptr.h"
 
 namespace qz::model {
+
+CQZGeneralPPG::CQZGeneralPPG() {
+    if (FAILED(InitSettingsKey(&settingsPath_))) unavailable_ = true;
+}
 
 HRESULT CQZGeneralPPG::Create(IQZGeneralPPG** out) {
     if (!out) return E_POINTER;
@@ -24,16 +32,59 @@ HRESULT CQZGeneralPPG::InterfaceSupportsErrorInfo(REFIID iid) {
     return IsEqualIID(iid, IID_IQZGeneralPPG) ? S_OK : S_FALSE;
 }
 
-// Automation over the type library and the operations themselves are not built
-// yet; each answers E_NOTIMPL until then.
-HRESULT CQZGeneralPPG::GetTypeInfoCount(UINT*) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) { return E_NOTIMPL; }
+HRESULT CQZGeneralPPG::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
 
-HRESULT CQZGeneralPPG::PutProperty(PropertyID, VARIANT) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetProperty(PropertyID, VARIANT *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetPropertyDef(PropertyID, VARIANT *) { return E_NOTIMPL; }
+HRESULT CQZGeneralPPG::GetTypeInfo(UINT index, LCID, ITypeInfo** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return ModelTypeInfo(out);
+}
+
+HRESULT CQZGeneralPPG::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    return ModelIdsOfNames(names, count, ids);
+}
+
+HRESULT CQZGeneralPPG::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* excepInfo, UINT* argError) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    platform::ComPtr<ITypeInfo> info;
+    const HRESULT hr = ModelTypeInfo(info.Put());
+    if (FAILED(hr)) return hr;
+    return info->Invoke(static_cast<IQZGeneralPPG*>(this), id, flags, params, result, excepInfo, argError);
+}
+
+// ---- the thirteen options: every call goes to the registry ----
+
+// Ordinals outside 0 to 12, the declared PropertyID values among them, name no
+// registry value: they are refused before the registry is touched.
+HRESULT CQZGeneralPPG::PutProperty(PropertyID pid, VARIANT val) {
+    if (unavailable_) return S_OK;
+    const int ordinal = static_cast<int>(pid);
+    if (!FindOption(ordinal)) return E_INVALIDARG;
+    return WriteOption(settingsPath_, ordinal, val);
+}
+
+HRESULT CQZGeneralPPG::GetProperty(PropertyID pid, VARIANT* val) {
+    if (!val) return E_POINTER;
+    if (unavailable_) return S_OK;
+    const int ordinal = static_cast<int>(pid);
+    if (!FindOption(ordinal)) return E_INVALIDARG;
+    return ReadOption(settingsPath_, ordinal, val);
+}
+
+HRESULT CQZGeneralPPG::GetPropertyDef(PropertyID pid, VARIANT* val) {
+    if (!val) return E_POINTER;
+    if (unavailable_) return S_OK;
+    return OptionDefault(static_cast<int>(pid), val);
+}
+
+// Compilers, platforms and directories are not built yet.
 HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY **) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR, SAFEARRAY **, SAFEARRAY **) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrVersionString(int, BSTR *) { return E_NOTIMPL; }

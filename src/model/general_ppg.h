@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <string>
+
 #include "QZToolOpt.h"
 #include "package/module.h"
 
@@ -15,8 +17,13 @@ public:
     // Makes a new model; the caller owns the one reference.
     static HRESULT Create(IQZGeneralPPG** out);
 
-    CQZGeneralPPG() = default;
+    // Establishes the options settings key; when that fails the model is
+    // unavailable for its whole life and answers S_OK without results.
+    CQZGeneralPPG();
     virtual ~CQZGeneralPPG() = default;
+
+    bool Unavailable() const { return unavailable_; }
+    const std::wstring& SettingsPath() const { return settingsPath_; }
 
     IUnknown* Identity() { return static_cast<IQZGeneralPPG*>(this); }
     void* FindInterface(REFIID iid);
@@ -81,6 +88,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetCmplrProductDir(int CmplrHndl, BSTR *pbstrProductDir) override;
 
 private:
+    std::wstring settingsPath_;
+    bool unavailable_ = false;
+    std::wstring currentPlatform_;
     package::ModuleLock lock_;
 };
 

@@ -2,11 +2,15 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "model/type_info.h"
 #include "package/class_factory.h"
 #include "package/module.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    // Unloaded by FreeLibrary: the type information goes with the module. At
+    // process exit (reserved set) the automation runtime may be gone already.
+    if (reason == DLL_PROCESS_DETACH && !reserved) qz::model::ReleaseModelTypeInfo();
     return TRUE;
 }
 

@@ -9,12 +9,17 @@ namespace {
 
 std::atomic<LONG> g_locks{0};
 std::atomic<HINSTANCE> g_resourceInstance{nullptr};
+// Statically initialised: usable from the first call, nothing to clean up.
+SRWLOCK g_moduleLock = SRWLOCK_INIT;
 
 }  // namespace
 
 void LockModule() { ++g_locks; }
 void UnlockModule() { --g_locks; }
 LONG ModuleLockCount() { return g_locks.load(); }
+
+ModuleCriticalSection::ModuleCriticalSection() { AcquireSRWLockExclusive(&g_moduleLock); }
+ModuleCriticalSection::~ModuleCriticalSection() { ReleaseSRWLockExclusive(&g_moduleLock); }
 
 HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 

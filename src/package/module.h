@@ -18,6 +18,15 @@ HINSTANCE ResourceInstance();
 // Makes `instance` the resource instance and answers the one it replaced.
 HINSTANCE ExchangeResourceInstance(HINSTANCE instance);
 
+// The module's one lock, taken only while shared state is set up the first time.
+class ModuleCriticalSection {
+public:
+    ModuleCriticalSection();
+    ~ModuleCriticalSection();
+    ModuleCriticalSection(const ModuleCriticalSection&) = delete;
+    ModuleCriticalSection& operator=(const ModuleCriticalSection&) = delete;
+};
+
 // Held as a member by every object of the system: the module stays loaded while it lives.
 class ModuleLock {
 public:

@@ -16,9 +16,6 @@ namespace qz::package {
 
 class CQZToolOptionsSvc;
 
-// The name under which automation clients reach the options model.
-inline constexpr wchar_t kAutomationName[] = L"Tavrel Fortran ToolOptions.General";
-
 class CQZToolOpt : public IVsPackage, public IOleCommandTarget, public IServiceProvider {
 public:
     CQZToolOpt() = default;

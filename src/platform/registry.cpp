@@ -37,6 +37,34 @@ LONG RegKey::Close() {
     return result;
 }
 
+LONG RegKey::ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    for (;;) {
+        DWORD bytes = 0;
+        LONG result = registry_->QueryValue(key_, name, type, nullptr, &bytes);
+        if (result != ERROR_SUCCESS) return result;
+        data->resize(bytes);
+        result = registry_->QueryValue(key_, name, type, bytes ? data->data() : nullptr, &bytes);
+        // The value may grow between the two calls; then ask again.
+        if (result == ERROR_MORE_DATA) continue;
+        if (result == ERROR_SUCCESS) data->resize(bytes);
+        return result;
+    }
+}
+
+LONG RegKey::WriteString(const wchar_t* name, const wchar_t* text, size_t length) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    std::vector<wchar_t> terminated(text, text + length);
+    terminated.push_back(L'\0');
+    return registry_->SetValue(key_, name, REG_SZ, reinterpret_cast<const BYTE*>(terminated.data()),
+                               static_cast<DWORD>(terminated.size() * sizeof(wchar_t)));
+}
+
+LONG RegKey::WriteDword(const wchar_t* name, DWORD value) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return registry_->SetValue(key_, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
 HKEY* RegKey::Put() {
     Close();
     registry_ = &Registry();

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace qz::platform {
 
 // The operations, named for fault injection and operation counts.
@@ -70,6 +72,12 @@ public:
     LONG Create(HKEY parent, const wchar_t* subkey, REGSAM sam, bool* created = nullptr);
     // Closes the key and answers RegCloseKey's result (ERROR_SUCCESS when none was open).
     LONG Close();
+
+    // A whole value: its type and exactly the bytes stored.
+    LONG ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const;
+    // Texts are written as REG_SZ with their terminating zero, numbers as REG_DWORD.
+    LONG WriteString(const wchar_t* name, const wchar_t* text, size_t length);
+    LONG WriteDword(const wchar_t* name, DWORD value);
 
     HKEY Get() const { return key_; }
     HKEY* Put();  // closes any key held, for use as an out argument

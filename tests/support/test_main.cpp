@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "platform/window_system.h"
+
 namespace {
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
@@ -25,6 +27,10 @@ int main(int argc, char** argv) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     ::testing::InitGoogleTest(&argc, argv);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // No test may block on a message box waiting for a person: unless a test
+    // installs its own, every box is recorded and answered at once.
+    qz::platform::RecordingWindowSystem quietWindows;
+    qz::platform::ScopedWindowSystem noRealMessageBoxes(quietWindows);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();
     return result;

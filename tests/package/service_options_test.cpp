@@ -1,0 +1,201 @@
+// The option methods of the tool-options service, over the real options model.
+#include <gtest/gtest.h>
+
+#include "ide/stand_in_ide.h"
+#include "model/options.h"
+#include "package/class_factory.h"
+#include "package/identifiers.h"
+#include "package/package.h"
+#include "platform/memory_registry.h"
+#include "platform/window_system.h"
+#include "support/registry_sandbox.h"
+#include "support/system_test.h"
+
+namespace qz::package {
+namespace {
+
+using platform::Bstr;
+using platform::ComPtr;
+
+constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+
+class ServiceOptionsTest : public test::SystemTest {
+protected:
+    void SetUp() override {
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+    }
+    void TearDown() override {
+        service.Reset();
+        package->Close();
+    }
+    std::wstring Text(HRESULT (STDMETHODCALLTYPE IQZToolOptions::*get)(BSTR*)) {
+        Bstr text;
+        EXPECT_EQ((service.Get()->*get)(text.Put()), S_OK);
+        return std::wstring(text.Text(), text.Length());
+    }
+
+    platform::MemoryRegistry registry;
+    platform::ScopedRegistry registryScope{registry};
+    ide::StandInIde ide;
+    ComPtr<IVsPackage> package;
+    ComPtr<IQZToolOptions> service;
+};
+
+TEST_F(ServiceOptionsTest, JoinedListsWithTheDefaults) {
+    EXPECT_EQ(Text(&IQZToolOptions::GetFortranExtensions), L".f;.for;.fpp;.f90");
+    EXPECT_EQ(Text(&IQZToolOptions::GetHeaderExtensions), L".fi;.fd");
+    EXPECT_EQ(service->GetFortranExtensions(nullptr), E_POINTER);
+}
+
+TEST_F(ServiceOptionsTest, JoinedListsFollowTheStoredLists) {
+    registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", L".f90 ;");
+    registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"ExtFixed", L"");
+    registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"HeadersFree", L".inc;");
+    EXPECT_EQ(Text(&IQZToolOptions::GetFortranExtensions), L".f90 ");
+    EXPECT_EQ(Text(&IQZToolOptions::GetHeaderExtensions), L".fi;.fd;.inc");
+}
+
+TEST_F(ServiceOptionsTest, SingleListsAndTheirDefaults) {
+    registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", L".f95");
+    registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"HeadersFixed", L".h");
+    struct Case {
+        HRESULT (STDMETHODCALLTYPE IQZToolOptions::*get)(BSTR*);
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {&IQZToolOptions::GetFreeFormatExt, L".f95"},       {&IQZToolOptions::DefGetFreeFormatExt, L".f90"},
+        {&IQZToolOptions::GetFixedFormatExt, L".f;.for;.fpp"}, {&IQZToolOptions::DefGetFixedFormatExt, L".f;.for;.fpp"},
+        {&IQZToolOptions::GetFreeFormatExtHdr, L""},         {&IQZToolOptions::DefGetFreeFormatExtHdr, L""},
+        {&IQZToolOptions::GetFixedFormatExtHdr, L".h"},      {&IQZToolOptions::DefGetFixedFormatExtHdr, L".fi;.fd"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Text(c.get), c.expected);
+}
+
+TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
+    struct Case {
+        HRESULT (STDMETHODCALLTYPE IQZToolOptions::*set)(INT);
+        HRESULT (STDMETHODCALLTYPE IQZToolOptions::*get)(INT*);
+        const wchar_t* valueName;
+        INT before;
+        INT value;
+    };
+    const Case cases[] = {
+        {&IQZToolOptions::SetGapLevel, &IQZToolOptions::GetGapLevel, L"GapLevel", 0, 3},
+        {&IQZToolOptions::SetGapSuppressWarnings, &IQZToolOptions::GetGapSuppressWarnings, L"GapSuppressWarnings", 1, 0},
+        {&IQZToolOptions::SetGapRemarksToFile, &IQZToolOptions::GetGapRemarksToFile, L"GapRemarksToFile", 0, 1},
+        {&IQZToolOptions::SetGapShowDialog, &IQZToolOptions::GetGapShowDialog, L"GapShowDialogs", 1, 0},
+    };
+    for (const Case& c : cases) {
+        INT read = -7;
+        EXPECT_EQ((service.Get()->*c.get)(&read), S_OK);
+        EXPECT_EQ(read, c.before) << c.valueName;
+        EXPECT_EQ((service.Get()->*c.set)(c.value), S_OK);
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, c.valueName),
+                  platform::MemoryRegistry::Value::Dword(static_cast<DWORD>(c.value)));
+        EXPECT_EQ((service.Get()->*c.get)(&read), S_OK);
+        EXPECT_EQ(read, c.value) << c.valueName;
+    }
+
+    Bstr remarks(L"1234,5678");
+    EXPECT_EQ(service->SetGapSuppressRemarks(remarks.Get()), S_OK);
+    EXPECT_EQ(Text(&IQZToolOptions::GetGapSuppressRemarks), L"1234,5678");
+    EXPECT_EQ(service->SetGapRemarksFile(nullptr), S_OK);
+    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapRemarksFile"),
+              platform::MemoryRegistry::Value::String(L""));
+}
+
+TEST_F(ServiceOptionsTest, BuildLogSwitches) {
+    registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"ContinueOnErrors", 1);
+    LONG log = -1, env = -1, cont = -1;
+    EXPECT_EQ(service->GetBuildLog(&log), S_OK);
+    EXPECT_EQ(service->GetShowEnvInLog(&env), S_OK);
+    EXPECT_EQ(service->GetContinueOnErrors(&cont), S_OK);
+    EXPECT_EQ(log, 1);
+    EXPECT_EQ(env, 0);
+    EXPECT_EQ(cont, 1);
+}
+
+TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
+    platform::MemoryRegistry registry;
+    platform::ScopedRegistry scope(registry);
+    ide::StandInIde ide;
+    ide.Withhold(ide::Service::LocalRegistry);
+    ComPtr<IClassFactory> factory;
+    ComPtr<IVsPackage> package;
+    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+    ComPtr<IQZToolOptions> service;
+    ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+
+    BSTR text = reinterpret_cast<BSTR>(1);
+    INT level = 5;
+    EXPECT_EQ(service->GetFreeFormatExt(&text), S_OK);
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(service->GetGapLevel(&level), S_OK);
+    EXPECT_EQ(level, 0);
+    Bstr joined;
+    EXPECT_EQ(service->GetFortranExtensions(joined.Put()), S_OK);
+    EXPECT_EQ(joined.Length(), 0u);
+    EXPECT_EQ(service->SetGapLevel(2), S_OK);
+    EXPECT_EQ(registry.TotalCount(), 0u);
+    service.Reset();
+    package->Close();
+}
+
+// A late-bound client, the real registry: what a script sees.
+class LateBoundClientTest : public test::SystemTest {
+protected:
+    test::RegistrySandbox sandbox;
+    ide::StandInIde ide;
+};
+
+TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
+    ComPtr<IClassFactory> factory;
+    ComPtr<IVsPackage> package;
+    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+
+    ComPtr<IDispatch> automation;
+    ASSERT_EQ(package->GetAutomationObject(L"Tavrel Fortran ToolOptions.General", automation.Put()), S_OK);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"PutProperty")};
+    DISPID id = 0;
+    ASSERT_EQ(automation->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    VARIANT args[2];  // in reverse order: the value, then the ordinal
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    V_VT(&args[0]) = VT_I4;
+    V_I4(&args[0]) = 3;
+    V_VT(&args[1]) = VT_I4;
+    V_I4(&args[1]) = model::kOptGapLevel;
+    DISPPARAMS params{args, nullptr, 2, 0};
+    ASSERT_EQ(automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              S_OK);
+
+    ComPtr<IQZToolOptions> service;
+    ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+    INT level = 0;
+    EXPECT_EQ(service->GetGapLevel(&level), S_OK);
+    EXPECT_EQ(level, 3);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD type = 0, value = 0, bytes = sizeof value;
+    EXPECT_EQ(RegQueryValueExW(key, L"GapLevel", nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value, 3u);
+
+    service.Reset();
+    automation.Reset();
+    package->Close();
+}
+
+}  // namespace
+}  // namespace qz::package
