@@ -9,6 +9,7 @@
 #include "platform/memory_registry.h"
 #include "platform/window_system.h"
 #include "support/registry_sandbox.h"
+#include "support/sited_package.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -19,19 +20,8 @@ using platform::ComPtr;
 
 constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
 
-class ServiceOptionsTest : public test::SystemTest {
+class ServiceOptionsTest : public test::SitedPackageTest {
 protected:
-    void SetUp() override {
-        ComPtr<IClassFactory> factory;
-        ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
-    }
-    void TearDown() override {
-        service.Reset();
-        package->Close();
-    }
     std::wstring Text(HRESULT (STDMETHODCALLTYPE IQZToolOptions::*get)(BSTR*)) {
         Bstr text;
         EXPECT_EQ((service.Get()->*get)(text.Put()), S_OK);
@@ -40,9 +30,6 @@ protected:
 
     platform::MemoryRegistry registry;
     platform::ScopedRegistry registryScope{registry};
-    ide::StandInIde ide;
-    ComPtr<IVsPackage> package;
-    ComPtr<IQZToolOptions> service;
 };
 
 TEST_F(ServiceOptionsTest, JoinedListsWithTheDefaults) {
@@ -51,7 +38,14 @@ TEST_F(ServiceOptionsTest, JoinedListsWithTheDefaults) {
     EXPECT_EQ(service->GetFortranExtensions(nullptr), E_POINTER);
 }
 
-TEST_F(ServiceOptionsTest, JoinedListsFollowTheStoredLists) {
+TEST_F(ServiceOptionsTest, JoinedListsAndSwitchesFollowTheStoredValues) {
+    registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"ContinueOnErrors", 1);
+    LONG log = -1, env = -1, cont = -1;
+    EXPECT_EQ(service->GetBuildLog(&log), S_OK);
+    EXPECT_EQ(service->GetShowEnvInLog(&env), S_OK);
+    EXPECT_EQ(service->GetContinueOnErrors(&cont), S_OK);
+    EXPECT_EQ(log * 100 + env * 10 + cont, 101);
+
     registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", L".f90 ;");
     registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"ExtFixed", L"");
     registry.SetString(HKEY_CURRENT_USER, kSettingsPath, L"HeadersFree", L".inc;");
@@ -106,17 +100,6 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
     EXPECT_EQ(service->SetGapRemarksFile(nullptr), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapRemarksFile"),
               platform::MemoryRegistry::Value::String(L""));
-}
-
-TEST_F(ServiceOptionsTest, BuildLogSwitches) {
-    registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"ContinueOnErrors", 1);
-    LONG log = -1, env = -1, cont = -1;
-    EXPECT_EQ(service->GetBuildLog(&log), S_OK);
-    EXPECT_EQ(service->GetShowEnvInLog(&env), S_OK);
-    EXPECT_EQ(service->GetContinueOnErrors(&cont), S_OK);
-    EXPECT_EQ(log, 1);
-    EXPECT_EQ(env, 0);
-    EXPECT_EQ(cont, 1);
 }
 
 TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {

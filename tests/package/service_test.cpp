@@ -5,6 +5,7 @@
 #include "package/identifiers.h"
 #include "package/package.h"
 #include "package/service.h"
+#include "support/sited_package.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -36,23 +37,7 @@ TEST(JoinExtensionListsTest, FixedFormComesFirstAndTailsAreTrimmed) {
     }
 }
 
-class ServiceTest : public test::SystemTest {
-protected:
-    void SetUp() override {
-        ComPtr<IClassFactory> factory;
-        ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
-    }
-    void TearDown() override {
-        service.Reset();
-        package->Close();
-    }
-
-    ide::StandInIde ide;
-    ComPtr<IVsPackage> package;
-    ComPtr<IQZToolOptions> service;
+class ServiceTest : public test::SitedPackageTest {
 };
 
 class SinkStub : public IZRBToolOptionEvents {

@@ -1,0 +1,37 @@
+// A package made through the class factory and sited with the stand-in IDE,
+// with the tool-options service the IDE hands out for it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "QZToolOpt.h"
+#include "ide/stand_in_ide.h"
+#include "package/class_factory.h"
+#include "package/identifiers.h"
+#include "platform/com_ptr.h"
+#include "platform/vs_interfaces.h"
+#include "support/system_test.h"
+
+namespace qz::test {
+
+class SitedPackageTest : public SystemTest {
+protected:
+    void SetUp() override {
+        platform::ComPtr<IClassFactory> factory;
+        ASSERT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+                  S_OK);
+    }
+    void TearDown() override {
+        service.Reset();
+        package->Close();
+    }
+
+    ide::StandInIde ide;
+    platform::ComPtr<IVsPackage> package;
+    platform::ComPtr<IQZToolOptions> service;
+};
+
+}  // namespace qz::test
