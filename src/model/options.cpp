@@ -1,7 +1,5 @@
 #include "model/options.h"
 
-#include <cstring>
-#include <vector>
 
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
@@ -43,32 +41,6 @@ void SetNumber(VARIANT* value, int number) {
     V_I4(value) = number;
 }
 
-// A stored text counts only as REG_SZ or REG_EXPAND_SZ (not expanded), a whole
-// number of characters, ending with its terminating zero.
-bool ReadStoredText(const platform::RegKey& key, const wchar_t* name, std::wstring* text) {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (key.ReadValue(name, &type, &data) != ERROR_SUCCESS) return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t) != 0) return false;
-    const auto* chars = reinterpret_cast<const wchar_t*>(data.data());
-    const size_t count = data.size() / sizeof(wchar_t);
-    if (chars[count - 1] != L'\0') return false;
-    text->assign(chars, count - 1);
-    return true;
-}
-
-bool ReadStoredNumber(const platform::RegKey& key, const wchar_t* name, int* number) {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (key.ReadValue(name, &type, &data) != ERROR_SUCCESS) return false;
-    if (type != REG_DWORD || data.size() != sizeof(DWORD)) return false;
-    DWORD stored;
-    std::memcpy(&stored, data.data(), sizeof stored);
-    *number = static_cast<int>(stored);
-    return true;
-}
-
 }  // namespace
 
 const OptionInfo* FindOption(int ordinal) {
@@ -90,13 +62,13 @@ HRESULT ReadOption(const std::wstring& settingsPath, int ordinal, VARIANT* value
     if (key.Open(HKEY_CURRENT_USER, settingsPath.c_str(), kRead) == ERROR_SUCCESS) {
         if (option->isText) {
             std::wstring text;
-            if (ReadStoredText(key, option->valueName, &text)) {
+            if (key.ReadString(option->valueName, &text) == ERROR_SUCCESS) {
                 return SetText(value, text.data(), static_cast<UINT>(text.size()));
             }
         } else {
-            int number = 0;
-            if (ReadStoredNumber(key, option->valueName, &number)) {
-                SetNumber(value, number);
+            DWORD number = 0;
+            if (key.ReadDword(option->valueName, &number) == ERROR_SUCCESS) {
+                SetNumber(value, static_cast<int>(number));
                 return S_OK;
             }
         }

@@ -6,6 +6,7 @@
 #include "package/module.h"
 #include "package/service_site.h"
 #include "pages/message_format.h"
+#include "platform/text.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -23,7 +24,6 @@ int LoadResourceString(UINT stringId, wchar_t (&buffer)[kStringRoom]) {
     return LoadStringW(package::ResourceInstance(), stringId, buffer, kStringRoom);
 }
 
-std::u16string ToU16(const wchar_t* text, size_t length) { return std::u16string(text, text + length); }
 
 }  // namespace
 
@@ -71,12 +71,12 @@ bool FormatResourceString(std::wstring& out, UINT stringId, const wchar_t* const
             texts.reserve(count);
             pointers.reserve(count);
             for (size_t i = 0; i < count; ++i) {
-                texts.push_back(args[i] ? ToU16(args[i], wcslen(args[i])) : std::u16string());
+                texts.push_back(args[i] ? platform::ToU16(args[i]) : std::u16string());
                 pointers.push_back(args[i] ? texts.back().c_str() : nullptr);
             }
         }
         const std::u16string formatted =
-            FormatPlaceholders(ToU16(pattern, static_cast<size_t>(length)), pointers.data(), pointers.size());
+            FormatPlaceholders(platform::ToU16(std::wstring_view(pattern, static_cast<size_t>(length))), pointers.data(), pointers.size());
         out.assign(formatted.begin(), formatted.end());
         return true;
     } catch (const std::bad_alloc&) {

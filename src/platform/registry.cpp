@@ -1,5 +1,8 @@
 #include "platform/registry.h"
 
+#include <cstring>
+#include <utility>
+
 namespace qz::platform {
 namespace {
 
@@ -50,6 +53,32 @@ LONG RegKey::ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data
         if (result == ERROR_SUCCESS) data->resize(bytes);
         return result;
     }
+}
+
+LONG RegKey::ReadString(const wchar_t* name, std::wstring* text) const {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    const LONG result = ReadValue(name, &type, &data);
+    if (result != ERROR_SUCCESS) return result;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
+    if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t) != 0) return ERROR_INVALID_DATA;
+    const size_t count = data.size() / sizeof(wchar_t);
+    std::wstring stored(count, L'\0');
+    std::memcpy(&stored[0], data.data(), data.size());
+    if (stored.back() != L'\0') return ERROR_INVALID_DATA;
+    stored.pop_back();
+    *text = std::move(stored);
+    return ERROR_SUCCESS;
+}
+
+LONG RegKey::ReadDword(const wchar_t* name, DWORD* value) const {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    const LONG result = ReadValue(name, &type, &data);
+    if (result != ERROR_SUCCESS) return result;
+    if (type != REG_DWORD || data.size() != sizeof(DWORD)) return ERROR_INVALID_DATA;
+    std::memcpy(value, data.data(), sizeof(DWORD));
+    return ERROR_SUCCESS;
 }
 
 LONG RegKey::WriteString(const wchar_t* name, const wchar_t* text, size_t length) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace qz::platform {
@@ -75,6 +76,11 @@ public:
 
     // A whole value: its type and exactly the bytes stored.
     LONG ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const;
+    // A text value: REG_SZ or REG_EXPAND_SZ (not expanded), a whole number of
+    // characters ending with the terminating zero; ERROR_INVALID_DATA otherwise.
+    LONG ReadString(const wchar_t* name, std::wstring* text) const;
+    // A number value: REG_DWORD of 4 bytes; ERROR_INVALID_DATA otherwise.
+    LONG ReadDword(const wchar_t* name, DWORD* value) const;
     // Texts are written as REG_SZ with their terminating zero, numbers as REG_DWORD.
     LONG WriteString(const wchar_t* name, const wchar_t* text, size_t length);
     LONG WriteDword(const wchar_t* name, DWORD value);
