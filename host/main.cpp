@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QZToolOpt.h"
+#include "commands.h"
 #include "ide/stand_in_ide.h"
 #include "package/identifiers.h"
 #include "platform/com_ptr.h"
@@ -20,14 +21,14 @@
 
 namespace {
 
-using qz::platform::ComPtr;
+using namespace qz::host;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const wchar_t kUsage[] =
-    L"Usage: QZIdeHost [--package PATH] [load | options | set NAME VALUE | reset NAME]\n"
+    L"Usage: QZIdeHost [--package PATH] [COMMAND [ARGUMENTS]]\n"
     L"\n"
     L"Plays the IDE for the Tavrel Fortran tool-options package.\n"
     L"\n"
@@ -42,6 +43,13 @@ const wchar_t kUsage[] =
     L"  set NAME VALUE   store an option by its name (for example GapLevel 3);\n"
     L"             texts as given, numbers as decimal\n"
     L"  reset NAME store the option's default\n"
+    L"  compilers  each platform (supported or not) with its compilers: handle,\n"
+    L"             display string, suite, version, flags, product directory,\n"
+    L"             package information; * marks the selected, + the default one\n"
+    L"  select PLATFORM HANDLE   keep the compiler of HANDLE as PLATFORM's choice\n"
+    L"  clear PLATFORM   forget PLATFORM's choice (its default serves again)\n"
+    L"  sample     install the built-in sample compilers into this machine's\n"
+    L"             registry (HKEY_LOCAL_MACHINE), unless compilers are installed\n"
     L"\n"
     L"Options are kept in the registry of the machine (or Wine prefix) the host\n"
     L"runs on, below HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\n"
@@ -53,37 +61,6 @@ const wchar_t kUsage[] =
     L"\n"
     L"Exit codes: 0 every step succeeded, 1 a step failed, 2 wrong usage.\n";
 
-std::wstring HresultText(HRESULT hr) {
-    wchar_t text[32];
-    std::swprintf(text, 32, L"0x%08lX", static_cast<unsigned long>(hr));
-    switch (hr) {
-        case S_OK: return L"S_OK";
-        case S_FALSE: return L"S_FALSE";
-        default: return text;
-    }
-}
-
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-class Report {
-public:
-    // Prints one step; answers whether it succeeded.
-    // Successes are shown when `show` is set, failures always.
-    bool Step(bool ok, const std::wstring& what, bool show = true) {
-        if (show || !ok) std::wprintf(L"%ls %ls\n", ok ? L"[ok]  " : L"[FAIL]", what.c_str());
-        if (!ok) failed_ = true;
-        return ok;
-    }
-    bool Failed() const { return failed_; }
-
-private:
-    bool failed_ = false;
-};
-
 std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
     qz::platform::ModuleHandle satellite(
         LoadLibraryExW(satellitePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
@@ -91,169 +68,6 @@ std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
     if (satellite) LoadStringW(satellite.Get(), id, text, 256);
     return text;
 }
-
-struct OptionRow {
-    const wchar_t* name;  // the registry value name, which is also the command-line name
-    int ordinal;
-    bool isText;
-    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getText)(BSTR*);
-    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getNumber)(INT*);
-    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getLong)(LONG*);
-};
-
-const OptionRow kOptionRows[] = {
-    {L"ExtFree", 0, true, &IQZToolOptions::GetFreeFormatExt, nullptr, nullptr},
-    {L"HeadersFree", 1, true, &IQZToolOptions::GetFreeFormatExtHdr, nullptr, nullptr},
-    {L"ExtFixed", 2, true, &IQZToolOptions::GetFixedFormatExt, nullptr, nullptr},
-    {L"HeadersFixed", 3, true, &IQZToolOptions::GetFixedFormatExtHdr, nullptr, nullptr},
-    {L"LogBuilds", 4, false, nullptr, nullptr, &IQZToolOptions::GetBuildLog},
-    {L"ShowEnvInLog", 5, false, nullptr, nullptr, &IQZToolOptions::GetShowEnvInLog},
-    {L"ContinueOnErrors", 6, false, nullptr, nullptr, &IQZToolOptions::GetContinueOnErrors},
-    {L"GapLevel", 7, false, nullptr, &IQZToolOptions::GetGapLevel, nullptr},
-    {L"GapSuppressWarnings", 8, false, nullptr, &IQZToolOptions::GetGapSuppressWarnings, nullptr},
-    {L"GapSuppressRemarks", 9, true, &IQZToolOptions::GetGapSuppressRemarks, nullptr, nullptr},
-    {L"GapRemarksToFile", 10, false, nullptr, &IQZToolOptions::GetGapRemarksToFile, nullptr},
-    {L"GapRemarksFile", 11, true, &IQZToolOptions::GetGapRemarksFile, nullptr, nullptr},
-    {L"GapShowDialogs", 12, false, nullptr, &IQZToolOptions::GetGapShowDialog, nullptr},
-};
-
-const OptionRow* FindOptionRow(const std::wstring& name) {
-    for (const OptionRow& row : kOptionRows) {
-        if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
-    }
-    return nullptr;
-}
-
-// Calls an operation of the automation object by name, as a script would.
-HRESULT CallByName(IDispatch* automation, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = 0;
-    HRESULT hr = automation->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    std::reverse(args.begin(), args.end());
-    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    return automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
-}
-
-VARIANT Int4(int value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
-std::wstring VariantText(const VARIANT& v) {
-    if (V_VT(&v) == VT_BSTR) return L"\"" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) + L"\"";
-    if (V_VT(&v) == VT_I4) return std::to_wstring(V_I4(&v));
-    return L"(none)";
-}
-
-// The package loaded, created and sited as the IDE does; released in reverse.
-class Session {
-public:
-    explicit Session(const std::wstring& packagePath) : packagePath_(packagePath) {}
-
-    bool Open(Report& report, bool verbose) {
-        dll_.Reset(LoadLibraryW(packagePath_.c_str()));
-        if (!report.Step(bool(dll_), L"loaded the package DLL " + packagePath_, verbose)) return false;
-        getClassObject_ = qz::platform::ProcAddress<GetClassObjectFn>(dll_.Get(), "DllGetClassObject");
-        canUnloadNow_ = qz::platform::ProcAddress<CanUnloadNowFn>(dll_.Get(), "DllCanUnloadNow");
-        if (!report.Step(getClassObject_ && canUnloadNow_, L"found DllGetClassObject and DllCanUnloadNow", verbose)) {
-            return false;
-        }
-        ide_.SetPackagePath(packagePath_);
-        ComPtr<IClassFactory> factory;
-        HRESULT hr = getClassObject_(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid());
-        if (!report.Step(SUCCEEDED(hr), L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) +
-                                            L") gave the class factory: " + HresultText(hr), verbose)) {
-            return false;
-        }
-        hr = factory->CreateInstance(nullptr, __uuidof(IVsPackage), package_.PutVoid());
-        if (!report.Step(SUCCEEDED(hr), L"created the package (IVsPackage): " + HresultText(hr), verbose)) return false;
-        hr = package_->SetSite(ide_.Provider());
-        if (!report.Step(SUCCEEDED(hr), L"sited the package: SetSite answered " + HresultText(hr), verbose)) {
-            return false;
-        }
-        hr = ide_.Provider()->QueryService(qz::package::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
-        if (!report.Step(SUCCEEDED(hr), L"the IDE handed out the tool-options service: " + HresultText(hr), verbose)) {
-            return false;
-        }
-        hr = package_->GetAutomationObject(qz::package::kAutomationName, automation_.Put());
-        return report.Step(SUCCEEDED(hr), L"the package gave its automation object \"" +
-                                              std::wstring(qz::package::kAutomationName) + L"\": " + HresultText(hr),
-                           verbose);
-    }
-
-    // Releases everything; answers DllCanUnloadNow's result afterwards.
-    HRESULT Close(Report& report, bool verbose) {
-        automation_.Reset();
-        service_.Reset();
-        if (package_) {
-            BOOL canClose = FALSE;
-            HRESULT hr = package_->QueryClose(&canClose);
-            report.Step(SUCCEEDED(hr) && canClose, L"QueryClose allowed closing", verbose);
-            hr = package_->Close();
-            report.Step(hr == S_OK, L"closed the package: Close answered " + HresultText(hr), verbose);
-            hr = canUnloadNow_();
-            report.Step(hr == S_FALSE, L"DllCanUnloadNow answered " + HresultText(hr) + L" while the package is held",
-                        verbose);
-            package_.Reset();
-        }
-        ide_.RevokeAll();
-        return canUnloadNow_ ? canUnloadNow_() : E_UNEXPECTED;
-    }
-
-    qz::ide::StandInIde& Ide() { return ide_; }
-    IQZToolOptions* Service() { return service_.Get(); }
-    IDispatch* Automation() { return automation_.Get(); }
-
-private:
-    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
-
-    std::wstring packagePath_;
-    qz::platform::ModuleHandle dll_;  // declared first: unloaded last
-    GetClassObjectFn getClassObject_ = nullptr;
-    CanUnloadNowFn canUnloadNow_ = nullptr;
-    qz::ide::StandInIde ide_;
-    ComPtr<IVsPackage> package_;
-    ComPtr<IQZToolOptions> service_;
-    ComPtr<IDispatch> automation_;
-};
-
-bool PrintOptions(Session& session, Report& report) {
-    std::wprintf(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
-    std::wprintf(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
-    bool ok = true;
-    for (const OptionRow& row : kOptionRows) {
-        std::wstring value;
-        HRESULT hr;
-        if (row.getText) {
-            qz::platform::Bstr text;
-            hr = (session.Service()->*row.getText)(text.Put());
-            value = L"\"" + std::wstring(text.Text(), text.Length()) + L"\"";
-        } else if (row.getNumber) {
-            INT number = 0;
-            hr = (session.Service()->*row.getNumber)(&number);
-            value = std::to_wstring(number);
-        } else {
-            LONG number = 0;
-            hr = (session.Service()->*row.getLong)(&number);
-            value = std::to_wstring(number);
-        }
-        VARIANT def;
-        VariantInit(&def);
-        const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, &def);
-        if (FAILED(hr)) value = L"error " + HresultText(hr);
-        const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def) : L"error " + HresultText(hrDef);
-        VariantClear(&def);
-        std::wprintf(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
-        ok = ok && SUCCEEDED(hr) && SUCCEEDED(hrDef);
-    }
-    return report.Step(ok, L"read the thirteen options through the service and the automation object");
-}
-
 int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command) {
     Report report;
     const bool verbose = command[0] == L"load";
@@ -282,23 +96,12 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 PrintOptions(session, report);
             } else if (command[0] == L"options") {
                 PrintOptions(session, report);
+            } else if (command[0] == L"set" || command[0] == L"reset") {
+                StoreOption(session, report, command);
+            } else if (command[0] == L"compilers") {
+                PrintCompilers(session, report);
             } else {
-                const OptionRow* row = FindOptionRow(command[1]);
-                VARIANT value;
-                VariantInit(&value);
-                HRESULT hr = S_OK;
-                if (command[0] == L"reset") {
-                    hr = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row->ordinal)}, &value);
-                } else if (row->isText) {
-                    V_VT(&value) = VT_BSTR;
-                    V_BSTR(&value) = SysAllocString(command[2].c_str());
-                } else {
-                    V_VT(&value) = VT_I4;
-                    V_I4(&value) = std::stoi(command[2]);
-                }
-                if (SUCCEEDED(hr)) hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value}, nullptr);
-                report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" = " + VariantText(value) + L": " + HresultText(hr));
-                VariantClear(&value);
+                SelectCompiler(session, report, command);
             }
         }
         unload = session.Close(report, verbose);
@@ -340,17 +143,34 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command.empty()) command.push_back(L"load");
 
+    struct Verb {
+        const wchar_t* name;
+        size_t arguments;
+    };
+    static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
+                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}};
     const std::wstring& verb = command[0];
-    const size_t wanted = verb == L"set" ? 3 : verb == L"reset" ? 2 : 1;
-    if (verb != L"load" && verb != L"options" && verb != L"set" && verb != L"reset") {
-        return UsageError(L"unknown command '" + verb + L"'");
+    const Verb* known = nullptr;
+    for (const Verb& v : kVerbs) {
+        if (verb == v.name) known = &v;
     }
-    if (command.size() != wanted) return UsageError(L"'" + verb + L"' takes " + std::to_wstring(wanted - 1) + L" argument(s)");
-    if (wanted > 1 && !FindOptionRow(command[1])) return UsageError(L"no option is named '" + command[1] + L"'");
-    if (verb == L"set" && !FindOptionRow(command[1])->isText) {
+    if (!known) return UsageError(L"unknown command '" + verb + L"'");
+    if (command.size() != known->arguments + 1) {
+        return UsageError(L"'" + verb + L"' takes " + std::to_wstring(known->arguments) + L" argument(s)");
+    }
+    if ((verb == L"set" || verb == L"reset") && !FindOptionRow(command[1])) {
+        return UsageError(L"no option is named '" + command[1] + L"'");
+    }
+    const bool numberWanted = (verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) || verb == L"select";
+    if (numberWanted) {
+        const std::wstring& number = command[2];
         wchar_t* end = nullptr;
-        std::wcstol(command[2].c_str(), &end, 10);
-        if (command[2].empty() || *end != L'\0') return UsageError(L"'" + command[2] + L"' is not a number");
+        std::wcstol(number.c_str(), &end, 10);
+        if (number.empty() || *end != L'\0') return UsageError(L"'" + number + L"' is not a number");
+    }
+    if (verb == L"sample") {
+        Report report;
+        return InstallSample(report) ? kExitOk : kExitFailed;
     }
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

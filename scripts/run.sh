@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the package and has the stand-in IDE host load it as the
-# IDE would, in a Wine prefix of its own, and print what it sees.
-# Arguments are passed to the host (see: scripts/run.sh --help).
+# IDE would, in a Wine prefix of its own, and print what it sees. Without
+# arguments it installs the built-in sample compilers into that prefix (once),
+# loads the package and lists the options and the compilers; with arguments
+# they are passed to the host (see: scripts/run.sh --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,4 +13,11 @@ cmake --build --preset x64 --target QZIdeHost QZToolOpt QZToolOptUI >&2
 
 prefix="$PWD/build/x64/wine-host"
 trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
-WINEPREFIX="$prefix" cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@"
+host() { WINEPREFIX="$prefix" cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@"; }
+if [ $# -eq 0 ]; then
+  host sample
+  host load
+  host compilers
+else
+  host "$@"
+fi

@@ -84,19 +84,11 @@ HRESULT CQZGeneralPPG::GetPropertyDef(PropertyID pid, VARIANT* val) {
     return OptionDefault(static_cast<int>(pid), val);
 }
 
-// Compilers, platforms and directories are not built yet.
-HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR, SAFEARRAY **, SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrVersionString(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDisplayName(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_SuiteDisplayName(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPlatformName(int, BSTR *) { return E_NOTIMPL; }
+// The compiler directories and the page copies are not built yet.
 HRESULT CQZGeneralPPG::get_CmplrDefIncludePaths(int, BSTR *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrDefLibPaths(int, BSTR *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrDefBinPaths(int, BSTR *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrDefDefaultOptions(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrFlags(int, int *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrIncludePaths(int, BSTR *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::put_CmplrIncludePaths(int, BSTR) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrLibPaths(int, BSTR *) { return E_NOTIMPL; }
@@ -114,20 +106,5 @@ HRESULT CQZGeneralPPG::put_CmplrPPGBinPath(int, BSTR) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrPPGDefaultOptions(int, BSTR *) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::put_CmplrPPGDefaultOptions(int, BSTR) { return E_NOTIMPL; }
 HRESULT CQZGeneralPPG::get_CmplrDocPath(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR, int *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR, int *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::SetSelectedCmplr(int) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetFullPlatformsList(int *, SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int *, SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int *, SAFEARRAY **) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::CheckPlatformLoading() { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR, LONG *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::IsEmptyCompiler(int, LONG *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::GetCmplrProductDir(int, BSTR *) { return E_NOTIMPL; }
 
 }  // namespace qz::model

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "QZToolOpt.h"
+#include "compilers/compiler_list.h"
 #include "package/module.h"
 
 namespace qz::model {
@@ -87,10 +88,20 @@ public:
     HRESULT STDMETHODCALLTYPE IsEmptyCompiler(int CmplrHndl, LONG *flag) override;
     HRESULT STDMETHODCALLTYPE GetCmplrProductDir(int CmplrHndl, BSTR *pbstrProductDir) override;
 
+    // Fills the platform map and the handle list from the installed compilers.
+    virtual HRESULT STDMETHODCALLTYPE BuildCmplrList();
+
 private:
+    // The compiler of a handle for a by-handle query: S_FALSE while the model
+    // is unavailable (the query then answers S_OK with nothing), E_INVALIDARG
+    // for a handle that names no compiler.
+    HRESULT Lookup(int handle, compilers::CCmplrEntry** entry);
+    HRESULT PlatformNames(bool supportedOnly, int* count, SAFEARRAY** out);
+
     std::wstring settingsPath_;
     bool unavailable_ = false;
     std::wstring currentPlatform_;
+    compilers::CompilerList compilers_;
     package::ModuleLock lock_;
 };
 

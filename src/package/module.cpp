@@ -18,6 +18,13 @@ void LockModule() { ++g_locks; }
 void UnlockModule() { --g_locks; }
 LONG ModuleLockCount() { return g_locks.load(); }
 
+std::wstring ResourceString(UINT id) {
+    // The room the system's messages have always had: longer strings are cut.
+    wchar_t text[512];
+    const int length = LoadStringW(ResourceInstance(), id, text, 512);
+    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
 ModuleCriticalSection::ModuleCriticalSection() { AcquireSRWLockExclusive(&g_moduleLock); }
 ModuleCriticalSection::~ModuleCriticalSection() { ReleaseSRWLockExclusive(&g_moduleLock); }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qz::package {
 
 void LockModule();
@@ -17,6 +19,9 @@ HINSTANCE ModuleInstance();
 HINSTANCE ResourceInstance();
 // Makes `instance` the resource instance and answers the one it replaced.
 HINSTANCE ExchangeResourceInstance(HINSTANCE instance);
+
+// A string of the resource instance, empty when it is missing.
+std::wstring ResourceString(UINT id);
 
 // The module's one lock, taken only while shared state is set up the first time.
 class ModuleCriticalSection {

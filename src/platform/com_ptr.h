@@ -78,4 +78,28 @@ private:
     BSTR b_ = nullptr;
 };
 
+// Owns a SAFEARRAY until it is handed out.
+class SafeArray {
+public:
+    SafeArray() = default;
+    explicit SafeArray(SAFEARRAY* array) : a_(array) {}
+    SafeArray(SafeArray&& other) noexcept : a_(other.Detach()) {}
+    SafeArray& operator=(SafeArray&& other) noexcept { Reset(other.Detach()); return *this; }
+    SafeArray(const SafeArray&) = delete;
+    SafeArray& operator=(const SafeArray&) = delete;
+    ~SafeArray() { Reset(); }
+
+    SAFEARRAY* Get() const { return a_; }
+    explicit operator bool() const { return a_ != nullptr; }
+    SAFEARRAY* Detach() { SAFEARRAY* a = a_; a_ = nullptr; return a; }
+    SAFEARRAY** Put() { Reset(); return &a_; }
+    void Reset(SAFEARRAY* array = nullptr) {
+        if (a_) SafeArrayDestroy(a_);
+        a_ = array;
+    }
+
+private:
+    SAFEARRAY* a_ = nullptr;
+};
+
 }  // namespace qz::platform

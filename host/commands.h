@@ -1,0 +1,30 @@
+// The host's commands, each run on a sited package.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "session.h"
+
+namespace qz::host {
+
+struct OptionRow;
+// The option of a name (its registry value name, in any letter case), or null.
+const OptionRow* FindOptionRow(const std::wstring& name);
+bool OptionIsText(const OptionRow* row);
+
+// options: the thirteen options with value and default.
+bool PrintOptions(Session& session, Report& report);
+// set NAME VALUE / reset NAME.
+bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command);
+
+// compilers: per platform, each compiler and which one is selected or default.
+bool PrintCompilers(Session& session, Report& report);
+// select PLATFORM HANDLE / clear PLATFORM.
+bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command);
+
+// sample: writes the built-in sample installation of compilers into the
+// machine part of the registry, where none is installed yet.
+bool InstallSample(Report& report);
+
+}  // namespace qz::host

@@ -1,0 +1,111 @@
+// The compiler commands: what the project system sees of each platform's
+// compilers, and the per-user choice of one.
+#include <cstdio>
+
+#include "commands.h"
+
+namespace qz::host {
+namespace {
+
+using platform::Bstr;
+using platform::SafeArray;
+
+VARIANT Text(const std::wstring& text) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text.c_str());
+    return v;
+}
+
+int HandleByName(IDispatch* automation, const wchar_t* operation, const std::wstring& platformName) {
+    VARIANT result;
+    VariantInit(&result);
+    VARIANT name = Text(platformName);
+    const HRESULT hr = CallByName(automation, operation, {name}, &result);
+    VariantClear(&name);
+    return SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
+}
+
+std::wstring TextOrError(HRESULT hr, const Bstr& text) {
+    return SUCCEEDED(hr) ? std::wstring(text.Text(), text.Length()) : L"(" + HresultText(hr) + L")";
+}
+
+}  // namespace
+
+bool PrintCompilers(Session& session, Report& report) {
+    IQZToolOptions* service = session.Service();
+    INT count = 0;
+    SafeArray platforms;
+    HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
+    if (!report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false)) return false;
+
+    bool ok = true;
+    for (LONG p = 0; p < count; ++p) {
+        Bstr platformName;
+        SafeArrayGetElement(platforms.Get(), &p, platformName.Put());
+        const std::wstring name(platformName.Text(), platformName.Length());
+        LONG supported = 0;
+        service->IsPlatformSupported(platformName.Get(), &supported);
+        const int selected = HandleByName(session.Automation(), L"GetSelectedCmplr", name);
+        const int byDefault = HandleByName(session.Automation(), L"GetDefaultCmplr", name);
+        std::wprintf(L"\nPlatform %ls (%ls)\n", name.c_str(), supported ? L"supported" : L"not supported");
+
+        SafeArray names, handles;
+        hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
+        if (!report.Step(SUCCEEDED(hr), L"the compilers of " + name + L": " + HresultText(hr), false)) {
+            ok = false;
+            continue;
+        }
+        LONG upper = -1;
+        SafeArrayGetUBound(handles.Get(), 1, &upper);
+        for (LONG i = 0; i <= upper; ++i) {
+            INT handle = 0;
+            Bstr display;
+            SafeArrayGetElement(handles.Get(), &i, &handle);
+            SafeArrayGetElement(names.Get(), &i, display.Put());
+            Bstr version, productDir, packageInfo;
+            INT flags = 0;
+            const HRESULT hrVersion = service->GetCmplrVersion(handle, version.Put());
+            service->GetCmplrFlags(handle, &flags);
+            const HRESULT hrDir = service->GetCmplrProductDir(handle, productDir.Put());
+            const HRESULT hrInfo = service->GetCmplrPackageInfo(handle, packageInfo.Put());
+            VARIANT suite;
+            VariantInit(&suite);
+            const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, &suite);
+            const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
+            std::wprintf(L" %ls %d  %ls\n", mark.c_str(), handle, display.Text());
+            std::wprintf(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
+            std::wprintf(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
+            std::wprintf(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
+            std::wprintf(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
+            VariantClear(&suite);
+        }
+        if (selected == -1) std::wprintf(L"    (nothing selected: the default + serves)\n");
+    }
+    std::wprintf(L"\n* selected by the user, + the platform's default (highest version)\n");
+    return report.Step(ok, L"listed the compilers of every platform");
+}
+
+bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command) {
+    if (command[0] == L"select") {
+        const int handle = std::stoi(command[2]);
+        // Handles exist once the model has listed its compilers.
+        session.Service()->CheckPlatformLoading();
+        Bstr platformName;
+        HRESULT hr = session.Service()->GetCmplrPlatform(handle, platformName.Put());
+        if (SUCCEEDED(hr) && command[1] != platformName.Text()) {
+            return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
+                                          L", not " + command[1]);
+        }
+        if (SUCCEEDED(hr)) hr = session.Service()->SetSelectedCmplr(handle);
+        return report.Step(SUCCEEDED(hr), L"selected compiler " + command[2] + L" for " + command[1] + L": " +
+                                              HresultText(hr));
+    }
+    VARIANT name = Text(command[1]);
+    const HRESULT hr = CallByName(session.Automation(), L"ClearSelectedCmplr", {name}, nullptr);
+    VariantClear(&name);
+    return report.Step(SUCCEEDED(hr), L"cleared the choice for " + command[1] + L": " + HresultText(hr));
+}
+
+}  // namespace qz::host

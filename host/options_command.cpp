@@ -1,0 +1,99 @@
+// The options commands: list, set and reset the thirteen options.
+#include "commands.h"
+
+#include <cstdio>
+
+namespace qz::host {
+
+struct OptionRow {
+    const wchar_t* name;  // the registry value name, which is also the command-line name
+    int ordinal;
+    bool isText;
+    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getText)(BSTR*);
+    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getNumber)(INT*);
+    HRESULT (STDMETHODCALLTYPE IQZToolOptions::*getLong)(LONG*);
+};
+
+namespace {
+
+const OptionRow kOptionRows[] = {
+    {L"ExtFree", 0, true, &IQZToolOptions::GetFreeFormatExt, nullptr, nullptr},
+    {L"HeadersFree", 1, true, &IQZToolOptions::GetFreeFormatExtHdr, nullptr, nullptr},
+    {L"ExtFixed", 2, true, &IQZToolOptions::GetFixedFormatExt, nullptr, nullptr},
+    {L"HeadersFixed", 3, true, &IQZToolOptions::GetFixedFormatExtHdr, nullptr, nullptr},
+    {L"LogBuilds", 4, false, nullptr, nullptr, &IQZToolOptions::GetBuildLog},
+    {L"ShowEnvInLog", 5, false, nullptr, nullptr, &IQZToolOptions::GetShowEnvInLog},
+    {L"ContinueOnErrors", 6, false, nullptr, nullptr, &IQZToolOptions::GetContinueOnErrors},
+    {L"GapLevel", 7, false, nullptr, &IQZToolOptions::GetGapLevel, nullptr},
+    {L"GapSuppressWarnings", 8, false, nullptr, &IQZToolOptions::GetGapSuppressWarnings, nullptr},
+    {L"GapSuppressRemarks", 9, true, &IQZToolOptions::GetGapSuppressRemarks, nullptr, nullptr},
+    {L"GapRemarksToFile", 10, false, nullptr, &IQZToolOptions::GetGapRemarksToFile, nullptr},
+    {L"GapRemarksFile", 11, true, &IQZToolOptions::GetGapRemarksFile, nullptr, nullptr},
+    {L"GapShowDialogs", 12, false, nullptr, &IQZToolOptions::GetGapShowDialog, nullptr},
+};
+
+}  // namespace
+
+const OptionRow* FindOptionRow(const std::wstring& name) {
+    for (const OptionRow& row : kOptionRows) {
+        if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
+    }
+    return nullptr;
+}
+
+bool OptionIsText(const OptionRow* row) { return row->isText; }
+
+bool PrintOptions(Session& session, Report& report) {
+    std::wprintf(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
+    std::wprintf(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
+    bool ok = true;
+    for (const OptionRow& row : kOptionRows) {
+        std::wstring value;
+        HRESULT hr;
+        if (row.getText) {
+            qz::platform::Bstr text;
+            hr = (session.Service()->*row.getText)(text.Put());
+            value = L"\"" + std::wstring(text.Text(), text.Length()) + L"\"";
+        } else if (row.getNumber) {
+            INT number = 0;
+            hr = (session.Service()->*row.getNumber)(&number);
+            value = std::to_wstring(number);
+        } else {
+            LONG number = 0;
+            hr = (session.Service()->*row.getLong)(&number);
+            value = std::to_wstring(number);
+        }
+        VARIANT def;
+        VariantInit(&def);
+        const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, &def);
+        if (FAILED(hr)) value = L"error " + HresultText(hr);
+        const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def) : L"error " + HresultText(hrDef);
+        VariantClear(&def);
+        std::wprintf(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
+        ok = ok && SUCCEEDED(hr) && SUCCEEDED(hrDef);
+    }
+    return report.Step(ok, L"read the thirteen options through the service and the automation object");
+}
+
+bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command) {
+    const OptionRow* row = FindOptionRow(command[1]);
+    VARIANT value;
+    VariantInit(&value);
+    HRESULT hr = S_OK;
+    if (command[0] == L"reset") {
+        hr = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row->ordinal)}, &value);
+    } else if (row->isText) {
+        V_VT(&value) = VT_BSTR;
+        V_BSTR(&value) = SysAllocString(command[2].c_str());
+    } else {
+        V_VT(&value) = VT_I4;
+        V_I4(&value) = std::stoi(command[2]);
+    }
+    if (SUCCEEDED(hr)) hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value}, nullptr);
+    const bool ok =
+        report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" = " + VariantText(value) + L": " + HresultText(hr));
+    VariantClear(&value);
+    return ok;
+}
+
+}  // namespace qz::host

@@ -1,0 +1,75 @@
+// The built-in sample installation: two compiler versions as an installer
+// would publish them, and the platforms of the IDE's VC component, so that the
+// host shows something on a machine without the product.
+#include <cstdio>
+
+#include "commands.h"
+#include "platform/registry.h"
+
+namespace qz::host {
+namespace {
+
+constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran";
+constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
+
+struct SampleValue {
+    const wchar_t* key;  // below the compilers key
+    const wchar_t* name;
+    const wchar_t* text;  // null: a number
+    DWORD number;
+};
+
+const SampleValue kSample[] = {
+    {L"111.065", L"Major Version", nullptr, 11},
+    {L"111.065", L"Minor Version", nullptr, 1},
+    {L"111.065", L"Revision", nullptr, 65},
+    {L"111.065", L"SuiteName", L"Tavrel Fortran Compiler Professional 11.1", 0},
+    {L"111.065", L"ProductDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\", 0},
+    {L"111.065\\PX32", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for 32-bit applications", 0},
+    {L"111.065\\PX32", L"ProductId", L"QMV", 0},
+    {L"111.065\\PX32", L"CompilerInfo", L"Package 11.1.065, 32-bit tools", 0},
+    {L"111.065\\PX32", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\ia32", 0},
+    {L"111.065\\PX32", L"IncludeDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\include", 0},
+    {L"111.065\\PX32", L"LibDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\lib\\ia32", 0},
+    {L"111.065\\PX32\\VSNet2005", L"DefaultOptions", L"/nologo", 0},
+    {L"111.065\\HY64", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for x64 applications (cross)", 0},
+    {L"111.065\\HY64", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\ia32_hy64", 0},
+    {L"111.065\\HY64_NATIVE", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for x64 applications", 0},
+    {L"111.065\\HY64_NATIVE", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\hy64", 0},
+    // A newer version that publishes no version values and no display string:
+    // its version comes from the key name, its texts from the defaults.
+    {L"12.0.001\\PX32", L"ProductDir", L"C:\\Program Files\\Tavrel\\Compiler\\12.0\\001\\", 0},
+    {L"12.0.001\\HY64_NATIVE", L"ProductDir", L"C:\\Program Files\\Tavrel\\Compiler\\12.0\\001\\", 0},
+};
+
+}  // namespace
+
+bool InstallSample(Report& report) {
+    platform::RegKey existing;
+    wchar_t name[10];
+    DWORD room = 10;
+    if (existing.Open(HKEY_LOCAL_MACHINE, kCompilers, KEY_READ) == ERROR_SUCCESS &&
+        platform::Registry().EnumKey(existing.Get(), 0, name, &room) != ERROR_NO_MORE_ITEMS) {
+        return report.Step(true, L"compilers are installed already; the sample is not written");
+    }
+    bool ok = true;
+    for (const SampleValue& value : kSample) {
+        platform::RegKey key;
+        const std::wstring path = std::wstring(kCompilers) + L"\\" + value.key;
+        LONG result = key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
+        if (result == ERROR_SUCCESS) {
+            result = value.text ? key.WriteString(value.name, value.text, wcslen(value.text))
+                                : key.WriteDword(value.name, value.number);
+        }
+        ok = ok && result == ERROR_SUCCESS;
+    }
+    for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
+        platform::RegKey key;
+        const std::wstring path = std::wstring(kVcPlatforms) + L"\\" + vcPlatform;
+        ok = ok && key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
+    }
+    return report.Step(ok, L"installed the sample compilers 11.1.065 and 12.0.001 below HKEY_LOCAL_MACHINE\\" +
+                               std::wstring(kCompilers));
+}
+
+}  // namespace qz::host

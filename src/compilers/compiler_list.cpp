@@ -1,0 +1,112 @@
+#include "compilers/compiler_list.h"
+
+#include <algorithm>
+
+#include "compilers/compiler_keys.h"
+#include "compilers/compiler_table.h"
+#include "compilers/registry_read.h"
+#include "package/module.h"
+#include "paths/vc_platforms.h"
+#include "platform/com_ptr.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "satellite/resource_ids.h"
+
+namespace qz::compilers {
+
+CCmplrEntry::CCmplrEntry(const std::wstring& packedVersion, const std::wstring& key)
+    : identifier(packedVersion + L"|" + key), compilerKey(key) {
+    ParseCmplrVersion(platform::ToU16(packedVersion), &version);
+}
+
+CCmplrEntry* CPlatformEntry::Find(const std::wstring& id) const {
+    for (const auto& entry : compilers) {
+        if (entry->identifier == id) return entry.get();
+    }
+    return nullptr;
+}
+
+std::wstring VersionText(const CmplrVersion& version) { return platform::ToWide(VersionString(version)); }
+
+void CompilerList::Build(const std::wstring& settingsPath) {
+    const std::vector<std::wstring> vcPlatforms = paths::ReadVcPlatformList();
+    const CCompilerTable table;
+    const std::wstring displayLabel = package::ResourceString(IDS_CMPLR_DISPLAY_LABEL);
+    const std::wstring suiteLabel = package::ResourceString(IDS_CMPLR_SUITE_LABEL);
+
+    for (size_t i = table.Count(); i-- > 0;) {
+        const CCompilerRecord& record = table.At(i);
+        if (!IsCmplrOffered(record.version, record.compilerKey)) continue;
+        const TargetPlatform target = TargetOf(record.compilerKey);
+        platform::RegKey key;
+        if (key.Open(record.root, record.registryKey.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
+
+        CPlatformEntry* entry = FindPlatform(target.platform);
+        if (!entry) {
+            const bool supported =
+                std::find(vcPlatforms.begin(), vcPlatforms.end(), target.platform) != vcPlatforms.end();
+            entry = AddPlatform(target.platform, supported);
+        }
+        const std::wstring packed = platform::ToWide(PackedVersion(record.version));
+        if (entry->Find(packed + L"|" + record.compilerKey)) continue;
+
+        auto compiler = std::make_unique<CCmplrEntry>(packed, record.compilerKey);
+        CCmplrEntry* added = compiler.get();
+        AddCmplr(entry, std::move(compiler));
+        const std::wstring versionText = VersionText(added->version);
+
+        if (key.ReadString(L"DisplayString", &added->displayString) != ERROR_SUCCESS || added->displayString.empty()) {
+            added->displayString = displayLabel + L"  " + versionText + L" [" + target.archLabel + L"]";
+        }
+        if (RegValueExists(record.root, record.versionKey, L"SuiteName")) {
+            platform::Bstr suite;
+            ReadRegString(record.root, record.versionKey, L"SuiteName", suite.Put());
+            added->suiteName.assign(suite.Text(), suite.Length());
+        } else {
+            added->suiteName = suiteLabel + L" " + versionText;
+        }
+        added->settingsKey = settingsPath + L"\\" + packed + L"\\" + record.compilerKey;
+        added->registryKey = record.registryKey;
+    }
+
+    if (!FindPlatform(L"Win32")) AddEmptyCmplr(L"Win32", true);
+}
+
+int CompilerList::AddEmptyCmplr(const std::wstring& name, bool supported) {
+    CPlatformEntry* entry = AddPlatform(name, supported);
+    auto compiler = std::make_unique<CCmplrEntry>(L"120", L"PX32_" + PlatformToArch(name));
+    compiler->displayString = L"No Compiler Installed";
+    compiler->empty = true;
+    return AddCmplr(entry, std::move(compiler));
+}
+
+CCmplrEntry* CompilerList::FindCmplr(int handle) const {
+    const long long index = static_cast<long long>(handle) - kFirstHandle;
+    if (index < 0 || index >= static_cast<long long>(handles_.size())) return nullptr;
+    return handles_[static_cast<size_t>(index)];
+}
+
+CPlatformEntry* CompilerList::FindPlatform(const std::wstring& name) const {
+    for (const auto& entry : platforms_) {
+        if (entry->name == name) return entry.get();
+    }
+    return nullptr;
+}
+
+CPlatformEntry* CompilerList::AddPlatform(const std::wstring& name, bool supported) {
+    auto entry = std::make_unique<CPlatformEntry>();
+    entry->name = name;
+    entry->supported = supported;
+    platforms_.push_back(std::move(entry));
+    return platforms_.back().get();
+}
+
+int CompilerList::AddCmplr(CPlatformEntry* platform, std::unique_ptr<CCmplrEntry> entry) {
+    entry->handle = kFirstHandle + static_cast<int>(handles_.size());
+    entry->platform = platform;
+    handles_.push_back(entry.get());
+    platform->compilers.push_back(std::move(entry));
+    return handles_.back()->handle;
+}
+
+}  // namespace qz::compilers

@@ -1,0 +1,40 @@
+// Discovery of the installed compilers: one version key per compiler version
+// below kCompilersKey (HKEY_LOCAL_MACHINE), and below it one architecture
+// subkey per installed compiler.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "compilers/version.h"
+
+namespace qz::compilers {
+
+inline constexpr wchar_t kCompilersKey[] = L"Software\\Tavrel\\Compilers\\Fortran";
+
+struct CCompilerRecord {
+    CmplrVersion version;
+    std::wstring compilerKey;  // "PX32_HY64"
+    std::wstring versionKey;   // kCompilersKey\<version key name>
+    std::wstring registryKey;  // versionKey\<architecture subkey>
+    HKEY root = HKEY_LOCAL_MACHINE;
+};
+
+// Every compiler with a readable architecture subkey, offered or not, in
+// ascending version order (equal versions in enumeration order). Reads the
+// registry afresh on construction; failures drop what they touch, silently.
+class CCompilerTable {
+public:
+    CCompilerTable();
+
+    size_t Count() const { return records_.size(); }
+    const CCompilerRecord& At(size_t index) const { return records_[index]; }
+
+private:
+    std::vector<CCompilerRecord> records_;
+};
+
+}  // namespace qz::compilers
