@@ -23,6 +23,10 @@ bool PrintCompilers(Session& session, Report& report);
 // select PLATFORM HANDLE / clear PLATFORM.
 bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command);
 
+// setdir HANDLE NAME VALUE: a compiler's committed directories or options.
+bool IsDirectoryName(const std::wstring& name);
+bool StoreDirectory(Session& session, Report& report, const std::vector<std::wstring>& command);
+
 // sample: writes the built-in sample installation of compilers into the
 // machine part of the registry, where none is installed yet.
 bool InstallSample(Report& report);

@@ -28,7 +28,49 @@ int HandleByName(IDispatch* automation, const wchar_t* operation, const std::wst
 }
 
 std::wstring TextOrError(HRESULT hr, const Bstr& text) {
-    return SUCCEEDED(hr) ? std::wstring(text.Text(), text.Length()) : L"(" + HresultText(hr) + L")";
+    if (SUCCEEDED(hr)) return L"\"" + std::wstring(text.Text(), text.Length()) + L"\"";
+    return hr == E_FAIL ? L"(no value)" : L"(" + HresultText(hr) + L")";
+}
+
+using Get = HRESULT (STDMETHODCALLTYPE IQZToolOptions::*)(INT, BSTR*);
+using Set = HRESULT (STDMETHODCALLTYPE IQZToolOptions::*)(INT, BSTR);
+
+struct DirectoryRow {
+    const wchar_t* name;  // the registry value name, also the command-line name
+    Get getDefault;
+    Get getCommitted;
+    Set setCommitted;
+};
+
+const DirectoryRow kDirectories[] = {
+    {L"IncludeDir", &IQZToolOptions::GetCmplrDefIncludePaths, &IQZToolOptions::GetCmplrIncludePaths,
+     &IQZToolOptions::SetCmplrIncludePaths},
+    {L"LibDir", &IQZToolOptions::GetCmplrDefLibPaths, &IQZToolOptions::GetCmplrLibPaths,
+     &IQZToolOptions::SetCmplrLibPaths},
+    {L"BinDir", &IQZToolOptions::GetCmplrDefBinPaths, &IQZToolOptions::GetCmplrBinPath,
+     &IQZToolOptions::SetCmplrBinPath},
+    {L"DefaultOptions", &IQZToolOptions::GetCmplrDefDefaultOptions, &IQZToolOptions::GetCmplrDefaultOptions,
+     &IQZToolOptions::SetCmplrDefaultOptions},
+};
+
+const DirectoryRow* FindDirectoryRow(const std::wstring& name) {
+    for (const DirectoryRow& row : kDirectories) {
+        if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
+    }
+    return nullptr;
+}
+
+void PrintDirectories(IQZToolOptions* service, INT handle) {
+    for (const DirectoryRow& row : kDirectories) {
+        Bstr byDefault, committed;
+        const HRESULT hrDefault = (service->*row.getDefault)(handle, byDefault.Put());
+        const HRESULT hrCommitted = (service->*row.getCommitted)(handle, committed.Put());
+        std::wprintf(L"        %-15ls default:   %ls\n", row.name, TextOrError(hrDefault, byDefault).c_str());
+        std::wprintf(L"        %-15ls committed: %ls\n", L"", TextOrError(hrCommitted, committed).c_str());
+    }
+    Bstr docs;
+    const HRESULT hr = service->GetCmplrDocPath(handle, docs.Put());
+    std::wprintf(L"        documentation: %ls\n", TextOrError(hr, docs).c_str());
 }
 
 }  // namespace
@@ -80,11 +122,24 @@ bool PrintCompilers(Session& session, Report& report) {
             std::wprintf(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
             std::wprintf(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
             VariantClear(&suite);
+            PrintDirectories(service, handle);
         }
         if (selected == -1) std::wprintf(L"    (nothing selected: the default + serves)\n");
     }
     std::wprintf(L"\n* selected by the user, + the platform's default (highest version)\n");
     return report.Step(ok, L"listed the compilers of every platform");
+}
+
+bool IsDirectoryName(const std::wstring& name) { return FindDirectoryRow(name) != nullptr; }
+
+bool StoreDirectory(Session& session, Report& report, const std::vector<std::wstring>& command) {
+    const int handle = std::stoi(command[1]);
+    const DirectoryRow* row = FindDirectoryRow(command[2]);
+    session.Service()->CheckPlatformLoading();
+    Bstr value(command[3].c_str());
+    const HRESULT hr = (session.Service()->*row->setCommitted)(handle, value.Get());
+    return report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" of compiler " + command[1] + L" = \"" +
+                                          command[3] + L"\": " + HresultText(hr));
 }
 
 bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command) {

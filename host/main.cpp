@@ -12,6 +12,7 @@
 
 #include "QZToolOpt.h"
 #include "commands.h"
+#include "message_watch.h"
 #include "ide/stand_in_ide.h"
 #include "package/identifiers.h"
 #include "platform/com_ptr.h"
@@ -48,6 +49,8 @@ const wchar_t kUsage[] =
     L"             package information; * marks the selected, + the default one\n"
     L"  select PLATFORM HANDLE   keep the compiler of HANDLE as PLATFORM's choice\n"
     L"  clear PLATFORM   forget PLATFORM's choice (its default serves again)\n"
+    L"  setdir HANDLE NAME VALUE   store a compiler's IncludeDir, LibDir, BinDir or\n"
+    L"             DefaultOptions for this user (the committed layer)\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
     L"             registry (HKEY_LOCAL_MACHINE), unless compilers are installed\n"
     L"\n"
@@ -100,6 +103,8 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 StoreOption(session, report, command);
             } else if (command[0] == L"compilers") {
                 PrintCompilers(session, report);
+            } else if (command[0] == L"setdir") {
+                StoreDirectory(session, report, command);
             } else {
                 SelectCompiler(session, report, command);
             }
@@ -148,7 +153,7 @@ int wmain(int argc, wchar_t** argv) {
         size_t arguments;
     };
     static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
-                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}};
+                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3}};
     const std::wstring& verb = command[0];
     const Verb* known = nullptr;
     for (const Verb& v : kVerbs) {
@@ -161,9 +166,13 @@ int wmain(int argc, wchar_t** argv) {
     if ((verb == L"set" || verb == L"reset") && !FindOptionRow(command[1])) {
         return UsageError(L"no option is named '" + command[1] + L"'");
     }
-    const bool numberWanted = (verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) || verb == L"select";
+    if (verb == L"setdir" && !IsDirectoryName(command[2])) {
+        return UsageError(L"'" + command[2] + L"' is none of IncludeDir, LibDir, BinDir, DefaultOptions");
+    }
+    const bool numberWanted =
+        (verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) || verb == L"select" || verb == L"setdir";
     if (numberWanted) {
-        const std::wstring& number = command[2];
+        const std::wstring& number = command[verb == L"setdir" ? 1 : 2];
         wchar_t* end = nullptr;
         std::wcstol(number.c_str(), &end, 10);
         if (number.empty() || *end != L'\0') return UsageError(L"'" + number + L"' is not a number");
@@ -174,6 +183,7 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    MessageBoxWatcher messages;
     const int result = Run(packagePath, command);
     CoUninitialize();
     return result;

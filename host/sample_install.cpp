@@ -10,6 +10,8 @@ namespace qz::host {
 namespace {
 
 constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran";
+// The product's installation record, which a new user's first run needs.
+constexpr wchar_t kProduct[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
 constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
 
 struct SampleValue {
@@ -32,6 +34,8 @@ const SampleValue kSample[] = {
     {L"111.065\\PX32", L"IncludeDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\include", 0},
     {L"111.065\\PX32", L"LibDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\lib\\ia32", 0},
     {L"111.065\\PX32\\VSNet2005", L"DefaultOptions", L"/nologo", 0},
+    {L"111.065\\PX32\\VSNet2005", L"IncludeDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\include\\vs2005", 0},
+    {L"111.065\\PX32", L"DocumentationDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\doc\\", 0},
     {L"111.065\\HY64", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for x64 applications (cross)", 0},
     {L"111.065\\HY64", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\ia32_hy64", 0},
     {L"111.065\\HY64_NATIVE", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for x64 applications", 0},
@@ -63,6 +67,8 @@ bool InstallSample(Report& report) {
         }
         ok = ok && result == ERROR_SUCCESS;
     }
+    platform::RegKey product;
+    ok = ok && product.Create(HKEY_LOCAL_MACHINE, kProduct, KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
     for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
         platform::RegKey key;
         const std::wstring path = std::wstring(kVcPlatforms) + L"\\" + vcPlatform;

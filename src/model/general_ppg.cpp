@@ -84,27 +84,5 @@ HRESULT CQZGeneralPPG::GetPropertyDef(PropertyID pid, VARIANT* val) {
     return OptionDefault(static_cast<int>(pid), val);
 }
 
-// The compiler directories and the page copies are not built yet.
-HRESULT CQZGeneralPPG::get_CmplrDefIncludePaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDefLibPaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDefBinPaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDefDefaultOptions(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrIncludePaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrIncludePaths(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrLibPaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrLibPaths(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrBinPath(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrBinPath(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDefaultOptions(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrDefaultOptions(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPPGIncludePaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrPPGIncludePaths(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPPGLibPaths(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrPPGLibPaths(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPPGBinPath(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrPPGBinPath(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrPPGDefaultOptions(int, BSTR *) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::put_CmplrPPGDefaultOptions(int, BSTR) { return E_NOTIMPL; }
-HRESULT CQZGeneralPPG::get_CmplrDocPath(int, BSTR *) { return E_NOTIMPL; }
 
 }  // namespace qz::model

@@ -9,6 +9,7 @@
 
 #include "QZToolOpt.h"
 #include "compilers/compiler_list.h"
+#include "paths/directories.h"
 #include "package/module.h"
 
 namespace qz::model {
@@ -97,6 +98,11 @@ private:
     // for a handle that names no compiler.
     HRESULT Lookup(int handle, compilers::CCmplrEntry** entry);
     HRESULT PlatformNames(bool supportedOnly, int* count, SAFEARRAY** out);
+
+    // The three layers of a compiler's directories and default options.
+    enum class Layer { Default, Committed, Page };
+    HRESULT ReadDirectory(int handle, Layer layer, paths::Setting setting, BSTR* out);
+    HRESULT WriteDirectory(int handle, Layer layer, paths::Setting setting, BSTR text);
 
     std::wstring settingsPath_;
     bool unavailable_ = false;

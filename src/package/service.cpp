@@ -4,6 +4,9 @@
 
 #include "model/options.h"
 #include "package/package.h"
+#include "package/service_site.h"
+#include "platform/files.h"
+#include "platform/vs_interfaces.h"
 #include "platform/com_object.h"
 #include "platform/com_ptr.h"
 
@@ -311,10 +314,55 @@ HRESULT CQZToolOptionsSvc::GetCmplrBinPath(INT handle, BSTR* out) {
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrBinPath(handle, out); });
 }
 
-HRESULT CQZToolOptionsSvc::GetCmplrDocPath(INT, BSTR* out) {
+namespace {
+
+// The IDE's user-interface locale, read late-bound from its automation object.
+HRESULT IdeLocale(LONG* locale) {
+    auto* dte = TheServiceSite().Cached<DTE>(SiteService::Automation);
+    if (!dte) return E_NOINTERFACE;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"LocaleID")};
+    DISPID id = 0;
+    HRESULT hr = dte->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    hr = dte->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+    if (FAILED(hr)) return hr;
+    hr = VariantChangeType(&result, &result, 0, VT_I4);
+    if (SUCCEEDED(hr)) *locale = V_I4(&result);
+    VariantClear(&result);
+    return hr;
+}
+
+constexpr LONG kJapanese = 1041;
+
+}  // namespace
+
+// The compiler's own documentation directory, else the documentation folder
+// below its product directory in the IDE's language (Japanese when installed,
+// else English).
+HRESULT CQZToolOptionsSvc::GetCmplrDocPath(INT handle, BSTR* out) {
     if (!out) return E_POINTER;
-    // The documentation folder lookup comes with the compiler directories.
-    return closed_ ? E_UNEXPECTED : E_NOTIMPL;
+    return WithModel([&](IQZGeneralPPG* m) {
+        HRESULT hr = m->get_CmplrDocPath(handle, out);
+        if (SUCCEEDED(hr)) return hr;
+        Bstr productDir;
+        hr = m->GetCmplrProductDir(handle, productDir.Put());
+        if (FAILED(hr) || productDir.Length() == 0) return hr;
+        LONG locale = 0;
+        hr = IdeLocale(&locale);
+        if (FAILED(hr)) return hr;
+        std::wstring path = std::wstring(productDir.Text(), productDir.Length()) + L"Documentation\\";
+        if (locale == kJapanese && platform::DirectoryExists(path + L"ja_JP\\")) {
+            path += L"ja_JP\\";
+        } else {
+            path += L"en_US\\";
+        }
+        path += L"compiler_f\\";
+        *out = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefaultOptions(INT handle, BSTR* out) {

@@ -7,6 +7,8 @@
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
+#include "support/product_install.h"
+#include "support/registry_sandbox.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -20,6 +22,8 @@ using PlainExportFn = HRESULT(STDAPICALLTYPE*)();
 class DllTest : public test::SystemTest {
 protected:
     void SetUp() override {
+        // The DLL reads the real registry: a sandboxed one with the product installed.
+        test::InstallProduct();
         dll.Reset(LoadLibraryW(ide::kPackageFileName));
         ASSERT_TRUE(dll) << "QZToolOpt.dll must lie beside the test program";
         getClassObject = ProcAddress<GetClassObjectFn>(dll.Get(), "DllGetClassObject");
@@ -27,6 +31,7 @@ protected:
         ASSERT_TRUE(getClassObject && canUnloadNow);
     }
 
+    test::RegistrySandbox sandbox;
     platform::ModuleHandle dll;
     GetClassObjectFn getClassObject = nullptr;
     PlainExportFn canUnloadNow = nullptr;

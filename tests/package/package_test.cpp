@@ -9,6 +9,8 @@
 #include "package/package.h"
 #include "package/service_site.h"
 #include "satellite/resource_ids.h"
+#include "platform/memory_registry.h"
+#include "support/product_install.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -31,6 +33,7 @@ ComPtr<IUnknown> IdentityOf(IUnknown* object) {
 class PackageTest : public test::SystemTest {
 protected:
     void SetUp() override {
+        test::InstallProduct(registry);
         ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
         ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
     }
@@ -45,6 +48,8 @@ protected:
         return service;
     }
 
+    platform::MemoryRegistry registry;
+    platform::ScopedRegistry registryScope{registry};
     ide::StandInIde ide;
     ComPtr<IClassFactory> factory;
     ComPtr<IVsPackage> package;

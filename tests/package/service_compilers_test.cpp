@@ -24,8 +24,6 @@ protected:
         SitedPackageTest::SetUp();
     }
 
-    platform::MemoryRegistry registry;
-    platform::ScopedRegistry registryScope{registry};
 };
 
 TEST_F(ServiceCompilersTest, SelectionRoundTripFallsBackToTheDefault) {
@@ -78,6 +76,82 @@ TEST_F(ServiceCompilersTest, ByHandleMethodsAnswerThroughTheModel) {
     Bstr none;
     EXPECT_EQ(service->GetCmplrVersion(1026, none.Put()), E_INVALIDARG);
     EXPECT_EQ(service->GetCmplrDisplay(1026, full.Put(), again.Put()), E_INVALIDARG);
+}
+
+}  // namespace
+}  // namespace qz::package
+
+namespace qz::package {
+namespace {
+
+class ServiceDirectoriesTest : public test::SitedPackageTest {
+protected:
+    void SetUp() override {
+        // An existing user, so nothing is seeded.
+        registry.SetDword(HKEY_CURRENT_USER, kSettings, L"LogBuilds", 1);
+        registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"12.0.000\\PX32", L"DocumentationDir",
+                           L"D:\\docs\\");
+        registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir",
+                           productDir.c_str());
+        SitedPackageTest::SetUp();
+        ASSERT_EQ(service->CheckPlatformLoading(), S_OK);  // 12.0.000 is 1024, 11.1.065 is 1025
+    }
+    std::wstring DocPath(int handle, HRESULT expected = S_OK) {
+        Bstr path;
+        EXPECT_EQ(service->GetCmplrDocPath(handle, path.Put()), expected);
+        return path.Get() ? path.Text() : L"(null)";
+    }
+
+    static constexpr wchar_t kSettings[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+    std::wstring productDir = L"Q:\\product\\";
+};
+
+TEST_F(ServiceDirectoriesTest, CommittedValuesThroughTheService) {
+    Bstr empty(L""), include, bin;
+    EXPECT_EQ(service->SetCmplrIncludePaths(1024, empty.Get()), S_OK);
+    EXPECT_EQ(service->GetCmplrIncludePaths(1024, include.Put()), S_OK);
+    EXPECT_STREQ(include.Text(), L"");
+    registry.SetDword(HKEY_CURRENT_USER, std::wstring(kSettings) + L"\\120.000\\PX32_PX32", L"LibDir", 1);
+    Bstr lib;
+    EXPECT_EQ(service->GetCmplrLibPaths(1024, lib.Put()), E_FAIL);
+    EXPECT_EQ(service->GetCmplrBinPath(1025, bin.Put()), S_OK);
+    EXPECT_STREQ(bin.Text(), L"$(PATH)");
+}
+
+TEST_F(ServiceDirectoriesTest, DocumentationFolderFollowsTheIdesLanguage) {
+    EXPECT_EQ(DocPath(1024), L"D:\\docs\\");
+    EXPECT_EQ(DocPath(1025), L"Q:\\product\\Documentation\\en_US\\compiler_f\\");
+    ide.SetDteLocaleId(1041);
+    EXPECT_EQ(DocPath(1025), L"Q:\\product\\Documentation\\en_US\\compiler_f\\") << "no Japanese folder installed";
+    EXPECT_EQ(DocPath(1026, E_INVALIDARG), L"(null)");
+}
+
+TEST_F(ServiceDirectoriesTest, WithoutTheIdesAutomationObjectThereIsNoFolder) {
+    ide.Withhold(ide::Service::Dte);
+    EXPECT_EQ(DocPath(1025, E_NOINTERFACE), L"(null)");
+    EXPECT_EQ(DocPath(1024), L"D:\\docs\\") << "the compiler's own folder needs no IDE";
+}
+
+TEST_F(ServiceDirectoriesTest, JapaneseDocumentationWhenItIsInstalled) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"qz-docs-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+    CreateDirectoryW((root + L"Documentation").c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryW((root + L"Documentation\\ja_JP").c_str(), nullptr));
+    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir", root);
+    ide.SetDteLocaleId(1041);
+    EXPECT_EQ(DocPath(1025), root + L"Documentation\\ja_JP\\compiler_f\\");
+    ide.SetDteLocaleId(1033);
+    EXPECT_EQ(DocPath(1025), root + L"Documentation\\en_US\\compiler_f\\");
+    RemoveDirectoryW((root + L"Documentation\\ja_JP").c_str());
+    RemoveDirectoryW((root + L"Documentation").c_str());
+    RemoveDirectoryW(root.c_str());
+}
+
+TEST_F(ServiceDirectoriesTest, AnEmptyProductDirectoryGivesNoFolder) {
+    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir", L"");
+    EXPECT_EQ(DocPath(1025), L"(null)");
 }
 
 }  // namespace

@@ -28,8 +28,6 @@ protected:
         return std::wstring(text.Text(), text.Length());
     }
 
-    platform::MemoryRegistry registry;
-    platform::ScopedRegistry registryScope{registry};
 };
 
 TEST_F(ServiceOptionsTest, JoinedListsWithTheDefaults) {
@@ -105,6 +103,7 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
 TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
     platform::MemoryRegistry registry;
     platform::ScopedRegistry scope(registry);
+    test::InstallProduct(registry);
     ide::StandInIde ide;
     ide.Withhold(ide::Service::LocalRegistry);
     ComPtr<IClassFactory> factory;
@@ -133,6 +132,7 @@ TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
 // A late-bound client, the real registry: what a script sees.
 class LateBoundClientTest : public test::SystemTest {
 protected:
+    void SetUp() override { test::InstallProduct(); }
     test::RegistrySandbox sandbox;
     ide::StandInIde ide;
 };

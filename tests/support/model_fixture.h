@@ -15,6 +15,7 @@
 #include "platform/module.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
+#include "support/product_install.h"
 #include "support/system_test.h"
 
 namespace qz::test {
@@ -24,6 +25,7 @@ inline constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\
 class ModelFixture : public SystemTest {
 protected:
     ModelFixture() : registryScope_(registry), windowsScope_(windows) {
+        InstallProduct(registry);
         package::TheServiceSite().SetSite(ide.Provider());
         // Messages name their texts from the satellite, as when the package is sited.
         satellite_.Reset(LoadLibraryExW(ide.SatellitePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));

@@ -10,6 +10,8 @@
 #include "package/identifiers.h"
 #include "platform/com_ptr.h"
 #include "platform/vs_interfaces.h"
+#include "platform/memory_registry.h"
+#include "support/product_install.h"
 #include "support/system_test.h"
 
 namespace qz::test {
@@ -17,6 +19,7 @@ namespace qz::test {
 class SitedPackageTest : public SystemTest {
 protected:
     void SetUp() override {
+        InstallProduct(registry);
         platform::ComPtr<IClassFactory> factory;
         ASSERT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
         ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
@@ -29,6 +32,8 @@ protected:
         package->Close();
     }
 
+    platform::MemoryRegistry registry;
+    platform::ScopedRegistry registryScope{registry};
     ide::StandInIde ide;
     platform::ComPtr<IVsPackage> package;
     platform::ComPtr<IQZToolOptions> service;

@@ -1,0 +1,25 @@
+// The product's installation record, which a new user's first run requires.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/memory_registry.h"
+
+namespace qz::test {
+
+inline constexpr wchar_t kProductKey[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
+
+inline void InstallProduct(platform::MemoryRegistry& registry) {
+    registry.SetString(HKEY_LOCAL_MACHINE, kProductKey, L"ProductDir", L"C:\\Tavrel\\");
+}
+
+// The same in the real registry (a sandboxed one in tests).
+inline void InstallProduct() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
+}  // namespace qz::test
