@@ -27,6 +27,9 @@ bool SelectCompiler(Session& session, Report& report, const std::vector<std::wst
 bool IsDirectoryName(const std::wstring& name);
 bool StoreDirectory(Session& session, Report& report, const std::vector<std::wstring>& command);
 
+// register / unregister: the DLL's own exports, then what lies in the registry.
+bool Register(const std::wstring& packagePath, bool registering, Report& report);
+
 // sample: writes the built-in sample installation of compilers into the
 // machine part of the registry, where none is installed yet.
 bool InstallSample(Report& report);

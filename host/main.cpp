@@ -51,6 +51,9 @@ const wchar_t kUsage[] =
     L"  clear PLATFORM   forget PLATFORM's choice (its default serves again)\n"
     L"  setdir HANDLE NAME VALUE   store a compiler's IncludeDir, LibDir, BinDir or\n"
     L"             DefaultOptions for this user (the committed layer)\n"
+    L"  register   call the DLL's DllRegisterServer and show the package's entries\n"
+    L"             below the IDE's hive (with EnvSdk_RootSuffix) and its type library\n"
+    L"  unregister call DllUnregisterServer and show what is left\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
     L"             registry (HKEY_LOCAL_MACHINE), unless compilers are installed\n"
     L"\n"
@@ -153,7 +156,8 @@ int wmain(int argc, wchar_t** argv) {
         size_t arguments;
     };
     static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
-                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3}};
+                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3},
+                                  {L"register", 0}, {L"unregister", 0}};
     const std::wstring& verb = command[0];
     const Verb* known = nullptr;
     for (const Verb& v : kVerbs) {
@@ -180,6 +184,13 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"sample") {
         Report report;
         return InstallSample(report) ? kExitOk : kExitFailed;
+    }
+    if (verb == L"register" || verb == L"unregister") {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Report report;
+        const bool ok = Register(packagePath, verb == L"register", report);
+        CoUninitialize();
+        return ok ? kExitOk : kExitFailed;
     }
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

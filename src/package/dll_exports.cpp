@@ -5,6 +5,7 @@
 #include "model/type_info.h"
 #include "package/class_factory.h"
 #include "package/module.h"
+#include "registration/self_registration.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
@@ -22,11 +23,10 @@ STDAPI DllCanUnloadNow() {
     return qz::package::ModuleLockCount() == 0 ? S_OK : S_FALSE;
 }
 
-// Self-registration is not built yet.
 STDAPI DllRegisterServer() {
-    return E_NOTIMPL;
+    return qz::registration::RegisterServer();
 }
 
 STDAPI DllUnregisterServer() {
-    return E_NOTIMPL;
+    return qz::registration::UnregisterServer();
 }

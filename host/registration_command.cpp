@@ -1,0 +1,82 @@
+// The registration commands: call the DLL's own DllRegisterServer or
+// DllUnregisterServer, as an installer does, and show what is registered.
+#include <cstdio>
+
+#include "commands.h"
+#include "platform/registry.h"
+
+namespace qz::host {
+namespace {
+
+std::wstring ValueText(DWORD type, const std::vector<BYTE>& data) {
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && data.size() >= sizeof(wchar_t)) {
+        return L"\"" + std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t) - 1) +
+               L"\"";
+    }
+    if (type == REG_DWORD && data.size() == sizeof(DWORD)) {
+        return L"dword " + std::to_wstring(*reinterpret_cast<const DWORD*>(data.data()));
+    }
+    return L"(type " + std::to_wstring(type) + L", " + std::to_wstring(data.size()) + L" bytes)";
+}
+
+// Prints a key with its values and subkeys, indented.
+void PrintTree(HKEY root, const std::wstring& path, const std::wstring& name, int depth) {
+    platform::RegKey key;
+    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) {
+        std::wprintf(L"%*ls%ls (absent)\n", depth * 2, L"", name.c_str());
+        return;
+    }
+    std::wprintf(L"%*ls%ls\n", depth * 2, L"", name.c_str());
+    for (DWORD i = 0;; ++i) {
+        wchar_t valueName[256];
+        DWORD nameChars = 256;
+        if (RegEnumValueW(key.Get(), i, valueName, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        key.ReadValue(valueName, &type, &data);
+        std::wprintf(L"%*ls%ls = %ls\n", depth * 2 + 2, L"", nameChars ? valueName : L"(default)",
+                     ValueText(type, data).c_str());
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t subkey[256];
+        DWORD room = 256;
+        if (platform::Registry().EnumKey(key.Get(), i, subkey, &room) != ERROR_SUCCESS) break;
+        PrintTree(root, path + L"\\" + subkey, subkey, depth + 1);
+    }
+}
+
+}  // namespace
+
+bool Register(const std::wstring& packagePath, bool registering, Report& report) {
+    platform::ModuleHandle dll(LoadLibraryW(packagePath.c_str()));
+    if (!report.Step(bool(dll), L"loaded the package DLL " + packagePath)) return false;
+    using RegisterFn = HRESULT(STDAPICALLTYPE*)();
+    const auto entry = platform::ProcAddress<RegisterFn>(dll.Get(), registering ? "DllRegisterServer" : "DllUnregisterServer");
+    if (!report.Step(entry != nullptr, L"found the DLL's registration export")) return false;
+    const HRESULT hr = entry();
+    report.Step(SUCCEEDED(hr), std::wstring(registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
+                                   L" answered " + HresultText(hr));
+
+    wchar_t suffix[64] = {};
+    GetEnvironmentVariableW(L"EnvSdk_RootSuffix", suffix, 64);
+    const std::wstring hive = std::wstring(L"Software\\Microsoft\\VisualStudio\\8.0") + suffix;
+    const std::wstring package = GuidText(CLSID_QZToolOpt);
+    std::wprintf(L"\nBelow HKEY_LOCAL_MACHINE\\%ls:\n", hive.c_str());
+    for (const std::wstring& entryPath :
+         {L"Packages\\" + package, std::wstring(L"AutomationProperties\\Tavrel Fortran ToolOptions"), std::wstring(L"Menus"),
+          std::wstring(L"ToolsOptionsPages\\Tavrel Fortran"), L"Services\\" + GuidText(IID_IQZToolOptions)}) {
+        PrintTree(HKEY_LOCAL_MACHINE, hive + L"\\" + entryPath, entryPath, 1);
+    }
+    std::wprintf(L"\nBelow HKEY_CLASSES_ROOT:\n");
+    const std::wstring typeLib = L"TypeLib\\" + GuidText(LIBID_QZToolOptLib);
+    PrintTree(HKEY_CLASSES_ROOT, typeLib, typeLib, 1);
+    platform::ComPtr<ITypeLib> library;
+    const HRESULT found = LoadRegTypeLib(LIBID_QZToolOptLib, 12, 0, LOCALE_NEUTRAL, library.Put());
+    report.Step(SUCCEEDED(found) == registering, std::wstring(L"LoadRegTypeLib of QZToolOptLib 12.0 answered ") +
+                                                     HresultText(found));
+    return SUCCEEDED(hr);
+}
+
+}  // namespace qz::host

@@ -1,0 +1,213 @@
+#include "registration/script_engine.h"
+
+#include <iterator>
+#include <new>
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace qz::registration {
+namespace {
+
+using platform::RegKey;
+using platform::Registry;
+using platform::ToWide;
+
+constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
+
+HKEY RootHandle(RootKey key) {
+    switch (key) {
+        case RootKey::ClassesRoot: return HKEY_CLASSES_ROOT;
+        case RootKey::CurrentUser: return HKEY_CURRENT_USER;
+        case RootKey::LocalMachine: return HKEY_LOCAL_MACHINE;
+        case RootKey::Users: return HKEY_USERS;
+        case RootKey::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    }
+    return nullptr;
+}
+
+bool IsMissing(LONG result) { return result == ERROR_FILE_NOT_FOUND; }
+
+LONG WriteValue(HKEY key, const wchar_t* name, const ScriptValue& value) {
+    platform::IRegistry& registry = Registry();
+    switch (value.type) {
+        case ValueType::String: {
+            const std::wstring text = ToWide(value.text);
+            return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        }
+        case ValueType::Dword:
+            return registry.SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value.number),
+                                     sizeof value.number);
+        case ValueType::Binary:
+            return registry.SetValue(key, name, REG_BINARY, value.bytes.data(),
+                                     static_cast<DWORD>(value.bytes.size()));
+    }
+    return ERROR_INVALID_DATA;
+}
+
+class Runner {
+public:
+    // Stops at the first failure and answers it.
+    LONG Register(const Script& script);
+    // Goes on past failures and answers the first one.
+    LONG Unregister(const Script& script);
+
+private:
+    LONG RegisterEntries(HKEY key, const std::vector<ScriptEntry>& entries);
+    LONG RegisterKey(HKEY parent, const ScriptEntry& entry);
+    void UnregisterEntries(HKEY key, const std::vector<ScriptEntry>& entries);
+    void UnregisterKey(HKEY parent, const ScriptEntry& entry);
+    bool IsEmpty(HKEY key);
+    void Note(LONG result) {
+        if (result != ERROR_SUCCESS && !IsMissing(result) && firstError_ == ERROR_SUCCESS) firstError_ = result;
+    }
+
+    // NoRemove keys that did not exist before this run: undoing it removes them too.
+    std::unordered_set<const ScriptEntry*> created_;
+    LONG firstError_ = ERROR_SUCCESS;
+};
+
+LONG Runner::Register(const Script& script) {
+    for (const ScriptRoot& root : script.roots) {
+        if (const LONG result = RegisterEntries(RootHandle(root.key), root.entries)) return result;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG Runner::RegisterEntries(HKEY key, const std::vector<ScriptEntry>& entries) {
+    for (const ScriptEntry& entry : entries) {
+        LONG result = ERROR_SUCCESS;
+        switch (entry.kind) {
+            case EntryKind::Key:
+                result = RegisterKey(key, entry);
+                break;
+            case EntryKind::Value:
+                result = WriteValue(key, ToWide(entry.name).c_str(), *entry.value);
+                break;
+            case EntryKind::Delete:
+                result = Registry().DeleteTree(key, ToWide(entry.name).c_str());
+                if (IsMissing(result)) result = ERROR_SUCCESS;
+                break;
+        }
+        if (result != ERROR_SUCCESS) return result;
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG Runner::RegisterKey(HKEY parent, const ScriptEntry& entry) {
+    const std::wstring name = ToWide(entry.name);
+    if (entry.marker == KeyMarker::ForceRemove) {
+        const LONG result = Registry().DeleteTree(parent, name.c_str());
+        if (result != ERROR_SUCCESS && !IsMissing(result)) return result;
+    }
+    RegKey key;
+    bool created = false;
+    if (const LONG result = key.Create(parent, name.c_str(), kAccess, &created)) return result;
+    if (created && entry.marker == KeyMarker::NoRemove) created_.insert(&entry);
+    if (entry.value) {
+        if (const LONG result = WriteValue(key.Get(), nullptr, *entry.value)) return result;
+    }
+    return RegisterEntries(key.Get(), entry.children);
+}
+
+// Backwards, the order of undoing: when two trees name the same key, the later
+// one's entries are gone before the earlier one, which may have made the key,
+// looks whether it is empty.
+LONG Runner::Unregister(const Script& script) {
+    for (auto root = script.roots.rbegin(); root != script.roots.rend(); ++root) {
+        UnregisterEntries(RootHandle(root->key), root->entries);
+    }
+    return firstError_;
+}
+
+void Runner::UnregisterEntries(HKEY key, const std::vector<ScriptEntry>& entries) {
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        switch (entry->kind) {
+            case EntryKind::Key:
+                UnregisterKey(key, *entry);
+                break;
+            case EntryKind::Value:
+                Note(Registry().DeleteValue(key, ToWide(entry->name).c_str()));
+                break;
+            case EntryKind::Delete:  // what registering deleted is not brought back
+                break;
+        }
+    }
+}
+
+void Runner::UnregisterKey(HKEY parent, const ScriptEntry& entry) {
+    const std::wstring name = ToWide(entry.name);
+    if (entry.marker == KeyMarker::ForceRemove) {
+        Note(Registry().DeleteTree(parent, name.c_str()));
+        return;
+    }
+    RegKey key;
+    if (const LONG result = key.Open(parent, name.c_str(), kAccess)) {
+        Note(result);
+        return;
+    }
+    UnregisterEntries(key.Get(), entry.children);
+    if (entry.marker == KeyMarker::NoRemove && created_.count(&entry) == 0) return;
+    if (entry.value) Note(Registry().DeleteValue(key.Get(), nullptr));
+    if (!IsEmpty(key.Get())) return;
+    key.Close();
+    Note(Registry().DeleteTree(parent, name.c_str()));
+}
+
+// The registry layer enumerates subkeys but not values, so of the values only
+// the default one can be seen: a key whose only contents are named values the
+// script does not name counts as empty.
+bool Runner::IsEmpty(HKEY key) {
+    wchar_t name[256];  // room for the longest key name the registry allows
+    DWORD chars = static_cast<DWORD>(std::size(name));
+    const LONG subkey = Registry().EnumKey(key, 0, name, &chars);
+    if (subkey != ERROR_NO_MORE_ITEMS) {
+        if (subkey != ERROR_MORE_DATA) Note(subkey);
+        return false;
+    }
+    const LONG value = Registry().QueryValue(key, nullptr, nullptr, nullptr, nullptr);
+    if (IsMissing(value)) return true;
+    Note(value);
+    return false;
+}
+
+}  // namespace
+
+HRESULT RunScript(const Script& script, ScriptMode mode) {
+    Runner runner;
+    HRESULT hr = S_OK;
+    try {
+        hr = HRESULT_FROM_WIN32(mode == ScriptMode::Register ? runner.Register(script) : runner.Unregister(script));
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    if (mode == ScriptMode::Register && FAILED(hr)) {
+        try {
+            runner.Unregister(script);
+        } catch (const std::bad_alloc&) {
+            // The undoing is best effort; the caller learns the failure that started it.
+        }
+    }
+    return hr;
+}
+
+HRESULT RunScript(std::u16string_view script, const std::vector<ScriptVariable>& variables, ScriptMode mode,
+                  ScriptError* syntaxError) {
+    Script parsed;
+    try {
+        ScriptError error;
+        if (!ParseScript(script, variables, &parsed, &error)) {
+            if (syntaxError) *syntaxError = std::move(error);
+            return kScriptSyntaxError;
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return RunScript(parsed, mode);
+}
+
+}  // namespace qz::registration

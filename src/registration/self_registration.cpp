@@ -1,0 +1,107 @@
+#include "registration/self_registration.h"
+
+#include <oleauto.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "package/module.h"
+#include "platform/com_ptr.h"
+#include "platform/module.h"
+#include "platform/text.h"
+#include "registration/script_engine.h"
+#include "registration/variables.h"
+
+namespace qz::registration {
+namespace {
+
+constexpr WORD kScriptResource = 101;
+
+// The script as the resource holds it (UTF-8 text).
+HRESULT LoadScript(std::u16string* script) {
+    const HMODULE module = package::ModuleInstance();
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(kScriptResource), L"REGISTRY");
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    const DWORD size = found ? SizeofResource(module, found) : 0;
+    if (!bytes || size == 0) return HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND);
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), &wide[0], length);
+    *script = platform::ToU16(wide);
+    return S_OK;
+}
+
+HRESULT RunRegistrationScript(ScriptMode mode) {
+    std::vector<Variable> variables;
+    HRESULT hr = ModuleVariables(&variables);
+    if (FAILED(hr)) return hr;
+    std::u16string script;
+    hr = LoadScript(&script);
+    if (FAILED(hr)) return hr;
+    std::vector<ScriptVariable> scriptVariables;
+    for (const Variable& v : variables) scriptVariables.push_back({platform::ToU16(v.first), platform::ToU16(v.second)});
+
+    // The script's texts are read under the system's locale, whatever the
+    // installer's thread had.
+    const LCID saved = GetThreadLocale();
+    SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
+    hr = RunScript(script, scriptVariables, mode, nullptr);
+    SetThreadLocale(saved);
+    return hr;
+}
+
+// The type library resource 1 of the DLL, else the .tlb file beside it.
+HRESULT LoadOwnTypeLib(const std::wstring& modulePath, ITypeLib** library) {
+    HRESULT hr = LoadTypeLibEx((modulePath + L"\\1").c_str(), REGKIND_NONE, library);
+    if (FAILED(hr)) {
+        std::wstring tlb = modulePath;
+        const size_t dot = tlb.rfind(L'.');
+        if (dot != std::wstring::npos && tlb.find(L'\\', dot) == std::wstring::npos) tlb.resize(dot);
+        hr = LoadTypeLibEx((tlb + L".tlb").c_str(), REGKIND_NONE, library);
+    }
+    return hr;
+}
+
+HRESULT Guarded(HRESULT (*work)()) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+}  // namespace
+
+HRESULT RegisterServer() {
+    return Guarded([]() -> HRESULT {
+        HRESULT hr = RunRegistrationScript(ScriptMode::Register);
+        if (FAILED(hr)) return hr;
+        std::wstring modulePath = platform::ModuleFileName(package::ModuleInstance());
+        platform::ComPtr<ITypeLib> library;
+        hr = LoadOwnTypeLib(modulePath, library.Put());
+        if (FAILED(hr)) return hr;
+        std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
+        return RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
+    });
+}
+
+HRESULT UnregisterServer() {
+    Guarded([]() -> HRESULT {
+        RunRegistrationScript(ScriptMode::Unregister);
+        platform::ComPtr<ITypeLib> library;
+        if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(package::ModuleInstance()), library.Put()))) {
+            TLIBATTR* attributes = nullptr;
+            if (SUCCEEDED(library->GetLibAttr(&attributes))) {
+                UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                                  attributes->lcid, attributes->syskind);
+                library->ReleaseTLibAttr(attributes);
+            }
+        }
+        return S_OK;
+    });
+    return S_OK;
+}
+
+}  // namespace qz::registration
