@@ -33,13 +33,7 @@ HRESULT CallByName(IDispatch* automation, const wchar_t* name, std::vector<VARIA
     return automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result, nullptr, nullptr);
 }
 
-VARIANT Int4(int value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
+VARIANT Int4(int value) { return platform::Variant::Int(value).Get(); }
 
 std::wstring VariantText(const VARIANT& v) {
     if (V_VT(&v) == VT_BSTR) return L"\"" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) + L"\"";

@@ -78,6 +78,36 @@ private:
     BSTR b_ = nullptr;
 };
 
+// Owns a VARIANT's contents and clears them.
+class Variant {
+public:
+    Variant() { VariantInit(&v_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&v_); }
+
+    static Variant Int(int value) {
+        Variant v;
+        V_VT(&v.v_) = VT_I4;
+        V_I4(&v.v_) = value;
+        return v;
+    }
+    // A copy of `text` (null stays a null BSTR).
+    static Variant Text(const wchar_t* text) {
+        Variant v;
+        V_VT(&v.v_) = VT_BSTR;
+        V_BSTR(&v.v_) = text ? SysAllocString(text) : nullptr;
+        return v;
+    }
+    Variant(Variant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
+
+    VARIANT& Get() { return v_; }
+    const VARIANT& Get() const { return v_; }
+
+private:
+    VARIANT v_;
+};
+
 // Owns a SAFEARRAY until it is handed out.
 class SafeArray {
 public:

@@ -35,13 +35,8 @@ protected:
     ComPtr<IDispatch> dispatch;
 };
 
-VARIANT I4(int n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
-    return v;
-}
+// A VT_I4 holds no resource: a plain copy is safe to pass by value.
+VARIANT I4(int n) { return platform::Variant::Int(n).Get(); }
 
 TEST_F(DispatchTest, OneObjectBehindItsInterfaces) {
     EXPECT_EQ(static_cast<IUnknown*>(dispatch.Get()), static_cast<IUnknown*>(model.Get()));

@@ -14,33 +14,23 @@ using platform::MemoryRegistry;
 using Value = MemoryRegistry::Value;
 using test::kSettingsPath;
 
-struct Variant {
-    Variant() { VariantInit(&v); }
-    ~Variant() { VariantClear(&v); }
-    VARIANT v;
-};
+using platform::Variant;
 
-VARIANT Number(int n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
-    return v;
-}
+VARIANT Number(int n) { return Variant::Int(n).Get(); }
 
 class OptionsTest : public test::ModelFixture {
 protected:
     std::wstring TextOf(IQZGeneralPPG* model, int ordinal) {
         Variant value;
-        EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.v), S_OK);
-        EXPECT_EQ(V_VT(&value.v), VT_BSTR) << "ordinal " << ordinal;
-        return V_VT(&value.v) == VT_BSTR ? std::wstring(V_BSTR(&value.v), SysStringLen(V_BSTR(&value.v))) : L"?";
+        EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.Get()), S_OK);
+        EXPECT_EQ(V_VT(&value.Get()), VT_BSTR) << "ordinal " << ordinal;
+        return V_VT(&value.Get()) == VT_BSTR ? std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get()))) : L"?";
     }
     int NumberOf(IQZGeneralPPG* model, int ordinal) {
         Variant value;
-        EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.v), S_OK);
-        EXPECT_EQ(V_VT(&value.v), VT_I4) << "ordinal " << ordinal;
-        return V_I4(&value.v);
+        EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.Get()), S_OK);
+        EXPECT_EQ(V_VT(&value.Get()), VT_I4) << "ordinal " << ordinal;
+        return V_I4(&value.Get());
     }
 };
 
@@ -92,8 +82,8 @@ TEST_F(OptionsTest, WritesGoStraightToTheRegistryWithExactTypes) {
 
     // The default stays what it was.
     Variant def;
-    ASSERT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptFreeHeaderExt), &def.v), S_OK);
-    EXPECT_EQ(SysStringLen(V_BSTR(&def.v)), 0u);
+    ASSERT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptFreeHeaderExt), &def.Get()), S_OK);
+    EXPECT_EQ(SysStringLen(V_BSTR(&def.Get())), 0u);
 
     // A null text is COM's empty text; an empty stored text is a value, not a missing one.
     V_BSTR(&text) = nullptr;
@@ -173,17 +163,17 @@ TEST_F(OptionsTest, OrdinalsOutsideTheTableAreRefusedBeforeTheRegistry) {
 TEST_F(OptionsTest, OtherVariantTypesAreConvertedOrRefused) {
     auto model = MakeModel();
     Variant text;
-    V_VT(&text.v) = VT_BSTR;
-    V_BSTR(&text.v) = SysAllocString(L"2");
-    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), text.v), S_OK);
+    V_VT(&text.Get()) = VT_BSTR;
+    V_BSTR(&text.Get()) = SysAllocString(L"2");
+    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), text.Get()), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel"), Value::Dword(2));
     EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapRemarksFile), Number(12)), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapRemarksFile"), Value::String(L"12"));
 
     Variant notANumber;
-    V_VT(&notANumber.v) = VT_BSTR;
-    V_BSTR(&notANumber.v) = SysAllocString(L"three");
-    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), notANumber.v), DISP_E_TYPEMISMATCH);
+    V_VT(&notANumber.Get()) = VT_BSTR;
+    V_BSTR(&notANumber.Get()) = SysAllocString(L"three");
+    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), notANumber.Get()), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel"), Value::Dword(2));
 }
 
@@ -221,14 +211,14 @@ TEST_P(SettingsKeyFaultTest, TellsTheUserOnceAndAnswersNothing) {
 
     // Unavailable: S_OK, nothing given, nothing stored.
     Variant value;
-    V_VT(&value.v) = VT_I2;
-    V_I2(&value.v) = 42;
+    V_VT(&value.Get()) = VT_I2;
+    V_I2(&value.Get()) = 42;
     registry.ResetCounts();
-    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(kOptFreeSourceExt), &value.v), S_OK);
-    EXPECT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptGapLevel), &value.v), S_OK);
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(kOptFreeSourceExt), &value.Get()), S_OK);
+    EXPECT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptGapLevel), &value.Get()), S_OK);
     EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), Number(3)), S_OK);
-    EXPECT_EQ(V_VT(&value.v), VT_I2);
-    EXPECT_EQ(V_I2(&value.v), 42);
+    EXPECT_EQ(V_VT(&value.Get()), VT_I2);
+    EXPECT_EQ(V_I2(&value.Get()), 42);
     EXPECT_EQ(registry.TotalCount(), 0u);
     EXPECT_EQ(windows.MessageBoxes().size(), 1u);
 }
@@ -239,8 +229,8 @@ TEST_F(OptionsTest, WithoutTheIdesRegistryRootTheModelIsUnavailableSilently) {
     ide.Withhold(ide::Service::LocalRegistry);
     auto model = MakeModel();
     Variant value;
-    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(kOptFreeSourceExt), &value.v), S_OK);
-    EXPECT_EQ(V_VT(&value.v), VT_EMPTY);
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(kOptFreeSourceExt), &value.Get()), S_OK);
+    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
     EXPECT_TRUE(windows.MessageBoxes().empty());
     EXPECT_EQ(registry.TotalCount(), 0u);
 }
@@ -256,8 +246,8 @@ TEST_F(OptionsTest, ARootTooLongForThePathIsRefusedWithoutTouchingTheRegistry) {
     ide.SetRegistryRoot(std::wstring(231, L'R'));
     auto tooLong = MakeModel();
     Variant value;
-    EXPECT_EQ(tooLong->GetProperty(static_cast<PropertyID>(kOptGapLevel), &value.v), S_OK);
-    EXPECT_EQ(V_VT(&value.v), VT_EMPTY);
+    EXPECT_EQ(tooLong->GetProperty(static_cast<PropertyID>(kOptGapLevel), &value.Get()), S_OK);
+    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
     EXPECT_EQ(registry.TotalCount(), 0u);
     EXPECT_TRUE(windows.MessageBoxes().empty());
 }
