@@ -115,6 +115,25 @@ TEST_P(DiscoveryTest, ListsOfferedCompilersHighestFirstWithHandlesInWalkOrder) {
 INSTANTIATE_TEST_SUITE_P(Hosts, DiscoveryTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "X64" : "X86"; });
 
+TEST_F(CompilersTest, OnlyPlatformsOfTheVcComponentAreSupported) {
+    registry.SetString(HKEY_LOCAL_MACHINE,
+                       L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO\\Win32", L"", L"");
+    for (const wchar_t* arch : {L"PX32", L"Ventrix", L"HY64"}) AddCompiler(L"12.0.000", arch);
+    platform::ScopedX64Host host(false);
+    auto model = MakeModel();
+    int count = 0;
+    EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"Win32", L"(null)", L"(null)"}));
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(Names(model.Get(), false, &count), (std::vector<std::wstring>{L"x64", L"Ventrix", L"Win32"}));
+    EXPECT_EQ(count, 3);
+    Bstr x64(L"x64"), second;
+    LONG supported = 7;
+    EXPECT_EQ(model->IsPlatformSupported(x64.Get(), &supported), S_OK);
+    EXPECT_EQ(supported, 0);
+    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(1, second.Put()), S_OK);
+    EXPECT_EQ(second.Length(), 0u);
+}
+
 TEST_F(CompilersTest, WithoutCompilersWin32HoldsTheEmptyCompiler) {
     auto model = MakeModel();
     EXPECT_EQ(List(model.Get(), L"Win32"), (Listing{{1024, L"No Compiler Installed"}}));
