@@ -5,6 +5,8 @@
 #include "model/options.h"
 #include "package/package.h"
 #include "package/service_site.h"
+#include "pages/extension_lists.h"
+#include "platform/text.h"
 #include "platform/files.h"
 #include "platform/vs_interfaces.h"
 #include "platform/com_object.h"
@@ -106,38 +108,15 @@ HRESULT CQZToolOptionsSvc::PutStrProperty(INT ordinal, BSTR value) {
 
 // ---- the option methods ----
 
-namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f'; }
-
-// White space goes first, then the ";" characters: ".f90 ;" keeps its blank.
-void TrimTail(std::wstring& text) {
-    while (!text.empty() && IsBlank(text.back())) text.pop_back();
-    while (!text.empty() && text.back() == L';') text.pop_back();
-}
-
-}  // namespace
-
-std::wstring JoinExtensionLists(const std::wstring& fixedForm, const std::wstring& freeForm) {
-    std::wstring result;
-    if (!fixedForm.empty()) {
-        result = fixedForm;
-        TrimTail(result);
-        result += L';';
-    }
-    result += freeForm;
-    TrimTail(result);
-    return result;
-}
-
 HRESULT CQZToolOptionsSvc::JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BSTR* out) {
     if (!out) return E_POINTER;
     // A failed read leaves a null text, which counts as empty: the join always succeeds.
     Bstr fixed, free;
     GetStrProperty(fixedOrdinal, fixed.Put(), false);
     GetStrProperty(freeOrdinal, free.Put(), false);
-    const std::wstring result = JoinExtensionLists(std::wstring(fixed.Text(), fixed.Length()),
-                                                   std::wstring(free.Text(), free.Length()));
+    const std::wstring result = platform::ToWide(
+        pages::JoinExtensionLists(platform::ToU16(std::wstring_view(fixed.Text(), fixed.Length())),
+                                  platform::ToU16(std::wstring_view(free.Text(), free.Length()))));
     *out = SysAllocStringLen(result.data(), static_cast<UINT>(result.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }

@@ -5,18 +5,12 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "QZToolOpt.h"
 #include "package/module.h"
 
 namespace qz::package {
 
 class CQZToolOpt;
-
-// The fixed-form list, then the free-form list, each without trailing white
-// space and ";"; "" when both are empty.
-std::wstring JoinExtensionLists(const std::wstring& fixedForm, const std::wstring& freeForm);
 
 class CQZToolOptionsSvc : public IQZToolOptions {
 public:

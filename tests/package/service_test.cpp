@@ -14,29 +14,6 @@ namespace {
 using platform::Bstr;
 using platform::ComPtr;
 
-TEST(JoinExtensionListsTest, FixedFormComesFirstAndTailsAreTrimmed) {
-    struct Case {
-        const wchar_t* fixed;
-        const wchar_t* free;
-        const wchar_t* joined;
-    };
-    const Case cases[] = {
-        {L".f;.for;.fpp", L".f90", L".f;.for;.fpp;.f90"},
-        {L".fi;.fd", L"", L".fi;.fd"},
-        {L"", L".f90", L".f90"},
-        {L"", L"", L""},
-        // White space goes before the semicolons, so a blank in front of a ";" stays.
-        {L"", L".f90 ;", L".f90 "},
-        {L".f; ", L".f90;;", L".f;.f90"},
-        {L".f;\t;", L";", L".f;\t"},
-        {L";", L"", L""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(JoinExtensionLists(c.fixed, c.free), c.joined) << "fixed '" << testing::PrintToString(c.fixed)
-                                                                 << "' free " << testing::PrintToString(c.free);
-    }
-}
-
 class ServiceTest : public test::SitedPackageTest {
 };
 
