@@ -3,6 +3,10 @@
 #include "model/general_ppg.h"
 #include "package/service.h"
 #include "package/service_site.h"
+#include "pages/compilers_page.h"
+#include "pages/gap_page.h"
+#include "pages/general_page.h"
+#include "pages/page_framework.h"
 
 namespace qz::package {
 
@@ -69,6 +73,9 @@ HRESULT CQZToolOpt::Close() {
         satellite_.Reset();
     }
     TheServiceSite().SetSite(nullptr);
+    // The pages keep the model past their windows; it would hold the module
+    // loaded for good.
+    pages::ResetPageStates();
     model_.Reset();
     if (service_) {
         // Late callers of the service then get E_UNEXPECTED instead of
@@ -115,8 +122,10 @@ HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
     const HRESULT hr = GetGeneralPPG(model.Put());
     if (FAILED(hr)) return hr;
     if (!model) return E_UNEXPECTED;
-    // The pages themselves are not built yet.
-    return E_NOTIMPL;
+    IUnknown* self = static_cast<IVsPackage*>(this);
+    if (IsEqualGUID(page, GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
+    if (IsEqualGUID(page, GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
+    return pages::CreateGapPage(self, model.Get(), sheet);
 }
 
 HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {

@@ -1,0 +1,243 @@
+#include "pages/page_framework.h"
+
+#include <new>
+
+#include "package/module.h"
+#include "package/service_site.h"
+#include "platform/window_system.h"
+#include "satellite/resource_ids.h"
+
+namespace qz::pages {
+namespace {
+
+struct KindInfo {
+    WORD templateId;
+    const wchar_t* helpKeyword;
+    // Fills under the reload flag (General, GAP) rather than at every WM_INITDIALOG.
+    bool reloads;
+};
+
+constexpr KindInfo kKinds[kPageKindCount] = {
+    {IDD_GENERAL_PPG, L"tavrel.for.bldaps_dialog_toolsoptions_gen_for", true},
+    {IDD_COMPILERS_PPG, L"tavrel.for.bldaps_dialog_toolsoptions_compilers_for", false},
+    {IDD_GAP_PPG, L"tavrel.for.bldaps_dialog_toolsoptions_gap_for", true},
+};
+
+PageState g_states[kPageKindCount];
+
+const KindInfo& InfoOf(PageKind kind) { return kKinds[static_cast<int>(kind)]; }
+
+void ShowF1Help(const wchar_t* keyword) {
+    IVsHelp* help = package::TheServiceSite().Cached<IVsHelp>(package::SiteService::F1Help);
+    if (!help) return;
+    platform::Bstr text(keyword);
+    help->DisplayTopicFromF1Keyword(text.Get());
+}
+
+// The pages do not answer PSN_HELP: F1 in the Options dialog arrives at the
+// host window as WM_HELP followed by a WM_COMMAND, and the page's topic is
+// shown in place of that command.
+LRESULT RunHook(PageKind kind, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PageState& state = StateOf(kind);
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    const WNDPROC previous = state.previousProcedure;
+    if (message == WM_NCDESTROY && state.hookInstalled && window == state.hookedWindow) {
+        // Unhooked as the host goes, so that the host of the next showing of
+        // the Options dialog gets the hook again.
+        windows.ReplaceProcedure(window, previous);
+        state.hookInstalled = false;
+        state.hookedWindow = nullptr;
+        state.previousProcedure = nullptr;
+        state.helpPending = false;
+    } else if (state.visible) {
+        if (message == WM_HELP) {
+            state.helpPending = true;
+        } else if (message == WM_COMMAND && state.helpPending) {
+            state.helpPending = false;
+            ShowF1Help(InfoOf(kind).helpKeyword);
+            return 0;
+        }
+    }
+    // A hook that outlived ResetPageStates beneath another window's own hook.
+    if (!previous) return DefWindowProcW(window, message, wParam, lParam);
+    return windows.CallProcedure(previous, window, message, wParam, lParam);
+}
+
+template <PageKind K>
+LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RunHook(K, window, message, wParam, lParam);
+}
+
+constexpr WNDPROC kHookProcedures[kPageKindCount] = {
+    HookProcedure<PageKind::General>, HookProcedure<PageKind::Compilers>, HookProcedure<PageKind::Gap>};
+
+void InstallHook(PageKind kind, HWND host) {
+    PageState& state = StateOf(kind);
+    if (state.hookInstalled) return;
+    const WNDPROC previous = platform::WindowSystem().ReplaceProcedure(host, kHookProcedures[static_cast<int>(kind)]);
+    if (!previous) return;
+    state.previousProcedure = previous;
+    state.hookedWindow = host;
+    state.hookInstalled = true;
+}
+
+void RemoveHook(PageState& state) {
+    if (state.hookInstalled) platform::WindowSystem().ReplaceProcedure(state.hookedWindow, state.previousProcedure);
+}
+
+template <PageKind K>
+UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
+    PageState& state = StateOf(K);
+    if (!page) return 1;
+    if (message == PSPCB_CREATE) {
+        auto* object = new (std::nothrow) PageObject();
+        page->lParam = reinterpret_cast<LPARAM>(object);
+        state.created = object != nullptr;
+    } else if (message == PSPCB_RELEASE && state.created) {
+        delete reinterpret_cast<PageObject*>(page->lParam);
+        page->lParam = 0;
+        state.created = false;
+    }
+    return 1;
+}
+
+constexpr LPFNPSPCALLBACKA kCallbacks[kPageKindCount] = {
+    PageCallback<PageKind::General>, PageCallback<PageKind::Compilers>, PageCallback<PageKind::Gap>};
+
+void FillOnReload(PageKind kind, PageLogic& logic, HWND dialog) {
+    PageState& state = StateOf(kind);
+    if (!state.reload) return;
+    state.reload = false;
+    logic.Fill(dialog);
+}
+
+INT_PTR OnInitDialog(PageKind kind, PageLogic& logic, HWND dialog, LPARAM lParam) {
+    PageState& state = StateOf(kind);
+    const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
+    state.page = sheetPage ? reinterpret_cast<PageObject*>(sheetPage->lParam) : nullptr;
+    if (!state.page) return 0;
+    state.page->window = dialog;
+    const HWND host = platform::WindowSystem().Parent(dialog);
+    if (!host) return 0;
+    InstallHook(kind, host);
+    if (InfoOf(kind).reloads) {
+        FillOnReload(kind, logic, dialog);
+    } else {
+        logic.Fill(dialog);
+    }
+    return 1;
+}
+
+INT_PTR OnNotify(PageKind kind, PageLogic& logic, HWND dialog, const NMHDR* header) {
+    PageState& state = StateOf(kind);
+    if (!state.page || !header) return 0;
+    const bool reloads = InfoOf(kind).reloads;
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    switch (header->code) {
+    case PSN_SETACTIVE:
+        if (reloads) FillOnReload(kind, logic, dialog);
+        return 1;
+    case PSN_QUERYCANCEL:
+        if (reloads) state.reload = true;
+        return 0;
+    case PSN_HELP:
+    case PSN_RESET:
+        return 0;
+    case PSN_APPLY:
+        windows.SetPageResult(dialog, PSNRET_NOERROR);
+        logic.Apply(dialog);
+        if (reloads) state.reload = true;
+        return 1;
+    case PSN_KILLACTIVE:
+        windows.SetPageResult(dialog, logic.Validate(dialog) ? 0 : 1);
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+}  // namespace
+
+PageState& StateOf(PageKind kind) { return g_states[static_cast<int>(kind)]; }
+
+void ResetPageStates() {
+    for (PageState& state : g_states) {
+        RemoveHook(state);
+        state = PageState{};
+    }
+}
+
+HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model,
+                   VSPROPSHEETPAGE* sheet) {
+    if (!model || !sheet || !package) return E_POINTER;
+    PageState& state = StateOf(kind);
+    if (state.model.Get() != model) state.model = platform::ComPtr<IQZGeneralPPG>(model);
+    sheet->dwSize = sizeof(VSPROPSHEETPAGE);
+    sheet->dwFlags = kPageFlags;
+    sheet->hInstance = package::ResourceInstance();
+    sheet->wTemplateId = InfoOf(kind).templateId;
+    sheet->pfnDlgProc = procedure;
+    sheet->lParam = 0;
+    sheet->pfnCallback = kCallbacks[static_cast<int>(kind)];
+    sheet->pcRefParent = nullptr;
+    return S_OK;
+}
+
+INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        PageState& state = StateOf(kind);
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog(kind, logic, dialog, lParam);
+        case WM_SHOWWINDOW:
+            state.visible = wParam != 0;
+            return 1;
+        case WM_DESTROY:
+            state.page = nullptr;
+            // A destroyed page is not shown; no WM_SHOWWINDOW says so.
+            state.visible = false;
+            return 1;
+        case WM_NOTIFY:
+            return OnNotify(kind, logic, dialog, reinterpret_cast<const NMHDR*>(lParam));
+        case WM_COMMAND:
+            if (!state.page) return 0;
+            return logic.Command(dialog, LOWORD(wParam), HIWORD(wParam));
+        default:
+            return 0;
+        }
+    } catch (...) {
+        // Out of memory inside the page logic: the message counts as not handled.
+        return 0;
+    }
+}
+
+int ReadNumber(PageKind kind, int ordinal, bool defaultWanted) {
+    IQZGeneralPPG* model = StateOf(kind).model.Get();
+    if (!model) return 0;
+    platform::Variant value;
+    const auto pid = static_cast<PropertyID>(ordinal);
+    const HRESULT hr = defaultWanted ? model->GetPropertyDef(pid, &value.Get()) : model->GetProperty(pid, &value.Get());
+    return SUCCEEDED(hr) && V_VT(&value.Get()) == VT_I4 ? V_I4(&value.Get()) : 0;
+}
+
+std::wstring ReadText(PageKind kind, int ordinal, bool defaultWanted) {
+    IQZGeneralPPG* model = StateOf(kind).model.Get();
+    if (!model) return {};
+    platform::Variant value;
+    const auto pid = static_cast<PropertyID>(ordinal);
+    const HRESULT hr = defaultWanted ? model->GetPropertyDef(pid, &value.Get()) : model->GetProperty(pid, &value.Get());
+    if (FAILED(hr) || V_VT(&value.Get()) != VT_BSTR || !V_BSTR(&value.Get())) return {};
+    return std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get())));
+}
+
+void WriteNumber(PageKind kind, int ordinal, int value) {
+    IQZGeneralPPG* model = StateOf(kind).model.Get();
+    if (model) model->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Int(value).Get());
+}
+
+void WriteText(PageKind kind, int ordinal, const std::wstring& text) {
+    IQZGeneralPPG* model = StateOf(kind).model.Get();
+    if (model) model->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Text(text.c_str()).Get());
+}
+
+}  // namespace qz::pages

@@ -1,0 +1,77 @@
+// What the three Tools > Options pages share: the page description the IDE
+// asks for, the page callback, the frame of the dialog procedure, the reload
+// rule, the F1 help hook on the host window and option access by ordinal.
+#pragma once
+
+#include <windows.h>
+#include <prsht.h>
+
+#include <string>
+
+#include "QZToolOpt.h"
+#include "platform/com_ptr.h"
+#include "platform/vs_interfaces.h"
+
+namespace qz::pages {
+
+enum class PageKind { General, Compilers, Gap };
+inline constexpr int kPageKindCount = 3;
+
+// PSP_USECALLBACK | PSP_HASHELP.
+inline constexpr DWORD kPageFlags = 0xA0;
+
+// Lives from the page callback's PSPCB_CREATE to its PSPCB_RELEASE.
+struct PageObject {
+    HWND window = nullptr;
+};
+
+// One per page kind for the whole module.
+struct PageState {
+    platform::ComPtr<IQZGeneralPPG> model;
+    PageObject* page = nullptr;  // while the page window exists
+    bool created = false;        // the callback allocated `page` and has not freed it
+    bool visible = false;
+    bool helpPending = false;
+    bool hookInstalled = false;
+    HWND hookedWindow = nullptr;
+    WNDPROC previousProcedure = nullptr;
+    // General and GAP: fill from the model at the next activation. Set again
+    // by apply and cancel, so unapplied edits survive moving between pages.
+    bool reload = true;
+};
+
+PageState& StateOf(PageKind kind);
+// Releases every page kind's model and starts its state afresh. The pages
+// keep the model past their windows; the package drops it at Close so that
+// the module can unload.
+void ResetPageStates();
+
+// What a page kind adds to the frame. Called only while the page window exists.
+class PageLogic {
+public:
+    virtual ~PageLogic() = default;
+    virtual void Fill(HWND dialog) = 0;
+    // PSN_KILLACTIVE: false keeps the user on the page.
+    virtual bool Validate(HWND) { return true; }
+    virtual void Apply(HWND dialog) = 0;
+    // WM_COMMAND: the dialog procedure's answer.
+    virtual INT_PTR Command(HWND, WORD /*id*/, WORD /*code*/) { return 0; }
+};
+
+// Fills `sheet` for a page of `kind` with `procedure` and takes `model` as
+// the kind's model. E_POINTER, with nothing changed, for a null argument.
+HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model,
+                   VSPROPSHEETPAGE* sheet);
+
+// The dialog procedure of a page of `kind`: the shared frame around `logic`.
+// Nothing escapes it.
+INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Option access over the kind's model by ordinal (0 to 12). A failed read
+// gives 0 or an empty text; a failed write is ignored.
+int ReadNumber(PageKind kind, int ordinal, bool defaultWanted = false);
+std::wstring ReadText(PageKind kind, int ordinal, bool defaultWanted = false);
+void WriteNumber(PageKind kind, int ordinal, int value);
+void WriteText(PageKind kind, int ordinal, const std::wstring& text);
+
+}  // namespace qz::pages
