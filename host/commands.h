@@ -30,6 +30,9 @@ bool StoreDirectory(Session& session, Report& report, const std::vector<std::wst
 // register / unregister: the DLL's own exports, then what lies in the registry.
 bool Register(const std::wstring& packagePath, bool registering, Report& report);
 
+// pages --png FOLDER: the three pages drawn into PNG pictures.
+bool DrawPages(Session& session, Report& report, const std::wstring& folder);
+
 // sample: writes the built-in sample installation of compilers into the
 // machine part of the registry, where none is installed yet.
 bool InstallSample(Report& report);

@@ -54,6 +54,8 @@ const wchar_t kUsage[] =
     L"  register   call the DLL's DllRegisterServer and show the package's entries\n"
     L"             below the IDE's hive (with EnvSdk_RootSuffix) and its type library\n"
     L"  unregister call DllUnregisterServer and show what is left\n"
+    L"  pages --png FOLDER   draw the three Tools > Options pages, as the package\n"
+    L"             creates them, into FOLDER\\general.png, compilers.png, gap.png\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
     L"             registry (HKEY_LOCAL_MACHINE), unless compilers are installed\n"
     L"\n"
@@ -106,6 +108,8 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 StoreOption(session, report, command);
             } else if (command[0] == L"compilers") {
                 PrintCompilers(session, report);
+            } else if (command[0] == L"pages") {
+                DrawPages(session, report, command[2]);
             } else if (command[0] == L"setdir") {
                 StoreDirectory(session, report, command);
             } else {
@@ -157,7 +161,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
                                   {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3},
-                                  {L"register", 0}, {L"unregister", 0}};
+                                  {L"register", 0}, {L"unregister", 0}, {L"pages", 2}};
     const std::wstring& verb = command[0];
     const Verb* known = nullptr;
     for (const Verb& v : kVerbs) {
@@ -170,6 +174,7 @@ int wmain(int argc, wchar_t** argv) {
     if ((verb == L"set" || verb == L"reset") && !FindOptionRow(command[1])) {
         return UsageError(L"no option is named '" + command[1] + L"'");
     }
+    if (verb == L"pages" && command[1] != L"--png") return UsageError(L"pages takes --png FOLDER");
     if (verb == L"setdir" && !IsDirectoryName(command[2])) {
         return UsageError(L"'" + command[2] + L"' is none of IncludeDir, LibDir, BinDir, DefaultOptions");
     }

@@ -100,6 +100,7 @@ public:
 
     qz::ide::StandInIde& Ide() { return ide_; }
     IQZToolOptions* Service() { return service_.Get(); }
+    IVsPackage* Package() { return package_.Get(); }
     IDispatch* Automation() { return automation_.Get(); }
 
 private:

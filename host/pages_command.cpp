@@ -1,0 +1,143 @@
+// The pages command: the three Tools > Options pages as the package creates
+// them, drawn into PNG pictures without any display.
+#include <wincodec.h>
+
+#include <cstdio>
+
+#include "commands.h"
+#include "package/identifiers.h"
+
+namespace qz::host {
+namespace {
+
+struct PageToDraw {
+    const GUID* id;
+    const wchar_t* file;
+};
+
+const PageToDraw kPages[] = {
+    {&package::GUID_TOGeneralPPG, L"general.png"},
+    {&package::GUID_TOCompilerPPG, L"compilers.png"},
+    {&package::GUID_TOGAPPPG, L"gap.png"},
+};
+
+// The IDE's options area hosts each page in a window of its own.
+HWND MakeHostWindow() {
+    static const wchar_t kClass[] = L"QZIdeHostOptionsArea";
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kClass;
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, kClass, L"Options", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// Draws a window and, at their places, its children: each is printed on its
+// own and copied in, since printing the parent alone leaves the controls out.
+void DrawInto(HWND window, HDC target, POINT origin) {
+    RECT box;
+    GetWindowRect(window, &box);
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    HDC own = CreateCompatibleDC(target);
+    HBITMAP picture = CreateCompatibleBitmap(target, width, height);
+    HGDIOBJ old = SelectObject(own, picture);
+    PrintWindow(window, own, 0);
+    BitBlt(target, origin.x, origin.y, width, height, own, 0, 0, SRCCOPY);
+    SelectObject(own, old);
+    DeleteObject(picture);
+    DeleteDC(own);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+        RECT place;
+        GetWindowRect(child, &place);
+        DrawInto(child, target, POINT{origin.x + place.left - box.left, origin.y + place.top - box.top});
+    }
+}
+
+HRESULT SavePng(HBITMAP bitmap, const std::wstring& path) {
+    ComPtr<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  factory.PutVoid());
+    ComPtr<IWICBitmap> image;
+    if (SUCCEEDED(hr)) hr = factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, image.Put());
+    ComPtr<IWICStream> stream;
+    if (SUCCEEDED(hr)) hr = factory->CreateStream(stream.Put());
+    if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
+    ComPtr<IWICBitmapEncoder> encoder;
+    if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Put());
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+    ComPtr<IWICBitmapFrameEncode> frame;
+    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(frame.Put(), nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+    UINT width = 0, height = 0;
+    if (SUCCEEDED(hr)) hr = image->GetSize(&width, &height);
+    if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+    if (SUCCEEDED(hr)) hr = frame->WriteSource(image.Get(), nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    return hr;
+}
+
+bool DrawPage(Session& session, Report& report, const PageToDraw& page, HWND host, const std::wstring& folder) {
+    VSPROPSHEETPAGE sheet{};
+    HRESULT hr = session.Package()->GetPropertyPage(*page.id, &sheet);
+    if (!report.Step(SUCCEEDED(hr), std::wstring(L"GetPropertyPage for ") + page.file + L": " + HresultText(hr))) {
+        return false;
+    }
+    // What the property sheet does with the IDE's page record.
+    PROPSHEETPAGEW record{};
+    record.dwSize = sizeof record;
+    record.dwFlags = sheet.dwFlags;
+    record.hInstance = sheet.hInstance;
+    record.pszTemplate = MAKEINTRESOURCEW(sheet.wTemplateId);
+    record.pfnDlgProc = sheet.pfnDlgProc;
+    record.lParam = sheet.lParam;
+    record.pfnCallback = reinterpret_cast<LPFNPSPCALLBACKW>(sheet.pfnCallback);
+    if (record.pfnCallback) record.pfnCallback(nullptr, PSPCB_CREATE, &record);
+    HWND dialog = CreateDialogParamW(record.hInstance, record.pszTemplate, host, record.pfnDlgProc,
+                                     reinterpret_cast<LPARAM>(&record));
+    if (!report.Step(dialog != nullptr, std::wstring(L"created the page window for ") + page.file)) return false;
+    // The sheet tells a page when it is shown; that is when pages fill.
+    NMHDR shown{};
+    shown.hwndFrom = host;
+    shown.code = PSN_SETACTIVE;
+    SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&shown));
+    ShowWindow(dialog, SW_SHOW);
+
+    RECT box;
+    GetWindowRect(dialog, &box);
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all{0, 0, width, height};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
+    DrawInto(dialog, memory, POINT{0, 0});
+    SelectObject(memory, old);
+    hr = SavePng(bitmap, folder + L"\\" + page.file);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(dialog);
+    if (record.pfnCallback) record.pfnCallback(nullptr, PSPCB_RELEASE, &record);
+    return report.Step(SUCCEEDED(hr), L"drew " + folder + L"\\" + page.file + L" (" + std::to_wstring(width) + L"x" +
+                                          std::to_wstring(height) + L"): " + HresultText(hr));
+}
+
+}  // namespace
+
+bool DrawPages(Session& session, Report& report, const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    HWND host = MakeHostWindow();
+    bool ok = report.Step(host != nullptr, L"made the options area window");
+    for (const PageToDraw& page : kPages) ok = host && DrawPage(session, report, page, host, folder) && ok;
+    if (host) DestroyWindow(host);
+    return ok;
+}
+
+}  // namespace qz::host
