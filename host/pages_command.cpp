@@ -44,6 +44,18 @@ void DrawInto(HWND window, HDC target, POINT origin) {
     HBITMAP picture = CreateCompatibleBitmap(target, width, height);
     HGDIOBJ old = SelectObject(own, picture);
     PrintWindow(window, own, 0);
+    // A drop-down list prints its frame but not its selected item.
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (lstrcmpiW(className, L"ComboBox") == 0) {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        RECT inside{4, 2, width - GetSystemMetrics(SM_CXVSCROLL) - 2, height - 2};
+        HGDIOBJ font = SelectObject(own, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+        SetBkMode(own, TRANSPARENT);
+        DrawTextW(own, text, -1, &inside, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+        SelectObject(own, font);
+    }
     BitBlt(target, origin.x, origin.y, width, height, own, 0, 0, SRCCOPY);
     SelectObject(own, old);
     DeleteObject(picture);

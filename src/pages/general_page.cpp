@@ -1,18 +1,141 @@
 #include "pages/general_page.h"
 
+#include <string>
+
+#include "model/options.h"
+#include "package/module.h"
+#include "pages/extension_lists.h"
+#include "pages/modal_state.h"
 #include "pages/page_framework.h"
+#include "platform/com_ptr.h"
+#include "platform/text.h"
+#include "platform/window_system.h"
+#include "satellite/resource_ids.h"
 
 namespace qz::pages {
 namespace {
 
 constexpr PageKind kKind = PageKind::General;
+// MB_ICONWARNING | MB_OK.
+constexpr UINT kMessageType = 0x30;
 
-// The General page's controls, validation and apply are not built yet: the
-// page runs the shared frame over its placeholder template.
+struct ListField {
+    int option;
+    int field;
+    int editButton;
+};
+
+// In the order apply compares them.
+constexpr ListField kListFields[] = {
+    {model::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, IDC_GEN_EDIT_FREE_SOURCE},
+    {model::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, IDC_GEN_EDIT_FIXED_SOURCE},
+    {model::kOptFreeHeaderExt, IDC_GEN_FREE_HEADER_EXT, IDC_GEN_EDIT_FREE_HEADER},
+    {model::kOptFixedHeaderExt, IDC_GEN_FIXED_HEADER_EXT, IDC_GEN_EDIT_FIXED_HEADER},
+};
+
+struct Switch {
+    int option;
+    int box;
+};
+
+constexpr Switch kSwitches[] = {
+    {model::kOptGenerateBuildLog, IDC_GEN_BUILD_LOG},
+    {model::kOptContinueOnError, IDC_GEN_CONTINUE_ON_ERROR},
+    {model::kOptShowEnvInBuildLog, IDC_GEN_ENV_IN_BUILD_LOG},
+};
+
+std::wstring FieldText(HWND dialog, int id) {
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    return windows.Text(windows.DialogItem(dialog, id));
+}
+
+void SetFieldText(HWND dialog, int id, const std::wstring& text) {
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    windows.SetText(windows.DialogItem(dialog, id), text.c_str());
+}
+
+void ShowPageMessage(const std::wstring& text) {
+    ShowMessage(text.c_str(), kMessageType, package::ResourceString(IDS_MSG_CAPTION).c_str());
+}
+
+// A change of letter case alone counts as a change.
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    const platform::Bstr left(a.c_str(), static_cast<UINT>(a.size()));
+    const platform::Bstr right(b.c_str(), static_cast<UINT>(b.size()));
+    return VarBstrCmp(left.Get(), right.Get(), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
+}
+
 class GeneralPage final : public PageLogic {
 public:
-    void Fill(HWND) override {}
-    void Apply(HWND) override {}
+    void Fill(HWND dialog) override {
+        platform::IWindowSystem& windows = platform::WindowSystem();
+        for (const ListField& list : kListFields) SetFieldText(dialog, list.field, ReadText(kKind, list.option));
+        for (const Switch& s : kSwitches) {
+            windows.SetCheckState(windows.DialogItem(dialog, s.box),
+                                  ReadNumber(kKind, s.option) != 0 ? BST_CHECKED : BST_UNCHECKED);
+        }
+    }
+
+    bool Validate(HWND dialog) override {
+        const ExtensionListsCheck check = CheckExtensionLists(
+            {platform::ToU16(FieldText(dialog, IDC_GEN_FREE_SOURCE_EXT)),
+             platform::ToU16(FieldText(dialog, IDC_GEN_FREE_HEADER_EXT)),
+             platform::ToU16(FieldText(dialog, IDC_GEN_FIXED_SOURCE_EXT)),
+             platform::ToU16(FieldText(dialog, IDC_GEN_FIXED_HEADER_EXT))},
+            {platform::ToU16(ReadText(kKind, model::kOptFreeSourceExt, true)),
+             platform::ToU16(ReadText(kKind, model::kOptFreeHeaderExt, true)),
+             platform::ToU16(ReadText(kKind, model::kOptFixedSourceExt, true)),
+             platform::ToU16(ReadText(kKind, model::kOptFixedHeaderExt, true))});
+        if (check.valid) return true;
+        const std::wstring entry = platform::ToWide(check.entry);
+        const wchar_t* args[] = {entry.c_str()};
+        std::wstring text;
+        FormatResourceString(text, check.message, args, 1);
+        ShowPageMessage(text);
+        return false;
+    }
+
+    void Apply(HWND dialog) override {
+        platform::IWindowSystem& windows = platform::WindowSystem();
+        for (const Switch& s : kSwitches) {
+            WriteNumber(kKind, s.option, windows.CheckState(windows.DialogItem(dialog, s.box)) == BST_CHECKED ? 1 : 0);
+        }
+        bool changed = false;
+        for (const ListField& list : kListFields) {
+            const std::wstring text = FieldText(dialog, list.field);
+            if (SameText(ReadText(kKind, list.option), text)) continue;
+            WriteText(kKind, list.option, text);
+            changed = true;
+        }
+        // Open projects keep the lists they were loaded with.
+        if (changed) ShowPageMessage(package::ResourceString(IDS_MSG_EXT_APPLIED));
+    }
+
+    INT_PTR Command(HWND dialog, WORD id, WORD code) override {
+        if (code != BN_CLICKED) return 0;
+        for (const ListField& list : kListFields) {
+            if (id != list.editButton) continue;
+            EditListField(dialog, list.field, IDS_EDITOR_TITLE_GENERAL);
+            return 1;
+        }
+        if (id == IDC_GEN_FREE_DEFAULTS) {
+            SetDefaults(dialog, model::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, model::kOptFreeHeaderExt,
+                        IDC_GEN_FREE_HEADER_EXT);
+            return 1;
+        }
+        if (id == IDC_GEN_FIXED_DEFAULTS) {
+            SetDefaults(dialog, model::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, model::kOptFixedHeaderExt,
+                        IDC_GEN_FIXED_HEADER_EXT);
+            return 1;
+        }
+        return 0;
+    }
+
+private:
+    static void SetDefaults(HWND dialog, int sourceOption, int sourceField, int headerOption, int headerField) {
+        SetFieldText(dialog, sourceField, ReadText(kKind, sourceOption, true));
+        SetFieldText(dialog, headerField, ReadText(kKind, headerOption, true));
+    }
 };
 
 GeneralPage g_page;

@@ -4,6 +4,7 @@
 
 #include "package/module.h"
 #include "package/service_site.h"
+#include "pages/string_list_editor.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -238,6 +239,28 @@ void WriteNumber(PageKind kind, int ordinal, int value) {
 void WriteText(PageKind kind, int ordinal, const std::wstring& text) {
     IQZGeneralPPG* model = StateOf(kind).model.Get();
     if (model) model->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Text(text.c_str()).Get());
+}
+
+bool EditListField(HWND dialog, int fieldId, UINT titleId) {
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    const HWND field = windows.DialogItem(dialog, fieldId);
+    CStrListEditor editor;
+    editor.SetTitle(package::ResourceString(titleId));
+    editor.SetList(windows.Text(field));
+
+    // The editor's own guard leaves the owner enabled; the owner is disabled
+    // here so that the Options dialog takes no input while the editor is up.
+    HWND owner = nullptr;
+    IVsUIShell* shell = package::TheServiceSite().Cached<IVsUIShell>(package::SiteService::UIShell);
+    if (!shell || FAILED(shell->GetDialogOwnerHwnd(&owner))) owner = nullptr;
+    const bool ownerDisabled = owner && windows.IsEnabled(owner);
+    if (ownerDisabled) windows.Enable(owner, false);
+    const INT_PTR result = editor.DoModal(nullptr);
+    if (ownerDisabled) windows.Enable(owner, true);
+
+    if (result == -1 || result == IDCANCEL) return false;
+    windows.SetText(field, editor.List().c_str());
+    return true;
 }
 
 }  // namespace qz::pages

@@ -74,4 +74,10 @@ std::wstring ReadText(PageKind kind, int ordinal, bool defaultWanted = false);
 void WriteNumber(PageKind kind, int ordinal, int value);
 void WriteText(PageKind kind, int ordinal, const std::wstring& text);
 
+// Edits the text of control `fieldId` of `dialog` in the string-list editor
+// captioned with string resource `titleId`, the IDE's dialog owner disabled
+// meanwhile. True when the user pressed OK and the field took the edited
+// list; the model sees it only at apply.
+bool EditListField(HWND dialog, int fieldId, UINT titleId);
+
 }  // namespace qz::pages
