@@ -12,7 +12,7 @@
 #include "pages/page_framework.h"
 #include "platform/host.h"
 #include "satellite/resource_ids.h"
-#include "support/model_fixture.h"
+#include "support/page_fixture.h"
 
 namespace qz::pages {
 namespace {
@@ -37,13 +37,9 @@ constexpr Putter kCommit[] = {&IQZGeneralPPG::put_CmplrBinPath, &IQZGeneralPPG::
 constexpr Getter kDefaults[] = {&IQZGeneralPPG::get_CmplrDefBinPaths, &IQZGeneralPPG::get_CmplrDefLibPaths,
                                 &IQZGeneralPPG::get_CmplrDefIncludePaths, &IQZGeneralPPG::get_CmplrDefDefaultOptions};
 
-class CompilersPageTest : public test::ModelFixture {
+class CompilersPageTest : public test::PageFixture {
 protected:
-    ~CompilersPageTest() override {
-        ClosePage();
-        if (host_) DestroyWindow(host_);
-        ResetPageStates();
-    }
+    CompilersPageTest() : PageFixture(CreateCompilersPage) {}
 
     // A compiler with its own default directories and options.
     void Install(const std::wstring& version, const std::wstring& arch) {
@@ -66,11 +62,7 @@ protected:
         for (const std::vector<int>* handles : {&win32_, &x64_}) {
             for (int handle : *handles) Commit(handle, Values{L"bin", L"lib", L"inc", L"opt"}, std::to_wstring(handle));
         }
-        host_ = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP | WS_VISIBLE, 0, 0, 600, 500, nullptr, nullptr,
-                                nullptr, nullptr);
-        ASSERT_NE(host_, nullptr);
-        ide.SetDialogOwner(host_);
-        ASSERT_EQ(CreateCompilersPage(model_.Get(), model_.Get(), &sheet_), S_OK);
+        OpenOptionsArea();
     }
 
     std::vector<int> Handles(const wchar_t* platformName) {
@@ -124,45 +116,12 @@ protected:
         return text.Text();
     }
 
-    void OpenPage() {
-        sheetPage_ = PROPSHEETPAGEW{};
-        sheetPage_.dwSize = sizeof sheetPage_;
-        sheetPage_.lParam = sheet_.lParam;
-        ASSERT_EQ(sheet_.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_)), 1u);
-        const HRSRC found = FindResourceW(sheet_.hInstance, MAKEINTRESOURCEW(sheet_.wTemplateId), MAKEINTRESOURCEW(5));
-        ASSERT_NE(found, nullptr);
-        const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(sheet_.hInstance, found)));
-        page_ = CreateDialogIndirectParamW(sheet_.hInstance, dialogTemplate, host_, sheet_.pfnDlgProc,
-                                           reinterpret_cast<LPARAM>(&sheetPage_));
-        ASSERT_NE(page_, nullptr);
-        ShowWindow(page_, SW_SHOW);
-    }
-    void ClosePage() {
-        if (!page_) return;
-        DestroyWindow(page_);
-        page_ = nullptr;
-        sheet_.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_));
-    }
-    LRESULT Notify(UINT code) {
-        PSHNOTIFY notice{};
-        notice.hdr.hwndFrom = host_;
-        notice.hdr.code = code;
-        return SendMessageW(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
-    }
-    LRESULT Control(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return SendDlgItemMessageW(page_, id, message, wParam, lParam);
-    }
     // As the user picks an item: the box tells the page.
     void Choose(int id, LRESULT item) {
         Control(id, CB_SETCURSEL, item);
         SendMessageW(page_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page_, id)));
     }
     void Type(int id, const wchar_t* text) { SetDlgItemTextW(page_, id, text); }
-    std::wstring ControlText(int id) {
-        wchar_t text[512] = {};
-        GetDlgItemTextW(page_, id, text, 512);
-        return text;
-    }
     std::vector<std::pair<std::wstring, LRESULT>> Items(int id) {
         std::vector<std::pair<std::wstring, LRESULT>> items;
         for (LRESULT i = 0; i < Control(id, CB_GETCOUNT); ++i) {
@@ -177,14 +136,7 @@ protected:
     }
 
     platform::ScopedX64Host x86Host_{false};
-    ComPtr<IQZGeneralPPG> model_;
     std::vector<int> win32_, x64_;  // the default compiler first
-    HWND host_ = nullptr;
-    HWND page_ = nullptr;
-    VSPROPSHEETPAGE sheet_{};
-    PROPSHEETPAGEW sheetPage_{};
-    // Real controls: the page's operations reach Win32, not the fixture's recorder.
-    platform::ScopedWindowSystem win32Windows_{platform::Win32WindowSystem()};
 };
 
 class CompilersPageOnTwoPlatformsTest : public CompilersPageTest {

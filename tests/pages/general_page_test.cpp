@@ -9,7 +9,7 @@
 #include "pages/general_page.h"
 #include "pages/page_framework.h"
 #include "satellite/resource_ids.h"
-#include "support/model_fixture.h"
+#include "support/page_fixture.h"
 
 namespace qz::pages {
 namespace {
@@ -73,63 +73,17 @@ private:
     platform::IWindowSystem& win32_ = platform::Win32WindowSystem();
 };
 
-class GeneralPageTest : public test::ModelFixture {
+class GeneralPageTest : public test::PageFixture {
 protected:
-    GeneralPageTest() : model_(MakeModel()) {
-        host_ = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP | WS_VISIBLE, 0, 0, 600, 500, nullptr, nullptr,
-                                nullptr, nullptr);
-        EXPECT_NE(host_, nullptr);
-        ide.SetDialogOwner(host_);
-        EXPECT_EQ(CreateGeneralPage(model_.Get(), model_.Get(), &sheet_), S_OK);
-    }
-    ~GeneralPageTest() override {
-        ClosePage();
-        DestroyWindow(host_);
-        ResetPageStates();
+    GeneralPageTest() : PageFixture(CreateGeneralPage) {
+        model_ = MakeModel();
+        OpenOptionsArea();
     }
 
-    void Put(int ordinal, int value) {
-        model_->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Int(value).Get());
-    }
-    void Put(int ordinal, const wchar_t* text) {
-        model_->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Text(text).Get());
-    }
-    platform::Variant Get(int ordinal) {
-        platform::Variant value;
-        EXPECT_EQ(model_->GetProperty(static_cast<PropertyID>(ordinal), &value.Get()), S_OK);
-        return value;
-    }
-    int Number(int ordinal) { return V_I4(&Get(ordinal).Get()); }
-    std::wstring Text(int ordinal) { return V_BSTR(&Get(ordinal).Get()); }
     bool Stored(const wchar_t* valueName) {
         return registry.Get(HKEY_CURRENT_USER, test::kSettingsPath, valueName).has_value();
     }
 
-    void OpenPage() {
-        sheetPage_ = PROPSHEETPAGEW{};
-        sheetPage_.dwSize = sizeof sheetPage_;
-        ASSERT_EQ(sheet_.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_)), 1u);
-        const HRSRC found = FindResourceW(sheet_.hInstance, MAKEINTRESOURCEW(sheet_.wTemplateId), MAKEINTRESOURCEW(5));
-        ASSERT_NE(found, nullptr);
-        const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(sheet_.hInstance, found)));
-        page_ = CreateDialogIndirectParamW(sheet_.hInstance, dialogTemplate, host_, sheet_.pfnDlgProc,
-                                           reinterpret_cast<LPARAM>(&sheetPage_));
-        ASSERT_NE(page_, nullptr);
-        ShowWindow(page_, SW_SHOW);
-    }
-    void ClosePage() {
-        if (!page_) return;
-        DestroyWindow(page_);
-        page_ = nullptr;
-        sheet_.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_));
-    }
-    // The page result: a dialog answers WM_NOTIFY with it.
-    LRESULT Notify(UINT code) {
-        PSHNOTIFY notice{};
-        notice.hdr.hwndFrom = host_;
-        notice.hdr.code = code;
-        return SendMessageW(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
-    }
     void Click(int id) { SendMessageW(page_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     LRESULT Check(int id) { return SendDlgItemMessageW(page_, id, BM_GETCHECK, 0, 0); }
     std::wstring Field(int id) { return WindowText(GetDlgItem(page_, id)); }
@@ -142,11 +96,6 @@ protected:
         SetField(IDC_GEN_FIXED_HEADER_EXT, fixedHeader);
     }
 
-    ComPtr<IQZGeneralPPG> model_;
-    HWND host_ = nullptr;
-    HWND page_ = nullptr;
-    VSPROPSHEETPAGE sheet_{};
-    PROPSHEETPAGEW sheetPage_{};
     PageWindowSystem pageWindows_;
     platform::ScopedWindowSystem scope_{pageWindows_};
 };
