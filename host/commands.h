@@ -37,4 +37,14 @@ bool DrawPages(Session& session, Report& report, const std::wstring& folder);
 // machine part of the registry, where none is installed yet.
 bool InstallSample(Report& report);
 
+// doctor: why each installed compiler is offered or not, where the offered
+// ones' directories come from (and which are missing), and stale selections.
+bool Doctor(Report& report);
+
+// export FILE / import FILE: the user's settings below kUserSettingsKey (of
+// HKEY_CURRENT_USER) as a registry export file; import refuses, writing
+// nothing, a file that reaches anywhere else.
+bool ExportSettings(const std::wstring& file, Report& report);
+bool ImportSettings(const std::wstring& file, Report& report);
+
 }  // namespace qz::host

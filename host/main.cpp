@@ -58,6 +58,16 @@ const wchar_t kUsage[] =
     L"             creates them, into FOLDER\\general.png, compilers.png, gap.png\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
     L"             registry (HKEY_LOCAL_MACHINE), unless compilers are installed\n"
+    L"  doctor     why each installed compiler is offered or not, where each offered\n"
+    L"             one's IncludeDir, LibDir, BinDir, DefaultOptions come from,\n"
+    L"             which directories are missing, and stored selections that no\n"
+    L"             offered compiler matches (the default serves instead)\n"
+    L"  export FILE   write this user's settings (the whole options key named\n"
+    L"             below, its subkeys included) to FILE"
+    L" as a registry export\n"
+    L"             file (Windows Registry Editor Version 5.00)\n"
+    L"  import FILE   write the keys and values of such a file into the registry;\n"
+    L"             refused, writing nothing, if any key lies outside those settings\n"
     L"\n"
     L"Options are kept in the registry of the machine (or Wine prefix) the host\n"
     L"runs on, below HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\n"
@@ -161,7 +171,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
                                   {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3},
-                                  {L"register", 0}, {L"unregister", 0}, {L"pages", 2}};
+                                  {L"register", 0}, {L"unregister", 0}, {L"pages", 2},
+                                  {L"doctor", 0}, {L"export", 1}, {L"import", 1}};
     const std::wstring& verb = command[0];
     const Verb* known = nullptr;
     for (const Verb& v : kVerbs) {
@@ -189,6 +200,14 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"sample") {
         Report report;
         return InstallSample(report) ? kExitOk : kExitFailed;
+    }
+    if (verb == L"doctor") {
+        Report report;
+        return Doctor(report) ? kExitOk : kExitFailed;
+    }
+    if (verb == L"export" || verb == L"import") {
+        Report report;
+        return (verb == L"export" ? ExportSettings : ImportSettings)(command[1], report) ? kExitOk : kExitFailed;
     }
     if (verb == L"register" || verb == L"unregister") {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -20,6 +20,9 @@ namespace qz::host {
 
 using platform::ComPtr;
 
+// The options settings key the stand-in IDE's registry root gives, below HKEY_CURRENT_USER.
+inline constexpr wchar_t kUserSettingsKey[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+
 std::wstring HresultText(HRESULT hr);
 std::wstring GuidText(REFGUID guid);
 

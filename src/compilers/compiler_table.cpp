@@ -17,7 +17,8 @@ constexpr DWORD kNameRoom = 10;
 // ERROR_NO_MORE_ITEMS; no installation has this many version keys.
 constexpr DWORD kMaxIndices = 100000;
 
-// The version values, when all that are read are REG_DWORD; the name of the key otherwise.
+}  // namespace
+
 CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
     CmplrVersion version;
     platform::RegKey key;
@@ -40,6 +41,8 @@ CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool*
     version.revision = static_cast<uint16_t>(revision);
     return version;
 }
+
+namespace {
 
 // Appends a record per readable architecture subkey of the version key `name`.
 void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* records) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compilers/version.h"
@@ -14,6 +15,11 @@
 namespace qz::compilers {
 
 inline constexpr wchar_t kCompilersKey[] = L"Software\\Tavrel\\Compilers\\Fortran";
+
+// The version of the version key at `path` (below HKEY_LOCAL_MACHINE) named
+// `name`: its REG_DWORD values when all that are read are such, else the name.
+// *opened tells whether the key opened; the version is 0.0.0 when not.
+CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened);
 
 struct CCompilerRecord {
     CmplrVersion version;

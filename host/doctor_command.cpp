@@ -1,0 +1,252 @@
+// doctor: what a user asks when a compiler does not show up or a build cannot
+// find its includes. Works on the registry alone; no package is loaded.
+#include <cstdio>
+#include <cwchar>
+#include <algorithm>
+#include <set>
+
+#include "commands.h"
+#include "compilers/compiler_keys.h"
+#include "compilers/registry_read.h"
+#include "doctor.h"
+#include "platform/com_ptr.h"
+#include "platform/files.h"
+#include "platform/host.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace qz::host {
+namespace doctor {
+namespace {
+
+using compilers::CCompilerRecord;
+
+constexpr wchar_t kForThisIde[] = L"\\VSNet2005";
+constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
+// Names longer than a version key or an architecture subkey are of no interest.
+constexpr DWORD kNameRoom = 32;
+
+std::wstring Packed(const compilers::CmplrVersion& version) {
+    return platform::ToWide(compilers::PackedVersion(version));
+}
+
+std::wstring ArchOf(const std::wstring& compilerKey) {
+    return compilers::PlatformToArch(compilers::TargetOf(compilerKey).platform);
+}
+
+// The architecture subkeys below one version key that are listed but refuse to open.
+void FindUnreadable(const std::wstring& versionKey, const std::wstring& name, std::vector<Found>* found) {
+    platform::RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, versionKey.c_str(), KEY_READ) != ERROR_SUCCESS) return;
+    for (DWORD index = 0;; ++index) {
+        wchar_t subkey[kNameRoom];
+        DWORD length = kNameRoom;
+        const LONG result = platform::Registry().EnumKey(key.Get(), index, subkey, &length);
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result != ERROR_SUCCESS) continue;
+        for (const compilers::CompilerKeyInfo& info : compilers::kCompilerKeys) {
+            if (_wcsicmp(subkey, info.archSubkey) != 0) continue;
+            const std::wstring path = versionKey + L'\\' + info.archSubkey;
+            platform::RegKey arch;
+            if (arch.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS) continue;
+            bool opened = false;
+            const compilers::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
+            found->push_back({{version, info.key, versionKey, path, HKEY_LOCAL_MACHINE}, false});
+        }
+    }
+}
+
+Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
+    const wchar_t* name = paths::ValueName(setting);
+    if (compilers::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
+    const std::wstring vsNet = registryKey + kForThisIde;
+    const bool forThisIde =
+        setting == paths::Setting::DefaultOptions || compilers::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
+    const std::wstring& key = forThisIde ? vsNet : registryKey;
+    platform::Bstr text;
+    if (compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
+        return forThisIde ? Source::VsNetMachine : Source::KeyMachine;
+    }
+    if (compilers::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
+        return forThisIde ? Source::VsNetUser : Source::KeyUser;
+    }
+    return Source::Nowhere;
+}
+
+}  // namespace
+
+const wchar_t* VerdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Offered: return L"offered";
+        case Verdict::OutOfRange: return L"not offered: version outside 11.0 to 12.0";
+        case Verdict::HostRule: return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
+        case Verdict::NativeEpic: return L"not offered: native EPIC compilers never are";
+        case Verdict::Unreadable: return L"not offered: the compiler key does not open";
+        case Verdict::Duplicate: return L"not offered: the same version and key is listed from another version key";
+    }
+    return L"";
+}
+
+std::vector<Found> FindCompilers() {
+    const compilers::CCompilerTable table;
+    std::vector<Found> found;
+    for (size_t i = 0; i < table.Count(); ++i) found.push_back({table.At(i), true});
+    platform::RegKey root;
+    if (root.Open(HKEY_LOCAL_MACHINE, compilers::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[kNameRoom];
+            DWORD length = kNameRoom;
+            const LONG result = platform::Registry().EnumKey(root.Get(), index, name, &length);
+            if (result == ERROR_NO_MORE_ITEMS) break;
+            // As the table reads them: names of at most 9 characters, none beginning with "-".
+            if (result != ERROR_SUCCESS || length > 9 || name[0] == L'-') continue;
+            FindUnreadable(std::wstring(compilers::kCompilersKey) + L'\\' + name, name, &found);
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.record.version.OrderKey() < b.record.version.OrderKey();
+    });
+    return found;
+}
+
+std::vector<Verdict> Judge(const std::vector<Found>& found) {
+    std::vector<Verdict> verdicts(found.size());
+    std::set<std::wstring> listed;
+    for (size_t i = found.size(); i-- > 0;) {
+        const CCompilerRecord& record = found[i].record;
+        const int v = record.version.major * 10 + record.version.minor;
+        if (!compilers::IsCmplrOffered(record.version, record.compilerKey)) {
+            verdicts[i] = v < 110 || v > 120                  ? Verdict::OutOfRange
+                          : record.compilerKey == kNativeEpic ? Verdict::NativeEpic
+                                                              : Verdict::HostRule;
+        } else if (!found[i].opens) {
+            verdicts[i] = Verdict::Unreadable;
+        } else {
+            // The identifier names the platform too (by its key), so one set serves all platforms.
+            const bool fresh = listed.insert(Packed(record.version) + L"|" + record.compilerKey).second;
+            verdicts[i] = fresh ? Verdict::Offered : Verdict::Duplicate;
+        }
+    }
+    return verdicts;
+}
+
+std::wstring SettingsKeyOf(const CCompilerRecord& record) {
+    return std::wstring(kUserSettingsKey) + L"\\" + Packed(record.version) + L"\\" + record.compilerKey;
+}
+
+const wchar_t* SourceText(Source source) {
+    switch (source) {
+        case Source::Committed: return L"the user's committed value";
+        case Source::VsNetMachine: return L"the compiler key's VSNet2005 subkey (machine)";
+        case Source::VsNetUser: return L"the compiler key's VSNet2005 subkey (user)";
+        case Source::KeyMachine: return L"the compiler key (machine)";
+        case Source::KeyUser: return L"the compiler key (user)";
+        case Source::Nowhere: return L"nowhere";
+    }
+    return L"";
+}
+
+Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
+    Located located;
+    located.source = SourceOf(settingsKey, registryKey, setting);
+    platform::Bstr text;
+    located.readable = paths::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
+    located.text.assign(text.Text(), text.Length());
+    return located;
+}
+
+std::vector<std::wstring> MissingDirectories(const std::wstring& list,
+                                             const std::function<bool(const std::wstring&)>& exists) {
+    std::vector<std::wstring> missing;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = std::min(list.find(L';', start), list.size());
+        const std::wstring entry = list.substr(start, end - start);
+        if (!entry.empty() && entry != L"$(PATH)" && !exists(entry)) missing.push_back(entry);
+        start = end + 1;
+    }
+    return missing;
+}
+
+std::vector<Selection> ReadSelections() {
+    std::vector<Selection> stored;
+    const std::wstring key = std::wstring(kUserSettingsKey) + L"\\SelectedCompilers";
+    for (const wchar_t* arch : {L"PX32", L"HY64", L"Ventrix"}) {
+        platform::Bstr text;
+        if (compilers::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
+            stored.emplace_back(arch, std::wstring(text.Text(), text.Length()));
+        }
+    }
+    return stored;
+}
+
+std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, const std::vector<Found>& found,
+                                       const std::vector<Verdict>& verdicts) {
+    std::vector<Selection> stale;
+    for (const Selection& selection : stored) {
+        bool matched = false;
+        for (size_t i = 0; i < found.size() && !matched; ++i) {
+            const CCompilerRecord& record = found[i].record;
+            matched = verdicts[i] == Verdict::Offered && _wcsicmp(ArchOf(record.compilerKey).c_str(),
+                                                                  selection.first.c_str()) == 0 &&
+                      _wcsicmp((Packed(record.version) + L"|" + record.compilerKey).c_str(),
+                               selection.second.c_str()) == 0;
+        }
+        if (!matched) stale.push_back(selection);
+    }
+    return stale;
+}
+
+}  // namespace doctor
+
+bool Doctor(Report& report) {
+    using namespace doctor;
+    const std::vector<Found> found = FindCompilers();
+    const std::vector<Verdict> verdicts = Judge(found);
+    std::wprintf(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
+                 compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
+    size_t offered = 0;
+    for (size_t i = found.size(); i-- > 0;) {
+        const compilers::CCompilerRecord& record = found[i].record;
+        std::wprintf(L"  %-10ls %-16ls %ls\n      %ls\n",
+                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+                     record.registryKey.c_str(), VerdictText(verdicts[i]));
+        offered += verdicts[i] == Verdict::Offered;
+    }
+    if (found.empty()) std::wprintf(L"  none\n");
+
+    for (size_t i = found.size(); i-- > 0;) {
+        if (verdicts[i] != Verdict::Offered) continue;
+        const compilers::CCompilerRecord& record = found[i].record;
+        const std::wstring settingsKey = SettingsKeyOf(record);
+        std::wprintf(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
+                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+                     settingsKey.c_str());
+        for (paths::Setting setting : {paths::Setting::IncludeDirs, paths::Setting::LibDirs, paths::Setting::BinDirs,
+                                       paths::Setting::DefaultOptions}) {
+            const Located located = Locate(settingsKey, record.registryKey, setting);
+            std::wprintf(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
+                         located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
+                         located.text.c_str());
+            if (setting == paths::Setting::DefaultOptions) continue;
+            for (const std::wstring& missing : MissingDirectories(located.text, platform::DirectoryExists)) {
+                std::wprintf(L"      missing on disk: %ls\n", missing.c_str());
+            }
+        }
+    }
+
+    const std::vector<Selection> stored = ReadSelections();
+    std::wprintf(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\SelectedCompilers):\n", kUserSettingsKey);
+    if (stored.empty()) std::wprintf(L"  none: every platform uses its default (the highest version)\n");
+    const std::vector<Selection> stale = StaleSelections(stored, found, verdicts);
+    for (const Selection& selection : stored) {
+        const bool isStale = std::find(stale.begin(), stale.end(), selection) != stale.end();
+        std::wprintf(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
+                     isStale ? L"matches no offered compiler; the default serves instead, silently" : L"in use");
+    }
+    return report.Step(true, std::to_wstring(offered) + L" of " + std::to_wstring(found.size()) +
+                                 L" installed compilers offered, " + std::to_wstring(stale.size()) +
+                                 L" stale selection(s)");
+}
+
+}  // namespace qz::host
