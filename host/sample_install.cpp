@@ -1,6 +1,8 @@
-// The built-in sample installation: two compiler versions as an installer
-// would publish them, and the platforms of the IDE's VC component, so that the
-// host shows something on a machine without the product.
+// The built-in sample installation: compiler versions as installers would
+// publish them (for all three target platforms, with and without values for
+// this IDE and a display string, and some that are never offered), and the
+// platforms of the IDE's VC component, so that the host shows something on a
+// machine without the product.
 #include <cstdio>
 
 #include "commands.h"
@@ -40,6 +42,13 @@ const SampleValue kSample[] = {
     {L"111.065\\HY64", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\ia32_hy64", 0},
     {L"111.065\\HY64_NATIVE", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for x64 applications", 0},
     {L"111.065\\HY64_NATIVE", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\hy64", 0},
+    {L"111.065\\Ventrix", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 for EPIC applications (cross)", 0},
+    {L"111.065\\Ventrix", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\ia32_epic", 0},
+    // Never offered: a native EPIC compiler, one too old for this IDE, and the
+    // 11.1.065 compiler published a second time under its dotted name.
+    {L"111.065\\Ventrix_NATIVE", L"BinDir", L"C:\\Program Files\\Tavrel\\Compiler\\11.1\\065\\bin\\epic", 0},
+    {L"10.1.025\\PX32", L"DisplayString", L"Tavrel Fortran Compiler 10.1.025", 0},
+    {L"11.1.065\\PX32", L"DisplayString", L"Tavrel Fortran Compiler 11.1.065 (second registration)", 0},
     // A newer version that publishes no version values and no display string:
     // its version comes from the key name, its texts from the defaults.
     {L"12.0.001\\PX32", L"ProductDir", L"C:\\Program Files\\Tavrel\\Compiler\\12.0\\001\\", 0},
@@ -74,7 +83,7 @@ bool InstallSample(Report& report) {
         const std::wstring path = std::wstring(kVcPlatforms) + L"\\" + vcPlatform;
         ok = ok && key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
     }
-    return report.Step(ok, L"installed the sample compilers 11.1.065 and 12.0.001 below HKEY_LOCAL_MACHINE\\" +
+    return report.Step(ok, L"installed the sample compilers (10.1.025, 11.1.065, 12.0.001) below HKEY_LOCAL_MACHINE\\" +
                                std::wstring(kCompilers));
 }
 
