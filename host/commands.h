@@ -15,11 +15,15 @@ bool OptionIsText(const OptionRow* row);
 
 // options: the thirteen options with value and default.
 bool PrintOptions(Session& session, Report& report);
+// options --json: [{name, value, default}], a failed read as null.
+std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& report);
 // set NAME VALUE / reset NAME.
 bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command);
 
 // compilers: per platform, each compiler and which one is selected or default.
 bool PrintCompilers(Session& session, Report& report);
+// compilers --json: [{name, supported, selected, default, compilers: [...]}].
+std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report& report);
 // select PLATFORM HANDLE / clear PLATFORM.
 bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "json.h"
 
 namespace qz::host {
 namespace {
@@ -73,6 +74,67 @@ void PrintDirectories(IQZToolOptions* service, INT handle) {
     std::wprintf(L"        documentation: %ls\n", TextOrError(hr, docs).c_str());
 }
 
+void TextOrNull(JsonWriter& json, HRESULT hr, const Bstr& text) {
+    if (SUCCEEDED(hr)) {
+        json.String(std::wstring(text.Text(), text.Length()));
+    } else {
+        json.Null();
+    }
+}
+
+void HandleOrNull(JsonWriter& json, int handle) {
+    if (handle == -1) {
+        json.Null();
+    } else {
+        json.Number(handle);
+    }
+}
+
+void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle, const Bstr& display) {
+    json.BeginObject();
+    json.Key(L"handle");
+    json.Number(handle);
+    json.Key(L"display");
+    json.String(std::wstring(display.Text(), display.Length()));
+    json.Key(L"suite");
+    VARIANT suite;
+    VariantInit(&suite);
+    if (SUCCEEDED(CallByName(automation, L"SuiteDisplayName", {Int4(handle)}, &suite)) && V_VT(&suite) == VT_BSTR) {
+        json.String(std::wstring(V_BSTR(&suite), SysStringLen(V_BSTR(&suite))));
+    } else {
+        json.Null();
+    }
+    VariantClear(&suite);
+    Bstr version, productDir, packageInfo;
+    INT flags = 0;
+    json.Key(L"version");
+    TextOrNull(json, service->GetCmplrVersion(handle, version.Put()), version);
+    json.Key(L"flags");
+    if (SUCCEEDED(service->GetCmplrFlags(handle, &flags))) {
+        json.Number(flags);
+    } else {
+        json.Null();
+    }
+    json.Key(L"productDir");
+    TextOrNull(json, service->GetCmplrProductDir(handle, productDir.Put()), productDir);
+    json.Key(L"packageInfo");
+    TextOrNull(json, service->GetCmplrPackageInfo(handle, packageInfo.Put()), packageInfo);
+    json.Key(L"directories");
+    json.BeginObject();
+    for (const DirectoryRow& row : kDirectories) {
+        Bstr byDefault, committed;
+        json.Key(row.name);
+        json.BeginObject();
+        json.Key(L"default");
+        TextOrNull(json, (service->*row.getDefault)(handle, byDefault.Put()), byDefault);
+        json.Key(L"committed");
+        TextOrNull(json, (service->*row.getCommitted)(handle, committed.Put()), committed);
+        json.EndObject();
+    }
+    json.EndObject();
+    json.EndObject();
+}
+
 }  // namespace
 
 bool PrintCompilers(Session& session, Report& report) {
@@ -128,6 +190,52 @@ bool PrintCompilers(Session& session, Report& report) {
     }
     std::wprintf(L"\n* selected by the user, + the platform's default (highest version)\n");
     return report.Step(ok, L"listed the compilers of every platform");
+}
+
+std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report& report) {
+    JsonWriter json;
+    json.BeginArray();
+    INT count = 0;
+    SafeArray platforms;
+    HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
+    bool ok = report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false);
+    for (LONG p = 0; ok && p < count; ++p) {
+        Bstr platformName;
+        SafeArrayGetElement(platforms.Get(), &p, platformName.Put());
+        const std::wstring name(platformName.Text(), platformName.Length());
+        LONG supported = 0;
+        service->IsPlatformSupported(platformName.Get(), &supported);
+        json.BeginObject();
+        json.Key(L"name");
+        json.String(name);
+        json.Key(L"supported");
+        json.Bool(supported != 0);
+        json.Key(L"selected");
+        HandleOrNull(json, HandleByName(automation, L"GetSelectedCmplr", name));
+        json.Key(L"default");
+        HandleOrNull(json, HandleByName(automation, L"GetDefaultCmplr", name));
+        json.Key(L"compilers");
+        SafeArray names, handles;
+        hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
+        if (report.Step(SUCCEEDED(hr), L"the compilers of " + name + L": " + HresultText(hr), false)) {
+            json.BeginArray();
+            LONG upper = -1;
+            SafeArrayGetUBound(handles.Get(), 1, &upper);
+            for (LONG i = 0; i <= upper; ++i) {
+                INT handle = 0;
+                Bstr display;
+                SafeArrayGetElement(handles.Get(), &i, &handle);
+                SafeArrayGetElement(names.Get(), &i, display.Put());
+                WriteCompiler(json, service, automation, handle, display);
+            }
+            json.EndArray();
+        } else {
+            json.Null();
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    return json.Text();
 }
 
 bool IsDirectoryName(const std::wstring& name) { return FindDirectoryRow(name) != nullptr; }

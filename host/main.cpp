@@ -5,12 +5,11 @@
 #include <objbase.h>
 
 #include <cstdio>
-#include <cwchar>
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "QZToolOpt.h"
+#include "arguments.h"
 #include "commands.h"
 #include "message_watch.h"
 #include "ide/stand_in_ide.h"
@@ -29,7 +28,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 const wchar_t kUsage[] =
-    L"Usage: QZIdeHost [--package PATH] [COMMAND [ARGUMENTS]]\n"
+    L"Usage: QZIdeHost [--package PATH] [--json] [COMMAND [ARGUMENTS]]\n"
     L"\n"
     L"Plays the IDE for the Tavrel Fortran tool-options package.\n"
     L"\n"
@@ -75,6 +74,8 @@ const wchar_t kUsage[] =
     L"\n"
     L"Options:\n"
     L"  --package PATH   the package DLL (default: QZToolOpt.dll beside this program)\n"
+    L"  --json           options and compilers print one JSON document (UTF-8) instead\n"
+    L"                   of the text; failed steps go to stderr\n"
     L"  --help           this text\n"
     L"\n"
     L"Exit codes: 0 every step succeeded, 1 a step failed, 2 wrong usage.\n";
@@ -86,8 +87,15 @@ std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
     if (satellite) LoadStringW(satellite.Get(), id, text, 256);
     return text;
 }
-int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command) {
-    Report report;
+void WriteJson(const std::string& document) {
+    std::fflush(stdout);
+    std::fwrite(document.data(), 1, document.size(), stdout);
+    std::fputs("\n", stdout);
+}
+
+int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command, bool json) {
+    // Stdout carries the JSON document alone.
+    Report report(json ? stderr : stdout);
     const bool verbose = command[0] == L"load";
     if (verbose) std::wprintf(L"Package DLL: %ls\n", packagePath.c_str());
     HRESULT unload = E_UNEXPECTED;
@@ -113,11 +121,19 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                             L"asked again, the IDE handed out the same IQZToolOptions object");
                 PrintOptions(session, report);
             } else if (command[0] == L"options") {
-                PrintOptions(session, report);
+                if (json) {
+                    WriteJson(OptionsJson(session.Service(), session.Automation(), report));
+                } else {
+                    PrintOptions(session, report);
+                }
             } else if (command[0] == L"set" || command[0] == L"reset") {
                 StoreOption(session, report, command);
             } else if (command[0] == L"compilers") {
-                PrintCompilers(session, report);
+                if (json) {
+                    WriteJson(CompilersJson(session.Service(), session.Automation(), report));
+                } else {
+                    PrintCompilers(session, report);
+                }
             } else if (command[0] == L"pages") {
                 DrawPages(session, report, command[2]);
             } else if (command[0] == L"setdir") {
@@ -148,55 +164,15 @@ std::wstring DefaultPackagePath() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring packagePath = DefaultPackagePath();
-    std::vector<std::wstring> command;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring arg = argv[i];
-        if (arg == L"--help" || arg == L"-h" || arg == L"/?") {
-            std::fputws(kUsage, stdout);
-            return kExitOk;
-        }
-        if (arg == L"--package") {
-            if (++i == argc) return UsageError(L"--package needs a path");
-            packagePath = argv[i];
-        } else {
-            command.push_back(arg);
-        }
+    const Arguments arguments = ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), DefaultPackagePath());
+    if (arguments.help) {
+        std::fputws(kUsage, stdout);
+        return kExitOk;
     }
-    if (command.empty()) command.push_back(L"load");
-
-    struct Verb {
-        const wchar_t* name;
-        size_t arguments;
-    };
-    static const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},   {L"set", 2},   {L"reset", 1},
-                                  {L"compilers", 0}, {L"select", 2}, {L"clear", 1}, {L"sample", 0}, {L"setdir", 3},
-                                  {L"register", 0}, {L"unregister", 0}, {L"pages", 2},
-                                  {L"doctor", 0}, {L"export", 1}, {L"import", 1}};
+    if (!arguments.error.empty()) return UsageError(arguments.error);
+    const std::wstring& packagePath = arguments.packagePath;
+    const std::vector<std::wstring>& command = arguments.command;
     const std::wstring& verb = command[0];
-    const Verb* known = nullptr;
-    for (const Verb& v : kVerbs) {
-        if (verb == v.name) known = &v;
-    }
-    if (!known) return UsageError(L"unknown command '" + verb + L"'");
-    if (command.size() != known->arguments + 1) {
-        return UsageError(L"'" + verb + L"' takes " + std::to_wstring(known->arguments) + L" argument(s)");
-    }
-    if ((verb == L"set" || verb == L"reset") && !FindOptionRow(command[1])) {
-        return UsageError(L"no option is named '" + command[1] + L"'");
-    }
-    if (verb == L"pages" && command[1] != L"--png") return UsageError(L"pages takes --png FOLDER");
-    if (verb == L"setdir" && !IsDirectoryName(command[2])) {
-        return UsageError(L"'" + command[2] + L"' is none of IncludeDir, LibDir, BinDir, DefaultOptions");
-    }
-    const bool numberWanted =
-        (verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) || verb == L"select" || verb == L"setdir";
-    if (numberWanted) {
-        const std::wstring& number = command[verb == L"setdir" ? 1 : 2];
-        wchar_t* end = nullptr;
-        std::wcstol(number.c_str(), &end, 10);
-        if (number.empty() || *end != L'\0') return UsageError(L"'" + number + L"' is not a number");
-    }
     if (verb == L"sample") {
         Report report;
         return InstallSample(report) ? kExitOk : kExitFailed;
@@ -219,7 +195,7 @@ int wmain(int argc, wchar_t** argv) {
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     MessageBoxWatcher messages;
-    const int result = Run(packagePath, command);
+    const int result = Run(packagePath, command, arguments.json);
     CoUninitialize();
     return result;
 }

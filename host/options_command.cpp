@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "json.h"
+
 namespace qz::host {
 
 struct OptionRow {
@@ -43,36 +45,101 @@ const OptionRow* FindOptionRow(const std::wstring& name) {
 
 bool OptionIsText(const OptionRow* row) { return row->isText; }
 
+namespace {
+
+// One option's value as the service gives it.
+struct OptionValue {
+    HRESULT hr;
+    std::wstring text;  // for text options
+    long number = 0;    // for number options
+};
+
+OptionValue ReadOption(IQZToolOptions* service, const OptionRow& row) {
+    OptionValue value{};
+    if (row.getText) {
+        qz::platform::Bstr text;
+        value.hr = (service->*row.getText)(text.Put());
+        value.text.assign(text.Text(), text.Length());
+    } else if (row.getNumber) {
+        INT number = 0;
+        value.hr = (service->*row.getNumber)(&number);
+        value.number = number;
+    } else {
+        LONG number = 0;
+        value.hr = (service->*row.getLong)(&number);
+        value.number = number;
+    }
+    return value;
+}
+
+void WriteVariant(JsonWriter& json, const VARIANT& v) {
+    if (V_VT(&v) == VT_BSTR) {
+        json.String(std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))));
+        return;
+    }
+    VARIANT number;
+    VariantInit(&number);
+    if (SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(&v), 0, VT_I4))) {
+        json.Number(V_I4(&number));
+    } else {
+        json.Null();
+    }
+}
+
+}  // namespace
+
 bool PrintOptions(Session& session, Report& report) {
     std::wprintf(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
     std::wprintf(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
     bool ok = true;
     for (const OptionRow& row : kOptionRows) {
-        std::wstring value;
-        HRESULT hr;
-        if (row.getText) {
-            qz::platform::Bstr text;
-            hr = (session.Service()->*row.getText)(text.Put());
-            value = L"\"" + std::wstring(text.Text(), text.Length()) + L"\"";
-        } else if (row.getNumber) {
-            INT number = 0;
-            hr = (session.Service()->*row.getNumber)(&number);
-            value = std::to_wstring(number);
-        } else {
-            LONG number = 0;
-            hr = (session.Service()->*row.getLong)(&number);
-            value = std::to_wstring(number);
-        }
+        const OptionValue read = ReadOption(session.Service(), row);
+        std::wstring value = row.isText ? L"\"" + read.text + L"\"" : std::to_wstring(read.number);
         VARIANT def;
         VariantInit(&def);
         const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, &def);
-        if (FAILED(hr)) value = L"error " + HresultText(hr);
+        if (FAILED(read.hr)) value = L"error " + HresultText(read.hr);
         const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def) : L"error " + HresultText(hrDef);
         VariantClear(&def);
         std::wprintf(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
-        ok = ok && SUCCEEDED(hr) && SUCCEEDED(hrDef);
+        ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
     }
     return report.Step(ok, L"read the thirteen options through the service and the automation object");
+}
+
+std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& report) {
+    JsonWriter json;
+    json.BeginArray();
+    bool ok = true;
+    for (const OptionRow& row : kOptionRows) {
+        json.BeginObject();
+        json.Key(L"name");
+        json.String(row.name);
+        json.Key(L"value");
+        const OptionValue read = ReadOption(service, row);
+        if (FAILED(read.hr)) {
+            json.Null();
+        } else if (row.isText) {
+            json.String(read.text);
+        } else {
+            json.Number(read.number);
+        }
+        json.Key(L"default");
+        VARIANT def;
+        VariantInit(&def);
+        const HRESULT hrDef = CallByName(automation, L"GetPropertyDef", {Int4(row.ordinal)}, &def);
+        if (SUCCEEDED(hrDef)) {
+            WriteVariant(json, def);
+        } else {
+            json.Null();
+        }
+        VariantClear(&def);
+        json.EndObject();
+        ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
+    }
+    json.EndArray();
+    report.Step(ok, L"read the thirteen options through the service and the automation object", false);
+    return json.Text();
 }
 
 bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command) {

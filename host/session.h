@@ -28,16 +28,19 @@ std::wstring GuidText(REFGUID guid);
 
 class Report {
 public:
+    explicit Report(FILE* out = stdout) : out_(out) {}
+
     // Prints one step; answers whether it succeeded.
     // Successes are shown when `show` is set, failures always.
     bool Step(bool ok, const std::wstring& what, bool show = true) {
-        if (show || !ok) std::wprintf(L"%ls %ls\n", ok ? L"[ok]  " : L"[FAIL]", what.c_str());
+        if (show || !ok) std::fwprintf(out_, L"%ls %ls\n", ok ? L"[ok]  " : L"[FAIL]", what.c_str());
         if (!ok) failed_ = true;
         return ok;
     }
     bool Failed() const { return failed_; }
 
 private:
+    FILE* out_;
     bool failed_ = false;
 };
 

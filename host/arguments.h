@@ -1,0 +1,20 @@
+// The host's command line, checked before anything is loaded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qz::host {
+
+struct Arguments {
+    std::wstring packagePath;
+    bool json = false;
+    bool help = false;
+    std::vector<std::wstring> command;  // the verb and its arguments; "load" when none was given
+    std::wstring error;                 // set for wrong usage
+};
+
+// Parses the arguments after the program name.
+Arguments ParseArguments(const std::vector<std::wstring>& args, const std::wstring& defaultPackagePath);
+
+}  // namespace qz::host
