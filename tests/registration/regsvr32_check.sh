@@ -81,6 +81,11 @@ same "$(export_hive "$hive")" "$(expected_registered "$hive")" "the registered e
 wine reg query 'HKEY_CLASSES_ROOT\TypeLib\{49211635-5414-4FBD-95D0-1283A7810E08}\c.0' >/dev/null 2>&1 \
   || fail "the type library is not registered"
 
+# An automation client finds the registered library by its identifier and version.
+registered=$(wine "$bin/QZIdeHost.exe" register 2>&1 | tr -d '\r')
+grep -q '^\[ok\]   LoadRegTypeLib of QZToolOptLib 12.0 answered S_OK' <<<"$registered" \
+  || fail "LoadRegTypeLib does not find the registered type library"
+
 wine regsvr32 /s "$bin/QZToolOpt.dll" || fail "a second regsvr32 answered $?"
 same "$(export_hive "$hive")" "$(expected_registered "$hive")" "registering twice left other entries"
 
