@@ -90,12 +90,12 @@ void HandleOrNull(JsonWriter& json, int handle) {
     }
 }
 
-void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle, const Bstr& display) {
+void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle, const std::wstring& display) {
     json.BeginObject();
     json.Key(L"handle");
     json.Number(handle);
     json.Key(L"display");
-    json.String(std::wstring(display.Text(), display.Length()));
+    json.String(display);
     json.Key(L"suite");
     VARIANT suite;
     VariantInit(&suite);
@@ -161,13 +161,10 @@ bool PrintCompilers(Session& session, Report& report) {
             ok = false;
             continue;
         }
-        LONG upper = -1;
-        SafeArrayGetUBound(handles.Get(), 1, &upper);
-        for (LONG i = 0; i <= upper; ++i) {
-            INT handle = 0;
-            Bstr display;
-            SafeArrayGetElement(handles.Get(), &i, &handle);
-            SafeArrayGetElement(names.Get(), &i, display.Put());
+        const std::vector<int> handleList = handles.Ints();
+        const std::vector<std::wstring> displays = names.Texts();
+        for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
+            const INT handle = handleList[i];
             Bstr version, productDir, packageInfo;
             INT flags = 0;
             const HRESULT hrVersion = service->GetCmplrVersion(handle, version.Put());
@@ -178,7 +175,7 @@ bool PrintCompilers(Session& session, Report& report) {
             VariantInit(&suite);
             const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, &suite);
             const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
-            std::wprintf(L" %ls %d  %ls\n", mark.c_str(), handle, display.Text());
+            std::wprintf(L" %ls %d  %ls\n", mark.c_str(), handle, displays[i].c_str());
             std::wprintf(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
             std::wprintf(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
             std::wprintf(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
@@ -219,14 +216,10 @@ std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report
         hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
         if (report.Step(SUCCEEDED(hr), L"the compilers of " + name + L": " + HresultText(hr), false)) {
             json.BeginArray();
-            LONG upper = -1;
-            SafeArrayGetUBound(handles.Get(), 1, &upper);
-            for (LONG i = 0; i <= upper; ++i) {
-                INT handle = 0;
-                Bstr display;
-                SafeArrayGetElement(handles.Get(), &i, &handle);
-                SafeArrayGetElement(names.Get(), &i, display.Put());
-                WriteCompiler(json, service, automation, handle, display);
+            const std::vector<int> handleList = handles.Ints();
+            const std::vector<std::wstring> displays = names.Texts();
+            for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
+                WriteCompiler(json, service, automation, handleList[i], displays[i]);
             }
             json.EndArray();
         } else {

@@ -144,16 +144,8 @@ private:
     static std::vector<int> Compilers(IQZGeneralPPG* model, const std::wstring& platformName) {
         platform::Bstr name(platformName.c_str());
         platform::SafeArray names, handles;
-        std::vector<int> result;
-        if (FAILED(model->get_PlatformCmplrs(name.Get(), names.Put(), handles.Put())) || !handles) return result;
-        LONG lower = 0, upper = -1;
-        SafeArrayGetLBound(handles.Get(), 1, &lower);
-        SafeArrayGetUBound(handles.Get(), 1, &upper);
-        for (LONG i = lower; i <= upper; ++i) {
-            INT handle = 0;
-            if (SUCCEEDED(SafeArrayGetElement(handles.Get(), &i, &handle))) result.push_back(handle);
-        }
-        return result;
+        if (FAILED(model->get_PlatformCmplrs(name.Get(), names.Put(), handles.Put()))) return {};
+        return handles.Ints();
     }
 
     static std::wstring Read(IQZGeneralPPG* model, TextGetter getter, int handle, bool* ok) {

@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace qz::platform {
 
@@ -128,7 +130,39 @@ public:
         a_ = array;
     }
 
+    // The elements of a one-dimensional array of texts (a null one reads as
+    // empty) or of integers; none when no array is held.
+    std::vector<std::wstring> Texts() const {
+        std::vector<std::wstring> texts;
+        for (LONG i = Lower(), upper = Upper(); i <= upper; ++i) {
+            Bstr text;
+            SafeArrayGetElement(a_, &i, text.Put());
+            texts.emplace_back(text.Text(), text.Length());
+        }
+        return texts;
+    }
+    std::vector<int> Ints() const {
+        std::vector<int> ints;
+        for (LONG i = Lower(), upper = Upper(); i <= upper; ++i) {
+            INT value = 0;
+            SafeArrayGetElement(a_, &i, &value);
+            ints.push_back(value);
+        }
+        return ints;
+    }
+
 private:
+    LONG Lower() const {
+        LONG lower = 0;
+        if (a_) SafeArrayGetLBound(a_, 1, &lower);
+        return lower;
+    }
+    LONG Upper() const {
+        LONG upper = -1;
+        if (!a_ || FAILED(SafeArrayGetUBound(a_, 1, &upper))) return Lower() - 1;
+        return upper;
+    }
+
     SAFEARRAY* a_ = nullptr;
 };
 

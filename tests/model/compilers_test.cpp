@@ -29,15 +29,10 @@ protected:
         SafeArray names, handles;
         Listing listing;
         EXPECT_EQ(model->get_PlatformCmplrs(name.Get(), names.Put(), handles.Put()), S_OK) << platformName;
-        if (!names) return listing;
-        LONG upper = -1;
-        SafeArrayGetUBound(handles.Get(), 1, &upper);
-        for (LONG i = 0; i <= upper; ++i) {
-            INT handle = 0;
-            Bstr display;
-            SafeArrayGetElement(handles.Get(), &i, &handle);
-            SafeArrayGetElement(names.Get(), &i, display.Put());
-            listing.emplace_back(handle, display.Text());
+        const std::vector<int> handleList = handles.Ints();
+        const std::vector<std::wstring> displays = names.Texts();
+        for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
+            listing.emplace_back(handleList[i], displays[i]);
         }
         return listing;
     }

@@ -68,16 +68,8 @@ protected:
     std::vector<int> Handles(const wchar_t* platformName) {
         Bstr name(platformName);
         SafeArray names, handles;
-        std::vector<int> result;
         model_->get_PlatformCmplrs(name.Get(), names.Put(), handles.Put());
-        LONG upper = -1;
-        if (handles) SafeArrayGetUBound(handles.Get(), 1, &upper);
-        for (LONG i = 0; i <= upper; ++i) {
-            INT handle = 0;
-            SafeArrayGetElement(handles.Get(), &i, &handle);
-            result.push_back(handle);
-        }
-        return result;
+        return handles.Ints();
     }
     void Commit(int handle, const Values& values, const std::wstring& tag = L"") {
         for (int i = 0; i < 4; ++i) (model_.Get()->*kCommit[i])(handle, Bstr((values[i] + tag).c_str()).Get());
