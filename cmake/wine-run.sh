@@ -2,7 +2,8 @@
 # Runs a Windows program of the x64 build under wine64 in the build tree's own
 # prefix: headless (null graphics driver), no crash debugger, no Mono/Gecko
 # prompts. Used as CMAKE_CROSSCOMPILING_EMULATOR, so WINEPREFIX arrives through
-# the emulator command itself.
+# the emulator command itself. QZ_WINE_GRAPHICS chooses the graphics drivers of
+# a new prefix (default "null"; "x11,null" uses the X display when there is one).
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEPREFIX
@@ -17,7 +18,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/.qz-ready" ]; then
     rm -rf "$WINEPREFIX"
     "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
-    "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+    "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "${QZ_WINE_GRAPHICS:-null}" /f </dev/null >/dev/null 2>&1
     # WinDbg would turn a crash into a hang; the crash is reported by exit code instead.
     "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 0 /f </dev/null >/dev/null 2>&1
     "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true

@@ -10,11 +10,14 @@ namespace {
 struct Verb {
     const wchar_t* name;
     size_t arguments;
+    bool json;  // whether it can answer in JSON
 };
 
-const Verb kVerbs[] = {{L"load", 0},    {L"options", 0},    {L"set", 2},      {L"reset", 1},  {L"compilers", 0},
-                       {L"select", 2},  {L"clear", 1},      {L"sample", 0},   {L"setdir", 3}, {L"register", 0},
-                       {L"unregister", 0}, {L"pages", 2},   {L"doctor", 0},   {L"export", 1}, {L"import", 1}};
+const Verb kVerbs[] = {
+    {L"load", 0, false},   {L"options", 0, true},    {L"set", 2, false},      {L"reset", 1, false},
+    {L"compilers", 0, true}, {L"select", 2, false},  {L"clear", 1, false},    {L"sample", 0, false},
+    {L"setdir", 3, false}, {L"register", 0, false},  {L"unregister", 0, false}, {L"pages", 2, false},
+    {L"doctor", 0, true},  {L"export", 1, false},    {L"import", 1, false}};
 
 // The first usage error of a complete command line, or empty.
 std::wstring CheckCommand(const std::vector<std::wstring>& command, bool json) {
@@ -24,21 +27,24 @@ std::wstring CheckCommand(const std::vector<std::wstring>& command, bool json) {
         if (verb == v.name) known = &v;
     }
     if (!known) return L"unknown command '" + verb + L"'";
-    if (command.size() != known->arguments + 1) {
+    // pages alone opens the window; pages --png FOLDER draws pictures.
+    const bool pagesWindow = verb == L"pages" && command.size() == 1;
+    if (command.size() != known->arguments + 1 && !pagesWindow) {
         return L"'" + verb + L"' takes " + std::to_wstring(known->arguments) + L" argument(s)";
     }
-    if (json && verb != L"options" && verb != L"compilers") return L"--json applies to options and compilers only";
+    if (json && !known->json) return L"--json applies to options, compilers and doctor only";
     if ((verb == L"set" || verb == L"reset") && !FindOptionRow(command[1])) {
         return L"no option is named '" + command[1] + L"'";
     }
-    if (verb == L"pages" && command[1] != L"--png") return L"pages takes --png FOLDER";
+    if (verb == L"pages" && !pagesWindow && command[1] != L"--png" && command[1] != L"--close-after") {
+        return L"pages takes nothing, --png FOLDER or --close-after SECONDS";
+    }
     if (verb == L"setdir" && !IsDirectoryName(command[2])) {
         return L"'" + command[2] + L"' is none of IncludeDir, LibDir, BinDir, DefaultOptions";
     }
-    const bool numberWanted =
-        (verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) || verb == L"select" || verb == L"setdir";
-    if (numberWanted) {
-        const std::wstring& number = command[verb == L"setdir" ? 1 : 2];
+    if ((verb == L"set" && !OptionIsText(FindOptionRow(command[1]))) ||
+        (verb == L"pages" && !pagesWindow && command[1] == L"--close-after")) {
+        const std::wstring& number = command[2];
         wchar_t* end = nullptr;
         std::wcstol(number.c_str(), &end, 10);
         if (number.empty() || *end != L'\0') return L"'" + number + L"' is not a number";

@@ -24,18 +24,23 @@ bool StoreOption(Session& session, Report& report, const std::vector<std::wstrin
 bool PrintCompilers(Session& session, Report& report);
 // compilers --json: [{name, supported, selected, default, compilers: [...]}].
 std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report& report);
-// select PLATFORM HANDLE / clear PLATFORM.
-bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command);
+// select PLATFORM COMPILER / clear PLATFORM; a compiler is named by its
+// identifier ("111.065|PX32_HY64") or by its handle.
+bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& report,
+                    const std::vector<std::wstring>& command);
 
-// setdir HANDLE NAME VALUE: a compiler's committed directories or options.
+// setdir COMPILER NAME VALUE: a compiler's committed directories or options.
 bool IsDirectoryName(const std::wstring& name);
-bool StoreDirectory(Session& session, Report& report, const std::vector<std::wstring>& command);
+bool StoreDirectory(IQZToolOptions* service, Report& report, const std::vector<std::wstring>& command);
 
 // register / unregister: the DLL's own exports, then what lies in the registry.
 bool Register(const std::wstring& packagePath, bool registering, Report& report);
 
 // pages --png FOLDER: the three pages drawn into PNG pictures.
 bool DrawPages(Session& session, Report& report, const std::wstring& folder);
+// pages: the Options window with the three pages, until the user closes it
+// (or, when closeAfterSeconds >= 0, cancelled after that many seconds).
+bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds);
 
 // sample: writes the built-in sample installation of compilers into the
 // machine part of the registry, where none is installed yet.
@@ -44,6 +49,8 @@ bool InstallSample(Report& report);
 // doctor: why each installed compiler is offered or not, where the offered
 // ones' directories come from (and which are missing), and stale selections.
 bool Doctor(Report& report);
+// doctor --json: {x64Host, compilers: [...], selections: [...]}.
+std::string DoctorJson(Report& report);
 
 // export FILE / import FILE: the user's settings below kUserSettingsKey (of
 // HKEY_CURRENT_USER) as a registry export file; import refuses, writing

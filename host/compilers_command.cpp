@@ -1,8 +1,10 @@
 // The compiler commands: what the project system sees of each platform's
 // compilers, and the per-user choice of one.
 #include <cstdio>
+#include <cwchar>
 
 #include "commands.h"
+#include "compilers/compiler_list.h"
 #include "json.h"
 
 namespace qz::host {
@@ -82,6 +84,45 @@ void TextOrNull(JsonWriter& json, HRESULT hr, const Bstr& text) {
     }
 }
 
+// The model numbers its compilers in the order it lists them; the host lists
+// them in the same way from the same registry to learn their identifiers, and
+// trusts a pairing only where platform and version agree too.
+class Identifiers {
+public:
+    explicit Identifiers(IQZToolOptions* service) : service_(service) { list_.Build(kUserSettingsKey); }
+
+    // The identifier ("111.065|PX32_HY64") of a listed compiler, or empty.
+    std::wstring Of(INT handle) const {
+        const compilers::CCmplrEntry* entry = list_.FindCmplr(handle);
+        if (!entry) return {};
+        Bstr platformName, version;
+        const bool agrees = SUCCEEDED(service_->GetCmplrPlatform(handle, platformName.Put())) &&
+                            SUCCEEDED(service_->GetCmplrVersion(handle, version.Put())) &&
+                            entry->platform->name == platformName.Text() &&
+                            compilers::VersionText(entry->version) == version.Text();
+        return agrees ? entry->identifier : std::wstring();
+    }
+
+    // A compiler named by identifier (letter case ignored) or by handle; -1 for none.
+    INT Find(const std::wstring& name) const {
+        wchar_t* end = nullptr;
+        const long number = std::wcstol(name.c_str(), &end, 10);
+        if (!name.empty() && *end == L'\0') return number;
+        for (const auto& platformEntry : list_.Platforms()) {
+            for (const auto& entry : platformEntry->compilers) {
+                if (_wcsicmp(entry->identifier.c_str(), name.c_str()) == 0 && Of(entry->handle) == entry->identifier) {
+                    return entry->handle;
+                }
+            }
+        }
+        return -1;
+    }
+
+private:
+    IQZToolOptions* service_;
+    compilers::CompilerList list_;
+};
+
 void HandleOrNull(JsonWriter& json, int handle) {
     if (handle == -1) {
         json.Null();
@@ -90,10 +131,17 @@ void HandleOrNull(JsonWriter& json, int handle) {
     }
 }
 
-void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle, const std::wstring& display) {
+void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle,
+                   const std::wstring& display, const std::wstring& identifier) {
     json.BeginObject();
     json.Key(L"handle");
     json.Number(handle);
+    json.Key(L"identifier");
+    if (identifier.empty()) {
+        json.Null();
+    } else {
+        json.String(identifier);
+    }
     json.Key(L"display");
     json.String(display);
     json.Key(L"suite");
@@ -144,6 +192,7 @@ bool PrintCompilers(Session& session, Report& report) {
     HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
     if (!report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false)) return false;
 
+    const Identifiers identifiers(service);
     bool ok = true;
     for (LONG p = 0; p < count; ++p) {
         Bstr platformName;
@@ -175,7 +224,9 @@ bool PrintCompilers(Session& session, Report& report) {
             VariantInit(&suite);
             const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, &suite);
             const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
-            std::wprintf(L" %ls %d  %ls\n", mark.c_str(), handle, displays[i].c_str());
+            const std::wstring identifier = identifiers.Of(handle);
+            std::wprintf(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
+                         displays[i].c_str());
             std::wprintf(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
             std::wprintf(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
             std::wprintf(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
@@ -196,6 +247,7 @@ std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report
     SafeArray platforms;
     HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
     bool ok = report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false);
+    const Identifiers identifiers(service);
     for (LONG p = 0; ok && p < count; ++p) {
         Bstr platformName;
         SafeArrayGetElement(platforms.Get(), &p, platformName.Put());
@@ -219,7 +271,7 @@ std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report
             const std::vector<int> handleList = handles.Ints();
             const std::vector<std::wstring> displays = names.Texts();
             for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
-                WriteCompiler(json, service, automation, handleList[i], displays[i]);
+                WriteCompiler(json, service, automation, handleList[i], displays[i], identifiers.Of(handleList[i]));
             }
             json.EndArray();
         } else {
@@ -233,33 +285,41 @@ std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report
 
 bool IsDirectoryName(const std::wstring& name) { return FindDirectoryRow(name) != nullptr; }
 
-bool StoreDirectory(Session& session, Report& report, const std::vector<std::wstring>& command) {
-    const int handle = std::stoi(command[1]);
+// A compiler named on the command line, once the model has listed its compilers.
+INT CompilerNamed(IQZToolOptions* service, Report& report, const std::wstring& name) {
+    service->CheckPlatformLoading();
+    const INT handle = Identifiers(service).Find(name);
+    report.Step(handle != -1, L"no installed compiler has the identifier " + name + L" (see: compilers)", false);
+    return handle;
+}
+
+bool StoreDirectory(IQZToolOptions* service, Report& report, const std::vector<std::wstring>& command) {
+    const INT handle = CompilerNamed(service, report, command[1]);
+    if (handle == -1) return false;
     const DirectoryRow* row = FindDirectoryRow(command[2]);
-    session.Service()->CheckPlatformLoading();
     Bstr value(command[3].c_str());
-    const HRESULT hr = (session.Service()->*row->setCommitted)(handle, value.Get());
+    const HRESULT hr = (service->*row->setCommitted)(handle, value.Get());
     return report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" of compiler " + command[1] + L" = \"" +
                                           command[3] + L"\": " + HresultText(hr));
 }
 
-bool SelectCompiler(Session& session, Report& report, const std::vector<std::wstring>& command) {
+bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& report,
+                    const std::vector<std::wstring>& command) {
     if (command[0] == L"select") {
-        const int handle = std::stoi(command[2]);
-        // Handles exist once the model has listed its compilers.
-        session.Service()->CheckPlatformLoading();
+        const INT handle = CompilerNamed(service, report, command[2]);
+        if (handle == -1) return false;
         Bstr platformName;
-        HRESULT hr = session.Service()->GetCmplrPlatform(handle, platformName.Put());
+        HRESULT hr = service->GetCmplrPlatform(handle, platformName.Put());
         if (SUCCEEDED(hr) && command[1] != platformName.Text()) {
             return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
                                           L", not " + command[1]);
         }
-        if (SUCCEEDED(hr)) hr = session.Service()->SetSelectedCmplr(handle);
+        if (SUCCEEDED(hr)) hr = service->SetSelectedCmplr(handle);
         return report.Step(SUCCEEDED(hr), L"selected compiler " + command[2] + L" for " + command[1] + L": " +
                                               HresultText(hr));
     }
     VARIANT name = Text(command[1]);
-    const HRESULT hr = CallByName(session.Automation(), L"ClearSelectedCmplr", {name}, nullptr);
+    const HRESULT hr = CallByName(automation, L"ClearSelectedCmplr", {name}, nullptr);
     VariantClear(&name);
     return report.Step(SUCCEEDED(hr), L"cleared the choice for " + command[1] + L": " + HresultText(hr));
 }

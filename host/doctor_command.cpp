@@ -9,6 +9,7 @@
 #include "compilers/compiler_keys.h"
 #include "compilers/registry_read.h"
 #include "doctor.h"
+#include "json.h"
 #include "platform/com_ptr.h"
 #include "platform/files.h"
 #include "platform/host.h"
@@ -199,54 +200,149 @@ std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, con
 
 }  // namespace doctor
 
+namespace {
+
+using namespace doctor;
+
+constexpr paths::Setting kSettings[] = {paths::Setting::IncludeDirs, paths::Setting::LibDirs,
+                                        paths::Setting::BinDirs, paths::Setting::DefaultOptions};
+
+// What doctor finds, read once and then told as text or as JSON.
+struct Findings {
+    std::vector<Found> found;
+    std::vector<Verdict> verdicts;
+    std::vector<Selection> stored;
+    std::vector<Selection> stale;
+    size_t offered = 0;
+
+    Findings() : found(FindCompilers()), verdicts(Judge(found)), stored(ReadSelections()) {
+        stale = StaleSelections(stored, found, verdicts);
+        offered = size_t(std::count(verdicts.begin(), verdicts.end(), Verdict::Offered));
+    }
+    bool IsStale(const Selection& selection) const {
+        return std::find(stale.begin(), stale.end(), selection) != stale.end();
+    }
+};
+
+std::vector<std::wstring> MissingOf(paths::Setting setting, const Located& located) {
+    if (setting == paths::Setting::DefaultOptions) return {};
+    return MissingDirectories(located.text, platform::DirectoryExists);
+}
+
+bool Summary(const Findings& findings, Report& report) {
+    return report.Step(true, std::to_wstring(findings.offered) + L" of " + std::to_wstring(findings.found.size()) +
+                                 L" installed compilers offered, " + std::to_wstring(findings.stale.size()) +
+                                 L" stale selection(s)");
+}
+
+}  // namespace
+
 bool Doctor(Report& report) {
-    using namespace doctor;
-    const std::vector<Found> found = FindCompilers();
-    const std::vector<Verdict> verdicts = Judge(found);
+    const Findings findings;
+    const std::vector<Found>& found = findings.found;
     std::wprintf(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
                  compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
-    size_t offered = 0;
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
         std::wprintf(L"  %-10ls %-16ls %ls\n      %ls\n",
                      platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-                     record.registryKey.c_str(), VerdictText(verdicts[i]));
-        offered += verdicts[i] == Verdict::Offered;
+                     record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
     }
     if (found.empty()) std::wprintf(L"  none\n");
 
     for (size_t i = found.size(); i-- > 0;) {
-        if (verdicts[i] != Verdict::Offered) continue;
+        if (findings.verdicts[i] != Verdict::Offered) continue;
         const compilers::CCompilerRecord& record = found[i].record;
         const std::wstring settingsKey = SettingsKeyOf(record);
         std::wprintf(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
                      platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
                      settingsKey.c_str());
-        for (paths::Setting setting : {paths::Setting::IncludeDirs, paths::Setting::LibDirs, paths::Setting::BinDirs,
-                                       paths::Setting::DefaultOptions}) {
+        for (paths::Setting setting : kSettings) {
             const Located located = Locate(settingsKey, record.registryKey, setting);
             std::wprintf(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
                          located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
                          located.text.c_str());
-            if (setting == paths::Setting::DefaultOptions) continue;
-            for (const std::wstring& missing : MissingDirectories(located.text, platform::DirectoryExists)) {
+            for (const std::wstring& missing : MissingOf(setting, located)) {
                 std::wprintf(L"      missing on disk: %ls\n", missing.c_str());
             }
         }
     }
 
-    const std::vector<Selection> stored = ReadSelections();
     std::wprintf(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\SelectedCompilers):\n", kUserSettingsKey);
-    if (stored.empty()) std::wprintf(L"  none: every platform uses its default (the highest version)\n");
-    const std::vector<Selection> stale = StaleSelections(stored, found, verdicts);
-    for (const Selection& selection : stored) {
-        const bool isStale = std::find(stale.begin(), stale.end(), selection) != stale.end();
+    if (findings.stored.empty()) std::wprintf(L"  none: every platform uses its default (the highest version)\n");
+    for (const Selection& selection : findings.stored) {
         std::wprintf(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
-                     isStale ? L"matches no offered compiler; the default serves instead, silently" : L"in use");
+                     findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
+                                                 : L"in use");
     }
-    return report.Step(true, std::to_wstring(offered) + L" of " + std::to_wstring(found.size()) +
-                                 L" installed compilers offered, " + std::to_wstring(stale.size()) +
-                                 L" stale selection(s)");
+    return Summary(findings, report);
+}
+
+std::string DoctorJson(Report& report) {
+    const Findings findings;
+    JsonWriter json;
+    json.BeginObject();
+    json.Key(L"x64Host");
+    json.Bool(platform::X64Host());
+    json.Key(L"compilers");
+    json.BeginArray();
+    for (size_t i = findings.found.size(); i-- > 0;) {
+        const compilers::CCompilerRecord& record = findings.found[i].record;
+        const Verdict verdict = findings.verdicts[i];
+        json.BeginObject();
+        json.Key(L"version");
+        json.String(platform::ToWide(compilers::VersionString(record.version)));
+        json.Key(L"key");
+        json.String(record.compilerKey);
+        json.Key(L"identifier");
+        json.String(platform::ToWide(compilers::PackedVersion(record.version)) + L"|" + record.compilerKey);
+        json.Key(L"registryKey");
+        json.String(record.registryKey);
+        json.Key(L"offered");
+        json.Bool(verdict == Verdict::Offered);
+        json.Key(L"reason");
+        json.String(VerdictText(verdict));
+        if (verdict == Verdict::Offered) {
+            const std::wstring settingsKey = SettingsKeyOf(record);
+            json.Key(L"directories");
+            json.BeginObject();
+            for (paths::Setting setting : kSettings) {
+                const Located located = Locate(settingsKey, record.registryKey, setting);
+                json.Key(paths::ValueName(setting));
+                json.BeginObject();
+                json.Key(L"source");
+                json.String(SourceText(located.source));
+                json.Key(L"value");
+                json.String(located.text);
+                json.Key(L"readable");
+                json.Bool(located.readable || located.source == Source::Nowhere);
+                json.Key(L"missing");
+                json.BeginArray();
+                for (const std::wstring& missing : MissingOf(setting, located)) json.String(missing);
+                json.EndArray();
+                json.EndObject();
+            }
+            json.EndObject();
+        }
+        json.EndObject();
+    }
+    json.EndArray();
+    json.Key(L"selections");
+    json.BeginArray();
+    for (const Selection& selection : findings.stored) {
+        json.BeginObject();
+        json.Key(L"arch");
+        json.String(selection.first);
+        json.Key(L"identifier");
+        json.String(selection.second);
+        json.Key(L"stale");
+        json.Bool(findings.IsStale(selection));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    Summary(findings, report);
+    return json.Text();
 }
 
 }  // namespace qz::host

@@ -44,15 +44,20 @@ const wchar_t kUsage[] =
     L"             texts as given, numbers as decimal\n"
     L"  reset NAME store the option's default\n"
     L"  compilers  each platform (supported or not) with its compilers: handle,\n"
-    L"             display string, suite, version, flags, product directory,\n"
-    L"             package information; * marks the selected, + the default one\n"
-    L"  select PLATFORM HANDLE   keep the compiler of HANDLE as PLATFORM's choice\n"
+    L"             identifier, display string, suite, version, flags, product\n"
+    L"             directory, package information, directories; * marks the\n"
+    L"             selected, + the default one\n"
+    L"  select PLATFORM COMPILER   keep COMPILER as PLATFORM's choice; COMPILER is\n"
+    L"             its identifier (for example 111.065|PX32_HY64) or its handle\n"
     L"  clear PLATFORM   forget PLATFORM's choice (its default serves again)\n"
-    L"  setdir HANDLE NAME VALUE   store a compiler's IncludeDir, LibDir, BinDir or\n"
-    L"             DefaultOptions for this user (the committed layer)\n"
+    L"  setdir COMPILER NAME VALUE   store a compiler's IncludeDir, LibDir, BinDir\n"
+    L"             or DefaultOptions for this user (the committed layer)\n"
     L"  register   call the DLL's DllRegisterServer and show the package's entries\n"
     L"             below the IDE's hive (with EnvSdk_RootSuffix) and its type library\n"
     L"  unregister call DllUnregisterServer and show what is left\n"
+    L"  pages      the Options window with the three pages on the X display, until\n"
+    L"             it is closed (OK applies the pages' changes, Cancel drops them)\n"
+    L"  pages --close-after SECONDS   the same, cancelled after SECONDS\n"
     L"  pages --png FOLDER   draw the three Tools > Options pages, as the package\n"
     L"             creates them, into FOLDER\\general.png, compilers.png, gap.png\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
@@ -74,19 +79,12 @@ const wchar_t kUsage[] =
     L"\n"
     L"Options:\n"
     L"  --package PATH   the package DLL (default: QZToolOpt.dll beside this program)\n"
-    L"  --json           options and compilers print one JSON document (UTF-8) instead\n"
-    L"                   of the text; failed steps go to stderr\n"
+    L"  --json           options, compilers and doctor print one JSON document (UTF-8)\n"
+    L"                   instead of the text; failed steps go to stderr\n"
     L"  --help           this text\n"
     L"\n"
     L"Exit codes: 0 every step succeeded, 1 a step failed, 2 wrong usage.\n";
 
-std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
-    qz::platform::ModuleHandle satellite(
-        LoadLibraryExW(satellitePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    wchar_t text[256] = {};
-    if (satellite) LoadStringW(satellite.Get(), id, text, 256);
-    return text;
-}
 void WriteJson(const std::string& document) {
     std::fflush(stdout);
     std::fwrite(document.data(), 1, document.size(), stdout);
@@ -134,12 +132,14 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 } else {
                     PrintCompilers(session, report);
                 }
-            } else if (command[0] == L"pages") {
+            } else if (command[0] == L"pages" && command.size() > 1 && command[1] == L"--png") {
                 DrawPages(session, report, command[2]);
+            } else if (command[0] == L"pages") {
+                ShowOptionsWindow(session, report, command.size() > 1 ? std::stoi(command[2]) : -1);
             } else if (command[0] == L"setdir") {
-                StoreDirectory(session, report, command);
+                StoreDirectory(session.Service(), report, command);
             } else {
-                SelectCompiler(session, report, command);
+                SelectCompiler(session.Service(), session.Automation(), report, command);
             }
         }
         unload = session.Close(report, verbose);
@@ -178,8 +178,10 @@ int wmain(int argc, wchar_t** argv) {
         return InstallSample(report) ? kExitOk : kExitFailed;
     }
     if (verb == L"doctor") {
-        Report report;
-        return Doctor(report) ? kExitOk : kExitFailed;
+        Report report(arguments.json ? stderr : stdout);
+        if (!arguments.json) return Doctor(report) ? kExitOk : kExitFailed;
+        WriteJson(DoctorJson(report));
+        return report.Failed() ? kExitFailed : kExitOk;
     }
     if (verb == L"export" || verb == L"import") {
         Report report;

@@ -22,7 +22,8 @@ LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
         const HWND window = reinterpret_cast<HWND>(wParam);
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
-        if (std::wstring(className) == L"#32770") {
+        // Other dialogs (the Options window, the list editor) are the person's to answer.
+        if (std::wstring(className) == L"#32770" && GetDlgItem(window, kMessageTextId)) {
             std::wprintf(L"[message] %ls: %ls\n", WindowText(window).c_str(),
                          WindowText(GetDlgItem(window, kMessageTextId)).c_str());
             std::fflush(stdout);

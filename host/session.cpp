@@ -33,6 +33,14 @@ HRESULT CallByName(IDispatch* automation, const wchar_t* name, std::vector<VARIA
     return automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result, nullptr, nullptr);
 }
 
+std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
+    platform::ModuleHandle satellite(
+        LoadLibraryExW(satellitePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    wchar_t text[256] = {};
+    if (satellite) LoadStringW(satellite.Get(), id, text, 256);
+    return text;
+}
+
 VARIANT Int4(int value) { return platform::Variant::Int(value).Get(); }
 
 std::wstring VariantText(const VARIANT& v) {

@@ -24,6 +24,8 @@ using platform::ComPtr;
 inline constexpr wchar_t kUserSettingsKey[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
 
 std::wstring HresultText(HRESULT hr);
+// A string of the satellite library at `satellitePath`; empty when missing.
+std::wstring SatelliteString(const std::wstring& satellitePath, UINT id);
 std::wstring GuidText(REFGUID guid);
 
 class Report {

@@ -9,6 +9,7 @@ packages=(
   mingw-w64-tools libwine-dev
   wine64 wine
   googletest
+  xvfb x11-utils
 )
 
 missing=()

@@ -21,14 +21,14 @@ TEST(ArgumentsTest, RefusesWrongUsageWithItsMessage) {
         {{L"set", L"GapLevel", L"three"}, L"'three' is not a number"},
         {{L"set", L"GapLevel", L"3x"}, L"'3x' is not a number"},
         {{L"set", L"GapLevel", L""}, L"'' is not a number"},
-        {{L"select", L"Win32", L"first"}, L"'first' is not a number"},
-        {{L"setdir", L"abc", L"IncludeDir", L"C:\\inc"}, L"'abc' is not a number"},
+        {{L"pages", L"--close-after", L"soon"}, L"'soon' is not a number"},
         {{L"setdir", L"1024", L"SourceDir", L"C:\\src"}, L"'SourceDir' is none of IncludeDir, LibDir, BinDir, DefaultOptions"},
-        {{L"pages", L"--jpg", L"out"}, L"pages takes --png FOLDER"},
+        {{L"pages", L"--jpg", L"out"}, L"pages takes nothing, --png FOLDER or --close-after SECONDS"},
+        {{L"pages", L"--png"}, L"'pages' takes 2 argument(s)"},
         {{L"--package"}, L"--package needs a path"},
         {{L"options", L"--package"}, L"--package needs a path"},
-        {{L"--json", L"set", L"GapLevel", L"3"}, L"--json applies to options and compilers only"},
-        {{L"--json"}, L"--json applies to options and compilers only"},
+        {{L"--json", L"set", L"GapLevel", L"3"}, L"--json applies to options, compilers and doctor only"},
+        {{L"--json"}, L"--json applies to options, compilers and doctor only"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.args.empty() ? std::wstring() : row.args[0]));
@@ -51,6 +51,10 @@ TEST(ArgumentsTest, AcceptsGoodCommandLines) {
         {{L"set", L"ExtFree", L"not a number"}, kDefault, false, {L"set", L"ExtFree", L"not a number"}},
         {{L"setdir", L"1024", L"libdir", L"C:\\lib"}, kDefault, false, {L"setdir", L"1024", L"libdir", L"C:\\lib"}},
         {{L"pages", L"--png", L"out"}, kDefault, false, {L"pages", L"--png", L"out"}},
+        {{L"pages"}, kDefault, false, {L"pages"}},
+        {{L"pages", L"--close-after", L"5"}, kDefault, false, {L"pages", L"--close-after", L"5"}},
+        {{L"doctor", L"--json"}, kDefault, true, {L"doctor"}},
+        {{L"select", L"x64", L"111.065|HY64_HY64"}, kDefault, false, {L"select", L"x64", L"111.065|HY64_HY64"}},
     };
     for (const auto& row : rows) {
         const Arguments parsed = ParseArguments(row.args, kDefault);

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "commands.h"
 #include "json.h"
+#include "json_reader.h"
 #include "support/sited_package.h"
 
 namespace qz::host {
@@ -29,6 +32,18 @@ TEST(JsonTest, EscapesTextAndWritesUtf8) {
     for (const auto& row : rows) EXPECT_EQ(JsonString(row.text), row.json);
 }
 
+TEST(JsonTest, WrittenTextReadsBack) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key(L"a\"b");
+    json.String(L"C:\\x;\t\x01\u00e9");
+    json.EndObject();
+    EXPECT_EQ(test::Json::Parse(json.Text())["a\"b"].text, "C:\\x;\t\x01\xc3\xa9");
+    for (const char* bad : {"", "[1,]", "{\"a\":1", "[1] 2", "\"x", "{\"a\" 1}", "[tru]"}) {
+        EXPECT_THROW(test::Json::Parse(bad), std::runtime_error) << bad;
+    }
+}
+
 TEST(JsonTest, SeparatesValuesAndMembers) {
     JsonWriter json;
     json.BeginArray();
@@ -50,42 +65,23 @@ TEST(JsonTest, SeparatesValuesAndMembers) {
     EXPECT_EQ(json.Text(), R"([{"a":-12,"b":[true,false,null],"c":{}},"x"])");
 }
 
-// Counts the top-level elements of a JSON array, checking brackets and quotes balance.
-int TopLevelCount(const std::string& text) {
-    std::string open;
-    bool inString = false;
-    int count = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-            continue;
-        }
-        if (c == '"') inString = true;
-        else if (c == '[' || c == '{') {
-            if (open == "[" && c == '{') ++count;
-            open += c;
-        } else if (c == ']' || c == '}') {
-            if (open.empty() || open.back() != (c == ']' ? '[' : '{')) return -1;
-            open.pop_back();
-        }
-    }
-    return inString || !open.empty() ? -1 : count;
-}
-
 class OptionsJsonTest : public test::SitedPackageTest {};
 
 TEST_F(OptionsJsonTest, ListsTheThirteenOptionsWithTypedValues) {
     platform::ComPtr<IDispatch> automation;
     ASSERT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
     Report report(stderr);
-    const std::string json = OptionsJson(service.Get(), automation.Get(), report);
+    const test::Json options = test::Json::Parse(OptionsJson(service.Get(), automation.Get(), report));
     EXPECT_FALSE(report.Failed());
-    EXPECT_EQ(TopLevelCount(json), 13) << json;
-    EXPECT_NE(json.find(R"({"name":"ExtFree","value":".f90","default":".f90"})"), std::string::npos) << json;
-    EXPECT_NE(json.find(R"({"name":"LogBuilds","value":1,"default":1})"), std::string::npos) << json;
-    EXPECT_EQ(json.find("null"), std::string::npos) << json;
+    ASSERT_EQ(options.items.size(), 13u);
+    std::map<std::string, const test::Json*> byName;
+    for (const test::Json& option : options.items) {
+        byName[option["name"].text] = &option;
+        EXPECT_EQ(option["value"].kind, option["default"].kind) << option["name"].text;
+    }
+    EXPECT_EQ((*byName.at("ExtFree"))["value"].text, ".f90");
+    EXPECT_EQ((*byName.at("LogBuilds"))["value"].number, 1);
+    EXPECT_EQ((*byName.at("GapLevel"))["default"].kind, test::Json::Number);
 }
 
 }  // namespace
