@@ -20,10 +20,8 @@ CCmplrEntry::CCmplrEntry(const std::wstring& packedVersion, const std::wstring& 
 }
 
 CCmplrEntry* CPlatformEntry::Find(const std::wstring& id) const {
-    for (const auto& entry : compilers) {
-        if (entry->identifier == id) return entry.get();
-    }
-    return nullptr;
+    const auto found = byIdentifier.find(id);
+    return found == byIdentifier.end() ? nullptr : found->second;
 }
 
 std::wstring VersionText(const CmplrVersion& version) { return platform::ToWide(VersionString(version)); }
@@ -58,9 +56,10 @@ void CompilerList::Build(const std::wstring& settingsPath) {
         if (key.ReadString(L"DisplayString", &added->displayString) != ERROR_SUCCESS || added->displayString.empty()) {
             added->displayString = displayLabel + L"  " + versionText + L" [" + target.archLabel + L"]";
         }
-        if (RegValueExists(record.root, record.versionKey, L"SuiteName")) {
-            platform::Bstr suite;
-            ReadRegString(record.root, record.versionKey, L"SuiteName", suite.Put());
+        platform::Bstr suite;
+        bool suiteNamed = false;
+        ReadRegStringIfPresent(record.root, record.versionKey, L"SuiteName", suite.Put(), &suiteNamed);
+        if (suiteNamed) {
             added->suiteName.assign(suite.Text(), suite.Length());
         } else {
             added->suiteName = suiteLabel + L" " + versionText;
@@ -104,6 +103,8 @@ CPlatformEntry* CompilerList::AddPlatform(const std::wstring& name, bool support
 int CompilerList::AddCmplr(CPlatformEntry* platform, std::unique_ptr<CCmplrEntry> entry) {
     entry->handle = kFirstHandle + static_cast<int>(handles_.size());
     entry->platform = platform;
+    // The first entry of an identifier is the one found, as by a walk in insertion order.
+    platform->byIdentifier.emplace(entry->identifier, entry.get());
     handles_.push_back(entry.get());
     platform->compilers.push_back(std::move(entry));
     return handles_.back()->handle;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "compilers/version.h"
@@ -44,6 +45,8 @@ struct CPlatformEntry {
     std::wstring name;
     bool supported = false;
     std::vector<std::unique_ptr<CCmplrEntry>> compilers;  // insertion order
+    // The same entries by identifier, so that building a long list stays linear.
+    std::unordered_map<std::wstring, CCmplrEntry*> byIdentifier;
 
     CCmplrEntry* Find(const std::wstring& identifier) const;
 };

@@ -13,6 +13,11 @@ namespace qz::compilers {
 // E_OUTOFMEMORY.
 HRESULT ReadRegString(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out);
 
+// ReadRegString of one root that also tells, as RegValueExists would, whether
+// the key holds the value at all (of any type): a caller that looks for a value
+// in one key and then another opens each key once.
+HRESULT ReadRegStringIfPresent(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out, bool* present);
+
 // Whether `path` opens below `root` and holds the value, of any type.
 bool RegValueExists(HKEY root, const std::wstring& path, const wchar_t* name);
 

@@ -26,12 +26,14 @@ std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStrin
 
 // "ProductDir" and "ProductId" live in the architecture subkey or, when it
 // lacks them, in the compiler version key above it.
-std::wstring ValueKey(std::wstring key, const wchar_t* name) {
-    if (compilers::RegValueExists(HKEY_LOCAL_MACHINE, key, name)) return key;
+HRESULT ReadArchitectureValue(std::wstring key, const wchar_t* name, BSTR* out) {
+    bool present = false;
+    const HRESULT hr = compilers::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, key, name, out, &present);
+    if (present) return hr;
     while (!key.empty() && key.back() == L'\\') key.pop_back();
     const size_t slash = key.rfind(L'\\');
     if (slash != std::wstring::npos && slash > 0) key.resize(slash);
-    return key;
+    return compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, out);
 }
 
 }  // namespace
@@ -154,7 +156,7 @@ HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) {
         *out = nullptr;
         return E_FAIL;
     }
-    return compilers::ReadRegString(HKEY_LOCAL_MACHINE, ValueKey(entry->registryKey, L"ProductDir"), L"ProductDir", out);
+    return ReadArchitectureValue(entry->registryKey, L"ProductDir", out);
 }
 
 HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) {
@@ -166,8 +168,7 @@ HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) {
     if (!entry->registryKey.empty()) {
         Bstr productId;
         Bstr qmv(L"QMV");
-        if (SUCCEEDED(compilers::ReadRegString(HKEY_LOCAL_MACHINE, ValueKey(entry->registryKey, L"ProductId"),
-                                               L"ProductId", productId.Put())) &&
+        if (SUCCEEDED(ReadArchitectureValue(entry->registryKey, L"ProductId", productId.Put())) &&
             VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
             flags = 1;
         }

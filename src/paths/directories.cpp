@@ -7,7 +7,7 @@
 namespace qz::paths {
 
 using compilers::ReadRegString;
-using compilers::RegValueExists;
+using compilers::ReadRegStringIfPresent;
 
 namespace {
 
@@ -39,10 +39,16 @@ HRESULT ReadDefault(const std::wstring& registryKey, Setting setting, BSTR* out)
     if (!key.empty()) {
         // Default options exist for this IDE alone; the directories prefer its
         // values and fall back to the compiler's general ones.
-        if (setting == Setting::DefaultOptions || RegValueExists(HKEY_LOCAL_MACHINE, key + kForThisIde, name)) {
-            key += kForThisIde;
+        const std::wstring forThisIde = key + kForThisIde;
+        bool found = false;
+        if (setting == Setting::DefaultOptions) {
+            key = forThisIde;
+        } else {
+            hr = ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, forThisIde, name, out, &found);
+            // Read from the machine already: as ReadRegString does, only a failure tries the user's value.
+            if (found && FAILED(hr)) hr = ReadRegString(HKEY_CURRENT_USER, forThisIde, name, out);
         }
-        hr = ReadRegString(nullptr, key, name, out);
+        if (!found) hr = ReadRegString(nullptr, key, name, out);
     }
     if (setting != Setting::BinDirs) return hr;
 
@@ -57,8 +63,10 @@ HRESULT ReadDefault(const std::wstring& registryKey, Setting setting, BSTR* out)
 HRESULT ReadCommitted(const std::wstring& settingsKey, const std::wstring& registryKey, Setting setting, BSTR* out) {
     *out = nullptr;
     const wchar_t* name = ValueName(setting);
-    if (!settingsKey.empty() && RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) {
-        return ReadRegString(HKEY_CURRENT_USER, settingsKey, name, out);
+    if (!settingsKey.empty()) {
+        bool present = false;
+        const HRESULT hr = ReadRegStringIfPresent(HKEY_CURRENT_USER, settingsKey, name, out, &present);
+        if (present) return hr;
     }
     return ReadDefault(registryKey, setting, out);
 }

@@ -7,6 +7,8 @@ namespace qz::platform {
 namespace {
 
 IRegistry* g_installed = nullptr;
+// Bytes: a directory list of a few long paths.
+constexpr DWORD kFirstReadRoom = 1024;
 
 }  // namespace
 
@@ -42,14 +44,14 @@ LONG RegKey::Close() {
 
 LONG RegKey::ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const {
     if (!key_) return ERROR_INVALID_HANDLE;
+    // The values the system reads fit this room, so one query reads them; a
+    // larger one answers with its size and is read again (also when it grows
+    // between the two).
+    DWORD bytes = kFirstReadRoom;
     for (;;) {
-        DWORD bytes = 0;
-        LONG result = registry_->QueryValue(key_, name, type, nullptr, &bytes);
-        if (result != ERROR_SUCCESS) return result;
         data->resize(bytes);
-        result = registry_->QueryValue(key_, name, type, bytes ? data->data() : nullptr, &bytes);
-        // The value may grow between the two calls; then ask again.
-        if (result == ERROR_MORE_DATA) continue;
+        const LONG result = registry_->QueryValue(key_, name, type, data->data(), &bytes);
+        if (result == ERROR_MORE_DATA && bytes > data->size()) continue;
         if (result == ERROR_SUCCESS) data->resize(bytes);
         return result;
     }

@@ -1,0 +1,207 @@
+// Part 2: the work that grows with the number of installed compilers: building
+// the compiler list, the first-run seeding of a new user's directories, and
+// filling the Compilers page (its WM_INITDIALOG, as a real dialog under the
+// null driver). Each over the in-memory registry, which shows the algorithm,
+// and over the registry of the Wine prefix, which shows the real cost.
+#include <windows.h>
+#include <prsht.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "bench.h"
+#include "commands.h"
+#include "compilers/compiler_list.h"
+#include "compilers/compiler_table.h"
+#include "package/identifiers.h"
+#include "paths/first_run.h"
+#include "platform/memory_registry.h"
+#include "platform/registry.h"
+#include "support/product_install.h"
+#include "support/registry_sandbox.h"
+#include "recording_registry.h"
+#include "timing.h"
+
+namespace qz::bench {
+namespace {
+
+constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
+// Where the timed first runs seed, apart from the model's own settings key.
+constexpr wchar_t kSeedRoot[] = L"Software\\QZBench\\FirstRun";
+constexpr int kSizes[] = {10, 100, 1000, 10000};
+
+void Write(platform::RegKey& key, const wchar_t* name, const std::wstring& text) {
+    key.WriteString(name, text.c_str(), text.size());
+}
+
+// `records` compilers, three per version key (Win32, x64 and EPIC targets),
+// versions 11.0 to 12.0 with growing revisions, each with the values an
+// installer writes; the product record and the IDE's two VC platforms.
+void Install(int records) {
+    const wchar_t* const archs[] = {L"PX32", L"HY64_NATIVE", L"Ventrix"};
+    for (int version = 0; version * 3 < records; ++version) {
+        const unsigned packed = 110 + version % 11, revision = version / 11;
+        wchar_t name[16];
+        std::swprintf(name, 16, L"%u.%03u", packed, revision);
+        const std::wstring path = std::wstring(compilers::kCompilersKey) + L"\\" + name;
+        const std::wstring productDir = L"C:\\Program Files\\Tavrel\\Compiler\\" + std::wstring(name) + L"\\";
+        platform::RegKey key;
+        key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
+        key.WriteDword(L"Major Version", packed / 10);
+        key.WriteDword(L"Minor Version", packed % 10);
+        key.WriteDword(L"Revision", revision);
+        Write(key, L"SuiteName", L"Tavrel Fortran Compiler Professional " + std::wstring(name));
+        Write(key, L"ProductDir", productDir);
+        for (int arch = 0; arch < 3 && version * 3 + arch < records; ++arch) {
+            const std::wstring archPath = path + L"\\" + archs[arch];
+            platform::RegKey compiler;
+            compiler.Create(HKEY_LOCAL_MACHINE, archPath.c_str(), KEY_READ | KEY_WRITE);
+            Write(compiler, L"DisplayString", L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
+            Write(compiler, L"ProductId", L"QMV");
+            Write(compiler, L"BinDir", productDir + L"bin\\" + archs[arch]);
+            Write(compiler, L"LibDir", productDir + L"lib\\" + archs[arch]);
+            Write(compiler, L"IncludeDir", productDir + L"include");
+            platform::RegKey forThisIde;
+            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L"\\VSNet2005").c_str(), KEY_READ | KEY_WRITE);
+            Write(forThisIde, L"DefaultOptions", L"/nologo");
+            Write(forThisIde, L"IncludeDir", productDir + L"include\\vs2005");
+        }
+    }
+    for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
+        platform::RegKey key;
+        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(kVcPlatforms) + L"\\" + vcPlatform).c_str(), KEY_READ);
+    }
+}
+
+struct Figure {
+    double seconds;
+    double callsPerRecord;
+};
+
+struct Figures {
+    Figure build, seed, page;
+};
+
+// Times `run` over `repeats` runs, `prepare` untimed before each, and counts
+// the registry calls of one more run.
+template <class F, class P>
+Figure Measure(int records, int repeats, F&& run, P&& prepare) {
+    RecordingRegistry counter(platform::Registry());
+    prepare();
+    {
+        platform::ScopedRegistry counted(counter);
+        run();
+    }
+    return {MedianOfRuns(repeats, run, prepare), static_cast<double>(counter.Count()) / records};
+}
+
+// The three figures over the registry in force, which holds `records` compilers.
+std::optional<Figures> MeasureInstallation(int records, int repeats) {
+    Install(records);
+    SitedPackage sited;
+    if (!sited.Ready()) return std::nullopt;
+    Figures figures{};
+
+    std::optional<compilers::CompilerList> list;
+    figures.build = Measure(records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
+    list.reset();
+
+    figures.seed = Measure(records, repeats, [] { paths::SeedFirstRun(kSeedRoot); },
+                           [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
+    platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot);
+
+    // The model, its own first run and its compiler list come first, untimed,
+    // as when the IDE asked for the service before the Options dialog opened.
+    if (FAILED(sited.Service()->CheckPlatformLoading())) return std::nullopt;
+    VSPROPSHEETPAGE sheet{};
+    if (FAILED(sited.Package()->GetPropertyPage(package::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
+    PROPSHEETPAGEW record{};
+    record.dwSize = sizeof record;
+    record.lParam = sheet.lParam;
+    sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&record));
+    const HWND host = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
+                                      nullptr);
+    HWND page = nullptr;
+    figures.page = Measure(
+        records, repeats,
+        [&] {
+            page = CreateDialogParamW(sheet.hInstance, MAKEINTRESOURCEW(sheet.wTemplateId), host, sheet.pfnDlgProc,
+                                      reinterpret_cast<LPARAM>(&record));
+        },
+        [&] {
+            if (page) DestroyWindow(page);
+            page = nullptr;
+        });
+    const bool filled = page != nullptr;
+    if (page) DestroyWindow(page);
+    sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&record));
+    DestroyWindow(host);
+    if (!filled) return std::nullopt;
+    return figures;
+}
+
+int RepeatsFor(int records) { return records >= 10000 ? 5 : records >= 1000 ? 7 : 9; }
+
+void PrintRows(const wchar_t* work, const Figure (&figures)[4]) {
+    for (int i = 0; i < 4; ++i) {
+        const double n = kSizes[i];
+        const double seconds = figures[i].seconds;
+        std::wprintf(L"%-16ls %8d %11.2f %11.2f %13.1f %12.1f\n", i == 0 ? work : L"", kSizes[i], seconds * 1e3,
+                     seconds * 1e6 / n, seconds * 1e9 / (n * std::log2(n)), figures[i].callsPerRecord);
+    }
+}
+
+bool RunOver(const wchar_t* title, bool inMemory) {
+    std::wprintf(L"== %ls ==\n", title);
+    Figure build[4], seed[4], page[4];
+    for (int i = 0; i < 4; ++i) {
+        std::optional<Figures> figures;
+        try {
+            // Fresh, empty hives for every size: a new machine with n compilers.
+            std::unique_ptr<platform::MemoryRegistry> memory;
+            std::unique_ptr<platform::ScopedRegistry> scope;
+            std::unique_ptr<test::RegistrySandbox> sandbox;
+            if (inMemory) {
+                memory = std::make_unique<platform::MemoryRegistry>();
+                scope = std::make_unique<platform::ScopedRegistry>(*memory);
+                test::InstallProduct(*memory);
+            } else {
+                sandbox = std::make_unique<test::RegistrySandbox>();
+                test::InstallProduct();
+            }
+            figures = MeasureInstallation(kSizes[i], RepeatsFor(kSizes[i]));
+        } catch (const std::exception& error) {
+            std::wprintf(L"[FAIL] %hs\n", error.what());
+        }
+        if (!figures) {
+            std::wprintf(L"[FAIL] could not measure %d compilers\n", kSizes[i]);
+            return false;
+        }
+        build[i] = figures->build;
+        seed[i] = figures->seed;
+        page[i] = figures->page;
+    }
+    std::wprintf(L"%-16ls %8ls %11ls %11ls %13ls %12ls\n", L"work", L"records", L"total ms", L"us/record",
+                 L"ns/(n log2 n)", L"calls/record");
+    PrintRows(L"compiler list", build);
+    PrintRows(L"first-run seed", seed);
+    PrintRows(L"Compilers page", page);
+    std::wprintf(L"\n");
+    return true;
+}
+
+}  // namespace
+
+bool RunScalingBench() {
+    std::wprintf(L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered;\n"
+                 L"the page fill is the page's WM_INITDIALOG with its controls, median of 5 to 9 runs.\n\n");
+    const bool memory = RunOver(L"Growing installations, in-memory registry (the algorithm)", true);
+    const bool wine = RunOver(L"Growing installations, registry of the Wine prefix (the real cost)", false);
+    return memory && wine;
+}
+
+}  // namespace qz::bench
