@@ -110,6 +110,8 @@ HRESULT CQZToolOptionsSvc::PutStrProperty(INT ordinal, BSTR value) {
 
 HRESULT CQZToolOptionsSvc::JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BSTR* out) {
     if (!out) return E_POINTER;
+    // Closed like every other method: a late caller must not read "no extensions".
+    if (closed_ || !package_) return E_UNEXPECTED;
     // A failed read leaves a null text, which counts as empty: the join always succeeds.
     Bstr fixed, free;
     GetStrProperty(fixedOrdinal, fixed.Put(), false);

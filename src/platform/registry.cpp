@@ -68,7 +68,9 @@ LONG RegKey::ReadString(const wchar_t* name, std::wstring* text) const {
     std::wstring stored(count, L'\0');
     std::memcpy(&stored[0], data.data(), data.size());
     if (stored.back() != L'\0') return ERROR_INVALID_DATA;
-    stored.pop_back();
+    // Installers that size a text generously leave more than one terminating
+    // zero; the text ends before all of them, as its C readers see it.
+    while (!stored.empty() && stored.back() == L'\0') stored.pop_back();
     *text = std::move(stored);
     return ERROR_SUCCESS;
 }

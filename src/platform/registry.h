@@ -77,7 +77,8 @@ public:
     // A whole value: its type and exactly the bytes stored.
     LONG ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const;
     // A text value: REG_SZ or REG_EXPAND_SZ (not expanded), a whole number of
-    // characters ending with the terminating zero; ERROR_INVALID_DATA otherwise.
+    // characters ending with the terminating zero, which is not part of the
+    // text, nor are further zeros before it; ERROR_INVALID_DATA otherwise.
     LONG ReadString(const wchar_t* name, std::wstring* text) const;
     // A number value: REG_DWORD of 4 bytes; ERROR_INVALID_DATA otherwise.
     LONG ReadDword(const wchar_t* name, DWORD* value) const;

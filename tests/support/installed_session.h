@@ -1,0 +1,129 @@
+// A realistic installation in an in-memory registry (the product, three
+// compilers on two platforms, the VC component's platforms, a user with
+// settings), and a package sited on it with its service, made afresh for
+// each case of the sweeps.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QZToolOpt.h"
+#include "ide/stand_in_ide.h"
+#include "package/class_factory.h"
+#include "package/identifiers.h"
+#include "platform/com_ptr.h"
+#include "platform/memory_registry.h"
+#include "platform/vs_interfaces.h"
+#include "platform/window_system.h"
+#include "support/model_fixture.h"
+#include "support/product_install.h"
+
+namespace qz::test {
+
+struct RegistryEntry {
+    HKEY root;
+    std::wstring path;
+    std::wstring name;
+    platform::MemoryRegistry::Value value;
+};
+
+inline const std::vector<RegistryEntry>& InstalledEntries() {
+    using Value = platform::MemoryRegistry::Value;
+    const std::wstring f12 = L"Software\\Tavrel\\Compilers\\Fortran\\12.0.000";
+    const std::wstring f11 = L"Software\\Tavrel\\Compilers\\Fortran\\11.1.065";
+    const std::wstring vc = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
+    const std::wstring user = kSettingsPath;
+    static const std::vector<RegistryEntry> entries = {
+        {HKEY_LOCAL_MACHINE, kProductKey, L"ProductDir", Value::String(L"C:\\Tavrel\\")},
+        {HKEY_LOCAL_MACHINE, vc + L"\\Win32", L"", Value::String(L"")},
+        {HKEY_LOCAL_MACHINE, vc + L"\\Win64 (AMD64)", L"", Value::String(L"")},
+        {HKEY_LOCAL_MACHINE, f12, L"SuiteName", Value::String(L"Suite 12")},
+        {HKEY_LOCAL_MACHINE, f12, L"ProductDir", Value::String(L"C:\\F12\\")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32", L"DisplayString", Value::String(L"Fortran 12 PX-32")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32", L"ProductId", Value::String(L"QMV")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32", L"DocumentationDir", Value::String(L"C:\\F12\\doc\\")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32\\VSNet2005", L"IncludeDir", Value::String(L"C:\\F12\\include")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32\\VSNet2005", L"LibDir", Value::String(L"C:\\F12\\lib")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32\\VSNet2005", L"BinDir", Value::String(L"C:\\F12\\bin")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\PX32\\VSNet2005", L"DefaultOptions", Value::String(L"/nologo")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\HY64", L"IncludeDir", Value::String(L"C:\\F12\\include64")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\HY64", L"BinDir", Value::String(L"C:\\F12\\bin64;")},
+        {HKEY_LOCAL_MACHINE, f12 + L"\\HY64", L"CompilerInfo", Value::String(L"Package 12")},
+        {HKEY_LOCAL_MACHINE, f11, L"Major Version", Value::Dword(11)},
+        {HKEY_LOCAL_MACHINE, f11, L"Minor Version", Value::Dword(1)},
+        {HKEY_LOCAL_MACHINE, f11, L"Revision", Value::Dword(65)},
+        {HKEY_LOCAL_MACHINE, f11 + L"\\PX32", L"ProductDir", Value::String(L"C:\\F11\\")},
+        {HKEY_LOCAL_MACHINE, f11 + L"\\PX32", L"IncludeDir", Value::String(L"C:\\F11\\include")},
+        {HKEY_LOCAL_MACHINE, f11 + L"\\PX32", L"LibDir", Value::String(L"C:\\F11\\lib")},
+        {HKEY_CURRENT_USER, user, L"ExtFree", Value::String(L".f95")},
+        {HKEY_CURRENT_USER, user, L"GapLevel", Value::Dword(2)},
+        {HKEY_CURRENT_USER, user, L"GapRemarksFile", Value::String(L"C:\\gap.txt")},
+        {HKEY_CURRENT_USER, user + L"\\SelectedCompilers", L"PX32", Value::String(L"111.065|PX32_PX32")},
+        {HKEY_CURRENT_USER, user + L"\\120.000\\PX32_PX32", L"IncludeDir", Value::String(L"C:\\mine\\include")},
+        {HKEY_CURRENT_USER, user + L"\\120.000\\PX32_PX32", L"BinDir", Value::String(L"C:\\mine\\bin;$(PATH)")},
+    };
+    return entries;
+}
+
+inline void InstallEntries(platform::MemoryRegistry& registry) {
+    for (const RegistryEntry& entry : InstalledEntries()) registry.Set(entry.root, entry.path, entry.name, entry.value);
+}
+
+// One package sited on its own registry, as the IDE makes it.
+class InstalledSession {
+public:
+    explicit InstalledSession(ide::StandInIde& ide) : ide_(ide), registryScope_(*registry), windowsScope_(windows) {
+        InstallEntries(*registry);
+        platform::ComPtr<IClassFactory> factory;
+        EXPECT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        EXPECT_EQ(package->SetSite(ide.Provider()), S_OK);
+        EXPECT_EQ(ide.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+                  S_OK);
+    }
+    ~InstalledSession() { Close(); }
+    InstalledSession(const InstalledSession&) = delete;
+    InstalledSession& operator=(const InstalledSession&) = delete;
+
+    // The package's options model, made on first request.
+    IQZGeneralPPG* Model() {
+        if (!model_) {
+            platform::ComPtr<IDispatch> automation;
+            EXPECT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
+            if (automation) automation.As(&model_);
+        }
+        return model_.Get();
+    }
+    // Another interface of the package.
+    template <class I>
+    platform::ComPtr<I> PackageAs() const {
+        platform::ComPtr<I> other;
+        package.As(&other);
+        return other;
+    }
+    // Releases every object of the system; the registry stays for inspection.
+    void Close() {
+        model_.Reset();
+        service.Reset();
+        if (package) package->Close();
+        package.Reset();
+        // The IDE forgets the service, so the next package of the same IDE offers its own.
+        ide_.RevokeAll();
+    }
+
+    std::unique_ptr<platform::MemoryRegistry> registry = std::make_unique<platform::MemoryRegistry>();
+    platform::RecordingWindowSystem windows;
+    platform::ComPtr<IVsPackage> package;
+    platform::ComPtr<IQZToolOptions> service;
+
+private:
+    ide::StandInIde& ide_;
+    platform::ScopedRegistry registryScope_;
+    platform::ScopedWindowSystem windowsScope_;
+    platform::ComPtr<IQZGeneralPPG> model_;
+};
+
+}  // namespace qz::test
