@@ -9,6 +9,7 @@ packages=(
   mingw-w64-tools libwine-dev
   wine64 wine
   googletest
+  clang libclang-rt-14-dev
   xvfb x11-utils
 )
 
