@@ -17,11 +17,9 @@ namespace qz::compilers {
 namespace {
 
 using platform::MemoryRegistry;
-using platform::RegOp;
 using Lines = std::vector<std::wstring>;
 
 const std::wstring kRoot = kCompilersKey;
-const std::wstring kRootFullPath = L"HKEY_LOCAL_MACHINE\\" + kRoot;
 
 // "11.1.65 PX32_PX32 11.1.065\PX32": version, key, subkey path below kRoot.
 Lines Describe(const CCompilerTable& table) {
@@ -61,7 +59,10 @@ protected:
     platform::ScopedRegistry scope{registry};
 };
 
+// Keys that cannot be opened or enumerated are dropped as if missing: the fault
+// sweep and the malformed-registry tests show it through the model.
 TEST_F(CompilerTableTest, ProbesTheFiveSubkeysInOrderAndIgnoresDashAndLongNames) {
+    EXPECT_EQ(Build(), Lines{});
     Add(L"11.1.065", {L"HY64", L"PX32", L"Other"});
     Add(L"12.0.001", {L"Ventrix_NATIVE", L"HY64_NATIVE", L"HY64", L"Ventrix", L"PX32"});
     Add(L"-11.1.066", {L"PX32"});
@@ -72,16 +73,16 @@ TEST_F(CompilerTableTest, ProbesTheFiveSubkeysInOrderAndIgnoresDashAndLongNames)
                               L"12.0.1 Ventrix_Ventrix 12.0.001\\Ventrix_NATIVE"}));
 }
 
-// Missing or non-REG_DWORD values fall back to the name; a major of 0 reads no further.
+// Missing values fall back to the name (malformed ones are the malformed-registry
+// tests'); a major of 0 reads no further.
 TEST_F(CompilerTableTest, TakesTheVersionValuesOnlyWhenAllThatAreReadAreNumbers) {
-    for (const wchar_t* name : {L"A", L"12.0.002", L"12.0.003", L"12.0.004"}) Add(name, {L"PX32"});
+    for (const wchar_t* name : {L"A", L"12.0.002", L"12.0.004"}) Add(name, {L"PX32"});
     SetVersion(L"A", 0x10B, 1, 0x10048);  // cut to 8, 8 and 16 bits
     SetNumber(L"12.0.002", L"Major Version", 11);
     SetNumber(L"12.0.002", L"Minor Version", 1);
-    registry.SetString(HKEY_LOCAL_MACHINE, kRoot + L"\\12.0.003", L"Major Version", L"11");
     SetVersion(L"12.0.004", 0, 1, 5);
     EXPECT_EQ(Build(), (Lines{L"0.0.0 PX32_PX32 12.0.004\\PX32", L"11.1.72 PX32_PX32 A\\PX32",
-                              L"12.0.2 PX32_PX32 12.0.002\\PX32", L"12.0.3 PX32_PX32 12.0.003\\PX32"}));
+                              L"12.0.2 PX32_PX32 12.0.002\\PX32"}));
 }
 
 TEST_F(CompilerTableTest, SortsAscendingAndKeepsEnumerationOrderOfEqualVersions) {
@@ -98,23 +99,6 @@ TEST_F(CompilerTableTest, SortsAscendingAndKeepsEnumerationOrderOfEqualVersions)
     }
     expected.insert(expected.end(), later.begin(), later.end());
     EXPECT_EQ(Build(), expected);
-}
-
-TEST_F(CompilerTableTest, DropsWhatCannotBeRead) {
-    EXPECT_EQ(Build(), Lines{});
-    for (const wchar_t* name : {L"11.1.065", L"11.1.066", L"11.1.067", L"11.1.068"}) Add(name, {L"PX32", L"HY64"});
-    registry.FailOn(RegOp::Open, kRootFullPath + L"\\11.1.065\\HY64", ERROR_ACCESS_DENIED);
-    registry.FailOn(RegOp::Open, kRootFullPath + L"\\11.1.068", ERROR_ACCESS_DENIED);
-    int enumerations = 0;
-    registry.SetFaultHook([&](RegOp op, const std::wstring&, const wchar_t*) -> LONG {
-        return op == RegOp::EnumKey && ++enumerations == 2 ? ERROR_INVALID_FUNCTION : ERROR_SUCCESS;
-    });
-    EXPECT_EQ(Build(), (Lines{L"11.1.65 PX32_PX32 11.1.065\\PX32", L"11.1.67 PX32_PX32 11.1.067\\PX32",
-                              L"11.1.67 PX32_HY64 11.1.067\\HY64"}));
-
-    // A registry that never answers "no more items" still ends the enumeration.
-    registry.FailOn(RegOp::EnumKey, kRootFullPath, ERROR_INVALID_FUNCTION);
-    EXPECT_EQ(Build(), Lines{});
 }
 
 TEST(CompilerTableWin32Test, ReadsTheRealRegistry) {

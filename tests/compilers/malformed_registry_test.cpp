@@ -101,13 +101,17 @@ private:
 TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     auto model = MakeModel();
     const std::string textDefault = Option(model.Get(), 0), numberDefault = Option(model.Get(), 4);
+    // A value read as missing is left as it was until the next write.
+    using Value = platform::MemoryRegistry::Value;
     for (const Stored& bad : BadTexts()) {
         registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", bad.type, bad.bytes);
         EXPECT_EQ(Option(model.Get(), 0), textDefault) << bad.what;
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree"), (Value{bad.type, bad.bytes})) << bad.what;
     }
     for (const Stored& bad : BadNumbers()) {
         registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds", bad.type, bad.bytes);
         EXPECT_EQ(Option(model.Get(), 4), numberDefault) << bad.what;
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds"), (Value{bad.type, bad.bytes})) << bad.what;
     }
     // Readable, if unusual: kept as stored.
     registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_EXPAND_SZ, TextBytes(L"%EXT%", true));

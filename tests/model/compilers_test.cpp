@@ -144,9 +144,6 @@ TEST_F(CompilersTest, WithoutCompilersWin32HoldsTheEmptyCompiler) {
     Bstr first;
     EXPECT_EQ(model->GetNameSupportedPlatformByIndex(0, first.Put()), S_OK);
     EXPECT_STREQ(first.Text(), L"Win32");
-    Bstr none;
-    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(1, none.Put()), S_OK);
-    EXPECT_EQ(none.Length(), 0u);
 }
 
 TEST_F(CompilersTest, ByHandleQueriesReadTheCompilersKeys) {
@@ -190,15 +187,6 @@ TEST_F(CompilersTest, ByHandleQueriesReadTheCompilersKeys) {
     EXPECT_STREQ(info.Text(), L"user's info");
     EXPECT_EQ(model->get_CmplrPackageInfo(1024, info.Put()), E_FAIL);
     EXPECT_EQ(info.Get(), nullptr);
-
-    for (const int bad : {1023, 1026, -1, 0x7FFFFFFF}) {
-        Bstr text;
-        int flags = 7;
-        EXPECT_EQ(model->get_CmplrDisplayName(bad, text.Put()), E_INVALIDARG) << bad;
-        EXPECT_EQ(model->get_CmplrFlags(bad, &flags), E_INVALIDARG) << bad;
-        EXPECT_EQ(model->SetSelectedCmplr(bad), E_INVALIDARG) << bad;
-        EXPECT_EQ(flags, 7);
-    }
 }
 
 TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
@@ -249,16 +237,8 @@ TEST_F(CompilersTest, AnUnknownPlatformGetsAnEmptyCompilerOfItsOwn) {
     EXPECT_EQ(Names(model.Get(), false, &count), (std::vector<std::wstring>{L"Win32", L"Win64 (AMD64)"}));
     EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"Win32", L"(null)"}));
     LONG supported = 7;
-    Bstr otherCase(L"win32");
-    EXPECT_EQ(model->IsPlatformSupported(otherCase.Get(), &supported), S_OK);
-    EXPECT_EQ(supported, 7) << "names are matched exactly";
     EXPECT_EQ(model->IsPlatformSupported(amd64.Get(), &supported), S_OK);
     EXPECT_EQ(supported, 0);
-
-    Bstr unknown(L"ARM"), names;
-    SafeArray a, b;
-    EXPECT_EQ(model->get_PlatformCmplrs(unknown.Get(), a.Put(), b.Put()), E_FAIL);
-    EXPECT_FALSE(a);
 }
 
 TEST_F(CompilersTest, CurrentPlatformStartsAtTheDefault) {
@@ -277,10 +257,14 @@ TEST_F(CompilersTest, CurrentPlatformStartsAtTheDefault) {
     EXPECT_STREQ(current.Text(), L"Win32");
 }
 
+// Without the IDE's registry root: no message, no registry call, no results.
 TEST_F(CompilersTest, AnUnavailableModelAnswersWithoutResults) {
     AddCompiler(L"12.0.000", L"PX32");
     ide.Withhold(ide::Service::LocalRegistry);
     auto model = MakeModel();
+    platform::Variant value;
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), &value.Get()), S_OK);
+    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
     Bstr win32(L"Win32");
     SafeArray names, handles;
     EXPECT_EQ(model->get_PlatformCmplrs(win32.Get(), names.Put(), handles.Put()), S_OK);
@@ -295,7 +279,8 @@ TEST_F(CompilersTest, AnUnavailableModelAnswersWithoutResults) {
     EXPECT_EQ(model->ClearSelectedCmplr(win32.Get()), E_FAIL);
     EXPECT_EQ(model->GetDefaultPlatform(text.Put()), E_FAIL);
     EXPECT_EQ(model->GetCurrentPlatformName(text.Put()), E_UNEXPECTED);
-    EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, L"SelectedCompilers"));
+    EXPECT_TRUE(windows.MessageBoxes().empty());
+    EXPECT_EQ(registry.TotalCount(), 0u);
 }
 
 }  // namespace

@@ -388,6 +388,16 @@ TEST_F(BadInputTest, AClosedServiceAnswersUnexpected) {
             expect((late.Get()->*m)(nullptr), E_POINTER);
             expect((late.Get()->*m)(out.Put()), E_UNEXPECTED);
         }
+        for (const auto& [name, m] : kServiceOptionNumbers) {
+            INT out = 0;
+            expect((late.Get()->*m)(nullptr), E_POINTER);
+            expect((late.Get()->*m)(&out), E_UNEXPECTED);
+        }
+        for (const auto& [name, m] : kServiceOptionSwitches) {
+            LONG out = 0;
+            expect((late.Get()->*m)(nullptr), E_POINTER);
+            expect((late.Get()->*m)(&out), E_UNEXPECTED);
+        }
         for (const auto& [name, m] : kServiceHandleTexts) {
             Bstr out;
             expect((late.Get()->*m)(1024, nullptr), E_POINTER);
@@ -399,6 +409,12 @@ TEST_F(BadInputTest, AClosedServiceAnswersUnexpected) {
         INT number = 0;
         DWORD cookie = 0;
         NullSink sink;
+        SAFEARRAY* list = nullptr;
+        Bstr text;
+        expect(late->GetCmplrFlags(1024, nullptr), E_POINTER);
+        expect(late->GetCmplrDisplay(1024, text.Put(), nullptr), E_POINTER);
+        expect(late->GetPlatformCmplrs(nullptr, &list, nullptr), E_POINTER);
+        expect(late->GetFullPlatformsList(&number, nullptr), E_POINTER);
         expect(late->GetCmplrFlags(1024, &number), E_UNEXPECTED);
         expect(late->CheckPlatformLoading(), E_UNEXPECTED);
         expect(late->AdviseToolOptionEvents(&sink, &cookie), E_UNEXPECTED);
@@ -413,11 +429,13 @@ TEST_F(BadInputTest, AClosedServiceAnswersUnexpected) {
 TEST_F(BadInputTest, OptionsTakeAnyVariantConvertedOrRefused) {
     platform::ScopedX64Host host(false);
     LONG number = 42;
-    Bstr owned(L".g");
+    Bstr owned(L".g"), two(L"2");
     BSTR text = owned.Get();
     SAFEARRAY* emptyArray = SafeArrayCreateVector(VT_BSTR, 0, 0);
     // Not owned: nothing here is cleared but the array, at the end.
     const std::pair<const char*, VARIANT> typed[] = {
+        {"VT_BSTR of a number", Arg(VT_BSTR, [&](VARIANT* v) { V_BSTR(v) = two.Get(); })},
+        {"VT_I4", I4(12)},
         {"VT_EMPTY", Arg(VT_EMPTY, [](VARIANT*) {})},
         {"VT_NULL", Arg(VT_NULL, [](VARIANT*) {})},
         {"VT_UNKNOWN null", Arg(VT_UNKNOWN, [](VARIANT* v) { V_UNKNOWN(v) = nullptr; })},

@@ -105,17 +105,5 @@ TEST_F(ClassFactoryTest, AggregatedPackageDelegatesToItsOuterObject) {
     outer->Release();
 }
 
-TEST_F(ClassFactoryTest, LockServerKeepsTheModuleLoaded) {
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-    const LONG base = ModuleLockCount();
-    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-    factory.Reset();
-    EXPECT_EQ(ModuleLockCount(), base);  // the factory went, its lock stayed
-    ComPtr<IClassFactory> again;
-    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, again.PutVoid()), S_OK);
-    EXPECT_EQ(again->LockServer(FALSE), S_OK);
-}
-
 }  // namespace
 }  // namespace qz::package

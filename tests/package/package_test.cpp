@@ -10,7 +10,9 @@
 #include "package/service_site.h"
 #include "satellite/resource_ids.h"
 #include "platform/memory_registry.h"
+#include "platform/com_object.h"
 #include "support/product_install.h"
+#include "support/sited_package.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -30,29 +32,10 @@ ComPtr<IUnknown> IdentityOf(IUnknown* object) {
     return identity;
 }
 
-class PackageTest : public test::SystemTest {
+// A package made as the IDE makes it; each case sites it or not.
+class PackageTest : public test::SitedPackageTest {
 protected:
-    void SetUp() override {
-        test::InstallProduct(registry);
-        ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-    }
-    void TearDown() override {
-        // The IDE always closes a package it sited; a second Close is refused harmlessly.
-        package->Close();
-    }
-
-    ComPtr<IQZToolOptions> ToolOptions() {
-        ComPtr<IQZToolOptions> service;
-        EXPECT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
-        return service;
-    }
-
-    platform::MemoryRegistry registry;
-    platform::ScopedRegistry registryScope{registry};
-    ide::StandInIde ide;
-    ComPtr<IClassFactory> factory;
-    ComPtr<IVsPackage> package;
+    void SetUp() override { Create(); }
 };
 
 TEST_F(PackageTest, SitingLoadsTheSatelliteAndOffersTheService) {
@@ -72,32 +55,13 @@ TEST_F(PackageTest, SitingLoadsTheSatelliteAndOffersTheService) {
     EXPECT_FALSE(TheServiceSite().HasProvider());
 }
 
-TEST_F(PackageTest, QueryServiceHandsOutTheOneServiceObject) {
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ComPtr<IQZToolOptions> first = ToolOptions();
-    ComPtr<IQZToolOptions> second = ToolOptions();
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first.Get(), second.Get());
-    EXPECT_EQ(IdentityOf(first.Get()).Get(), static_cast<IUnknown*>(first.Get()));
-
-    ComPtr<IDispatch> dispatch;
-    EXPECT_EQ(first->QueryInterface(IID_IDispatch, dispatch.PutVoid()), E_NOINTERFACE);
-    EXPECT_FALSE(dispatch);
-
-    ComPtr<IServiceProvider> own;
-    ASSERT_EQ(package.As(&own), S_OK);
-    ComPtr<IUnknown> other;
-    EXPECT_EQ(own->QueryService(IID_IQZGeneralPPG, IID_IUnknown, other.PutVoid()), E_NOINTERFACE);
-    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IUnknown, nullptr), E_POINTER);
-}
-
 TEST_F(PackageTest, ClosedPackageRefusesWhatNeedsTheSite) {
     ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ComPtr<IQZToolOptions> service = ToolOptions();
-    ASSERT_EQ(package->Close(), S_OK);
-
     ComPtr<IServiceProvider> own;
     ASSERT_EQ(package.As(&own), S_OK);
+    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IUnknown, nullptr), E_POINTER);
+    ASSERT_EQ(package->Close(), S_OK);
+
     ComPtr<IUnknown> out;
     EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
     EXPECT_EQ(package->SetSite(ide.Provider()), E_UNEXPECTED);
@@ -107,11 +71,6 @@ TEST_F(PackageTest, ClosedPackageRefusesWhatNeedsTheSite) {
     EXPECT_EQ(package->GetAutomationObject(kAutomationName, automation.Put()), E_UNEXPECTED);
     VSPROPSHEETPAGE sheet{};
     EXPECT_EQ(package->GetPropertyPage(GUID_TOGAPPPG, &sheet), E_UNEXPECTED);
-
-    // A caller that kept the service past Close is refused, not sent to a package without a model.
-    platform::Bstr text;
-    EXPECT_EQ(service->GetFreeFormatExt(text.Put()), E_UNEXPECTED);
-    EXPECT_EQ(service->GetFreeFormatExt(nullptr), E_POINTER);
 }
 
 enum class SatelliteFault { ShellWithheld, LoadFails, NullHandle, SatelliteMissing };
@@ -188,26 +147,29 @@ TEST_F(PackageTest, AlwaysAgreesToClose) {
     EXPECT_EQ(package->ResetDefaults(0), E_NOTIMPL);
 }
 
-TEST_F(PackageTest, AutomationObjectIsTheModelUnderItsNameInAnyCase) {
+TEST_F(PackageTest, OneModelUntilCloseIsTheAutomationObjectUnderItsNameInAnyCase) {
     ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
     ComPtr<IDispatch> exact, otherCase;
     ASSERT_EQ(package->GetAutomationObject(L"Tavrel Fortran ToolOptions.General", exact.Put()), S_OK);
     ASSERT_EQ(package->GetAutomationObject(L"TAVREL FORTRAN toolOptions.general", otherCase.Put()), S_OK);
     EXPECT_EQ(IdentityOf(exact.Get()).Get(), IdentityOf(otherCase.Get()).Get());
-
     auto* self = static_cast<CQZToolOpt*>(package.Get());
-    ComPtr<IQZGeneralPPG> model;
+    ComPtr<IQZGeneralPPG> model, afterClose;
     ASSERT_EQ(self->GetGeneralPPG(model.Put()), S_OK);
     EXPECT_EQ(IdentityOf(model.Get()).Get(), IdentityOf(exact.Get()).Get());
+    EXPECT_EQ(self->GetGeneralPPG(nullptr), E_POINTER);
 
-    for (const wchar_t* name : {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L""}) {
+    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"", nullptr};
+    for (const wchar_t* name : others) {
         IDispatch* out = reinterpret_cast<IDispatch*>(1);
-        EXPECT_EQ(package->GetAutomationObject(name, &out), E_NOTIMPL) << name;
+        EXPECT_EQ(package->GetAutomationObject(name, &out), E_NOTIMPL);
         EXPECT_EQ(out, nullptr);
     }
-    IDispatch* out = reinterpret_cast<IDispatch*>(1);
-    EXPECT_EQ(package->GetAutomationObject(nullptr, &out), E_NOTIMPL);
-    EXPECT_EQ(out, nullptr);
+
+    ASSERT_EQ(package->Close(), S_OK);
+    // The first model is still held here, so a new one cannot reuse its address.
+    ASSERT_EQ(self->GetGeneralPPG(afterClose.Put()), S_OK);
+    EXPECT_NE(afterClose.Get(), model.Get());
 }
 
 TEST_F(PackageTest, UnknownPageIsRefusedAndTheRecordLeftAlone) {
@@ -217,21 +179,6 @@ TEST_F(PackageTest, UnknownPageIsRefusedAndTheRecordLeftAlone) {
     const GUID unknown = {0x878704E3, 0xA6F6, 0x45B2, {0x84, 0x61, 0xAE, 0x18, 0x9C, 0x65, 0x43, 0x63}};
     EXPECT_EQ(package->GetPropertyPage(unknown, &sheet), E_FAIL);
     EXPECT_EQ(std::memcmp(&sheet, &before, sizeof sheet), 0);
-}
-
-TEST_F(PackageTest, OneModelPerPackageUntilClose) {
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    auto* self = static_cast<CQZToolOpt*>(package.Get());
-    ComPtr<IQZGeneralPPG> first, second, afterClose;
-    ASSERT_EQ(self->GetGeneralPPG(first.Put()), S_OK);
-    ASSERT_EQ(self->GetGeneralPPG(second.Put()), S_OK);
-    EXPECT_EQ(first.Get(), second.Get());
-    EXPECT_EQ(self->GetGeneralPPG(nullptr), E_POINTER);
-
-    ASSERT_EQ(package->Close(), S_OK);
-    // The first model is still held here, so a new one cannot reuse its address.
-    ASSERT_EQ(self->GetGeneralPPG(afterClose.Put()), S_OK);
-    EXPECT_NE(afterClose.Get(), first.Get());
 }
 
 TEST_F(PackageTest, InterfacesShareOneIdentity) {
@@ -246,6 +193,36 @@ TEST_F(PackageTest, InterfacesShareOneIdentity) {
     ComPtr<IUnknown> old;
     EXPECT_EQ(package->QueryInterface(platform::kIID_IVsPackageOld, old.PutVoid()), E_NOINTERFACE);
     EXPECT_FALSE(old);
+}
+
+// The service: its own interface only, and a sink it neither keeps nor calls.
+using ServiceTest = test::SitedPackageTest;
+
+struct SinkStub : IZRBToolOptionEvents {
+    IUnknown* Identity() { return this; }
+    void* FindInterface(REFIID iid) { return IsEqualIID(iid, IID_IZRBToolOptionEvents) ? this : nullptr; }
+    HRESULT STDMETHODCALLTYPE OnToolOptionPropertyChanged(BSTR, BSTR, BSTR) override { return S_OK; }
+};
+
+TEST_F(ServiceTest, AdviseLeavesTheCookieAndTakesNoReferenceToTheSink) {
+    ComPtr<IZRBToolOptionEvents> sink;
+    sink.Attach(platform::ComObject<SinkStub>::Create(nullptr));
+    sink->AddRef();
+    DWORD cookie = 0xC0FFEE;
+    EXPECT_EQ(service->AdviseToolOptionEvents(sink.Get(), &cookie), S_OK);
+    EXPECT_EQ(cookie, 0xC0FFEEu) << "the cookie is the caller's own";
+    EXPECT_EQ(sink->AddRef(), 2u) << "the sink got a reference";
+    sink->Release();
+    for (DWORD any : {0u, 1u, 0xFFFFFFFFu}) EXPECT_EQ(service->UnadviseToolOptionEvents(any), S_OK);
+}
+
+TEST_F(ServiceTest, AnswersOnlyItsOwnInterface) {
+    EXPECT_EQ(IdentityOf(service.Get()).Get(), static_cast<IUnknown*>(service.Get()));
+    for (const IID* iid : {&IID_IDispatch, &IID_IQZGeneralPPG, &IID_IServiceProvider, &__uuidof(IVsPackage)}) {
+        void* out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(service->QueryInterface(*iid, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+    }
 }
 
 }  // namespace

@@ -11,8 +11,7 @@ using platform::Bstr;
 using platform::ComPtr;
 
 constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran\\";
-constexpr wchar_t kSelection[] =
-    L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120\\SelectedCompilers";
+const std::wstring kSelection = std::wstring(test::kSettingsPath) + L"\\SelectedCompilers";
 
 class ServiceCompilersTest : public test::SitedPackageTest {
 protected:
@@ -41,10 +40,7 @@ TEST_F(ServiceCompilersTest, SelectionRoundTripFallsBackToTheDefault) {
     EXPECT_EQ(service->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, 1025);
 
-    // Selected in another letter case, then a compiler that is gone: the default serves.
-    registry.SetString(HKEY_CURRENT_USER, kSelection, L"PX32", L"111.065|px32_PX32");
-    EXPECT_EQ(service->GetSelectedCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, 1025);
+    // A compiler that is gone: the default serves.
     registry.SetString(HKEY_CURRENT_USER, kSelection, L"PX32", L"110.001|PX32_PX32");
     EXPECT_EQ(service->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, 1024);
@@ -73,9 +69,6 @@ TEST_F(ServiceCompilersTest, ByHandleMethodsAnswerThroughTheModel) {
     LONG empty = 1;
     EXPECT_EQ(service->IsEmptyCompiler(1024, &empty), S_OK);
     EXPECT_EQ(empty, 0);
-    Bstr none;
-    EXPECT_EQ(service->GetCmplrVersion(1026, none.Put()), E_INVALIDARG);
-    EXPECT_EQ(service->GetCmplrDisplay(1026, full.Put(), again.Put()), E_INVALIDARG);
 }
 
 }  // namespace
@@ -88,7 +81,7 @@ class ServiceDirectoriesTest : public test::SitedPackageTest {
 protected:
     void SetUp() override {
         // An existing user, so nothing is seeded.
-        registry.SetDword(HKEY_CURRENT_USER, kSettings, L"LogBuilds", 1);
+        registry.SetDword(HKEY_CURRENT_USER, test::kSettingsPath, L"LogBuilds", 1);
         registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"12.0.000\\PX32", L"DocumentationDir",
                            L"D:\\docs\\");
         registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir",
@@ -102,34 +95,21 @@ protected:
         return path.Get() ? path.Text() : L"(null)";
     }
 
-    static constexpr wchar_t kSettings[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
     std::wstring productDir = L"Q:\\product\\";
 };
 
-TEST_F(ServiceDirectoriesTest, CommittedValuesThroughTheService) {
-    Bstr empty(L""), include, bin;
-    EXPECT_EQ(service->SetCmplrIncludePaths(1024, empty.Get()), S_OK);
-    EXPECT_EQ(service->GetCmplrIncludePaths(1024, include.Put()), S_OK);
-    EXPECT_STREQ(include.Text(), L"");
-    registry.SetDword(HKEY_CURRENT_USER, std::wstring(kSettings) + L"\\120.000\\PX32_PX32", L"LibDir", 1);
-    Bstr lib;
-    EXPECT_EQ(service->GetCmplrLibPaths(1024, lib.Put()), E_FAIL);
-    EXPECT_EQ(service->GetCmplrBinPath(1025, bin.Put()), S_OK);
-    EXPECT_STREQ(bin.Text(), L"$(PATH)");
-}
-
+// The compiler's own folder needs no IDE; the product's documentation folder
+// is the IDE's language's when installed, else the English one.
 TEST_F(ServiceDirectoriesTest, DocumentationFolderFollowsTheIdesLanguage) {
+    ide.Withhold(ide::Service::Dte);
+    EXPECT_EQ(DocPath(1025, E_NOINTERFACE), L"(null)");
     EXPECT_EQ(DocPath(1024), L"D:\\docs\\");
+    ide.Withhold(ide::Service::Dte, false);
     EXPECT_EQ(DocPath(1025), L"Q:\\product\\Documentation\\en_US\\compiler_f\\");
     ide.SetDteLocaleId(1041);
     EXPECT_EQ(DocPath(1025), L"Q:\\product\\Documentation\\en_US\\compiler_f\\") << "no Japanese folder installed";
-    EXPECT_EQ(DocPath(1026, E_INVALIDARG), L"(null)");
-}
-
-TEST_F(ServiceDirectoriesTest, WithoutTheIdesAutomationObjectThereIsNoFolder) {
-    ide.Withhold(ide::Service::Dte);
-    EXPECT_EQ(DocPath(1025, E_NOINTERFACE), L"(null)");
-    EXPECT_EQ(DocPath(1024), L"D:\\docs\\") << "the compiler's own folder needs no IDE";
+    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir", L"");
+    EXPECT_EQ(DocPath(1025), L"(null)") << "an empty product directory";
 }
 
 TEST_F(ServiceDirectoriesTest, JapaneseDocumentationWhenItIsInstalled) {
@@ -147,11 +127,6 @@ TEST_F(ServiceDirectoriesTest, JapaneseDocumentationWhenItIsInstalled) {
     RemoveDirectoryW((root + L"Documentation\\ja_JP").c_str());
     RemoveDirectoryW((root + L"Documentation").c_str());
     RemoveDirectoryW(root.c_str());
-}
-
-TEST_F(ServiceDirectoriesTest, AnEmptyProductDirectoryGivesNoFolder) {
-    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"11.1.065\\PX32", L"ProductDir", L"");
-    EXPECT_EQ(DocPath(1025), L"(null)");
 }
 
 }  // namespace

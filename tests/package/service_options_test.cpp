@@ -7,7 +7,7 @@
 #include "package/identifiers.h"
 #include "package/package.h"
 #include "platform/memory_registry.h"
-#include "platform/window_system.h"
+#include "platform/registry.h"
 #include "support/registry_sandbox.h"
 #include "support/sited_package.h"
 #include "support/system_test.h"
@@ -18,7 +18,7 @@ namespace {
 using platform::Bstr;
 using platform::ComPtr;
 
-constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+using test::kSettingsPath;
 
 class ServiceOptionsTest : public test::SitedPackageTest {
 protected:
@@ -30,13 +30,10 @@ protected:
 
 };
 
-TEST_F(ServiceOptionsTest, JoinedListsWithTheDefaults) {
+TEST_F(ServiceOptionsTest, JoinedListsAndSwitchesFollowTheStoredValuesElseTheDefaults) {
     EXPECT_EQ(Text(&IQZToolOptions::GetFortranExtensions), L".f;.for;.fpp;.f90");
     EXPECT_EQ(Text(&IQZToolOptions::GetHeaderExtensions), L".fi;.fd");
-    EXPECT_EQ(service->GetFortranExtensions(nullptr), E_POINTER);
-}
 
-TEST_F(ServiceOptionsTest, JoinedListsAndSwitchesFollowTheStoredValues) {
     registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"ContinueOnErrors", 1);
     LONG log = -1, env = -1, cont = -1;
     EXPECT_EQ(service->GetBuildLog(&log), S_OK);
@@ -100,20 +97,16 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
               platform::MemoryRegistry::Value::String(L""));
 }
 
-TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
-    platform::MemoryRegistry registry;
-    platform::ScopedRegistry scope(registry);
-    test::InstallProduct(registry);
-    ide::StandInIde ide;
-    ide.Withhold(ide::Service::LocalRegistry);
-    ComPtr<IClassFactory> factory;
-    ComPtr<IVsPackage> package;
-    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ComPtr<IQZToolOptions> service;
-    ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+// Without the IDE's registry root the model is unavailable.
+class ServiceUnavailableModelTest : public test::SitedPackageTest {
+protected:
+    void SetUp() override {
+        ide.Withhold(ide::Service::LocalRegistry);
+        SitedPackageTest::SetUp();
+    }
+};
 
+TEST_F(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
     BSTR text = reinterpret_cast<BSTR>(1);
     INT level = 5;
     EXPECT_EQ(service->GetFreeFormatExt(&text), S_OK);
@@ -125,8 +118,6 @@ TEST(ServiceUnavailableModelTest, GettersAnswerNothingButSucceed) {
     EXPECT_EQ(joined.Length(), 0u);
     EXPECT_EQ(service->SetGapLevel(2), S_OK);
     EXPECT_EQ(registry.TotalCount(), 0u);
-    service.Reset();
-    package->Close();
 }
 
 // A late-bound client, the real registry: what a script sees.
@@ -149,13 +140,8 @@ TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
     LPOLESTR name[] = {const_cast<LPOLESTR>(L"PutProperty")};
     DISPID id = 0;
     ASSERT_EQ(automation->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    VARIANT args[2];  // in reverse order: the value, then the ordinal
-    VariantInit(&args[0]);
-    VariantInit(&args[1]);
-    V_VT(&args[0]) = VT_I4;
-    V_I4(&args[0]) = 3;
-    V_VT(&args[1]) = VT_I4;
-    V_I4(&args[1]) = model::kOptGapLevel;
+    // In reverse order: the value, then the ordinal; a VT_I4 holds nothing to free.
+    VARIANT args[2] = {platform::Variant::Int(3).Get(), platform::Variant::Int(model::kOptGapLevel).Get()};
     DISPPARAMS params{args, nullptr, 2, 0};
     ASSERT_EQ(automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               S_OK);
@@ -166,14 +152,12 @@ TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
     EXPECT_EQ(service->GetGapLevel(&level), S_OK);
     EXPECT_EQ(level, 3);
 
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key), ERROR_SUCCESS);
-    DWORD type = 0, value = 0, bytes = sizeof value;
-    EXPECT_EQ(RegQueryValueExW(key, L"GapLevel", nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(value, 3u);
+    platform::RegKey key;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kSettingsPath, KEY_READ), ERROR_SUCCESS);
+    ASSERT_EQ(key.ReadValue(L"GapLevel", &type, &data), ERROR_SUCCESS);
+    EXPECT_EQ((platform::MemoryRegistry::Value{type, data}), platform::MemoryRegistry::Value::Dword(3));
 
     service.Reset();
     automation.Reset();

@@ -12,6 +12,7 @@
 #include "pages/page_framework.h"
 #include "platform/host.h"
 #include "satellite/resource_ids.h"
+#include "support/dialog_player.h"
 #include "support/page_fixture.h"
 
 namespace qz::pages {
@@ -250,43 +251,23 @@ TEST_F(CompilersPageOnTwoPlatformsTest, ResetsCopyTheDefaultsIntoThePageCopies) 
     }
 }
 
-// Plays the person at the string-list editor: types two lines and presses OK.
-// A dialog still open seconds later is ended, so no fault leaves the test waiting.
-class EditorPlayer {
-public:
-    EditorPlayer() : hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId())) {}
-    ~EditorPlayer() { UnhookWindowsHookEx(hook_); }
-    static inline std::wstring caption;
-
-private:
-    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-            SetTimer(call->hwnd, 1, 0, [](HWND dialog, UINT, UINT_PTR timer, DWORD) {
-                KillTimer(dialog, timer);
-                wchar_t text[256] = {};
-                GetWindowTextW(dialog, text, 256);
-                caption = text;
-                SetDlgItemTextW(dialog, IDC_STRLIST_EDIT, L"C:\\one\r\nC:\\two");
-                SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-            });
-            SetTimer(call->hwnd, 2, 5000, [](HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog, IDCANCEL); });
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    HHOOK hook_;
-};
-
 TEST_F(CompilersPageOnTwoPlatformsTest, EachListButtonEditsItsFieldInTheListEditor) {
     OpenPage();
     const Values before = Fields();
     const int buttons[] = {IDC_CMPLR_EDIT_BIN, IDC_CMPLR_EDIT_LIB, IDC_CMPLR_EDIT_INCLUDE, IDC_CMPLR_EDIT_OPTIONS};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(buttons[i]);
-        EditorPlayer player;
-        EditorPlayer::caption.clear();
+        // The person types two lines and presses OK.
+        std::wstring caption;
+        test::DialogPlayer player([&](HWND dialog) {
+            wchar_t text[256] = {};
+            GetWindowTextW(dialog, text, 256);
+            caption = text;
+            SetDlgItemTextW(dialog, IDC_STRLIST_EDIT, L"C:\\one\r\nC:\\two");
+            SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
         Control(buttons[i], BM_CLICK);
-        EXPECT_EQ(EditorPlayer::caption, ResourceText(IDS_EDITOR_TITLE_COMPILERS));
+        EXPECT_EQ(caption, ResourceText(IDS_EDITOR_TITLE_COMPILERS));
         Values expected = before;
         expected[i] = L"C:\\one;C:\\two";
         EXPECT_EQ(Fields(), expected);

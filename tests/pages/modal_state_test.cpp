@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "ide/stand_in_ide.h"
-#include "package/module.h"
 #include "package/service_site.h"
 #include "pages/modal_state.h"
-#include "platform/module.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
+#include "support/product_install.h"
+#include "support/sited_module.h"
 #include "support/system_test.h"
 
 namespace qz::pages {
@@ -29,31 +29,17 @@ const HWND kActive = reinterpret_cast<HWND>(0x2220);
 // window system and the satellite as resource instance.
 class ModalStateTest : public test::SystemTest {
 protected:
-    ModalStateTest() : satellite_(LoadLibraryW(ide_.SatellitePath().c_str())) {
-        previousInstance_ = package::ExchangeResourceInstance(satellite_.Get());
+    ModalStateTest() {
         windows_.SetActiveWindow(kActive);
         ide_.SetDialogOwner(kIdeOwner);
-        package::TheServiceSite().SetSite(ide_.Provider());
     }
-    ~ModalStateTest() override {
-        Unsite();
-        package::ExchangeResourceInstance(previousInstance_);
-    }
-    // Sitings are counted: each is undone once.
-    void Unsite() { if (std::exchange(sited_, false)) package::TheServiceSite().SetSite(nullptr); }
-
-    std::wstring Resource(UINT id) const {
-        wchar_t text[512] = L"";
-        LoadStringW(satellite_.Get(), id, text, 512);
-        return text;
-    }
+    void Unsite() { module_.Unsite(); }
+    std::wstring Resource(UINT id) const { return module_.Text(id); }
 
     ide::StandInIde ide_;
     RecordingWindowSystem windows_;
     platform::ScopedWindowSystem scoped_{windows_};
-    platform::ModuleHandle satellite_;
-    HINSTANCE previousInstance_ = nullptr;
-    bool sited_ = true;
+    test::SitedModule module_{ide_};
 };
 
 // Only a UI shell the package reached is told of the modal state; one that
@@ -111,7 +97,7 @@ TEST_F(ModalStateTest, DisablesOnlyAnEnabledOwnerAndOnlyWhenAsked) {
 
 // The text is the hive's string with the key's path put in.
 TEST_F(ModalStateTest, RegistryFailureNamesTheKeyUnderItsHiveUnderAGuard) {
-    const std::wstring path = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+    const std::wstring path = test::kSettingsPath;
     int depthWhileShown = -1;
     windows_.SetWhileMessageBox([&] { depthWhileShown = ide_.ModelessDepth(); });
     const std::pair<HKEY, UINT> cases[] = {{HKEY_CURRENT_USER, IDS_MSG_REG_USER_KEY},

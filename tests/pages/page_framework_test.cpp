@@ -58,7 +58,6 @@ TEST_F(PageRequestTest, EachPageIsDescribedFromTheSatellite) {
         EXPECT_EQ(sheet.hwndDlg, before.hwndDlg);
         EXPECT_NE(FindResourceW(sheet.hInstance, MAKEINTRESOURCEW(sheet.wTemplateId), MAKEINTRESOURCEW(5)), nullptr);
     }
-    EXPECT_EQ(package->GetPropertyPage(package::GUID_TOGAPPPG, nullptr), E_POINTER);
 }
 
 class PageCreationTest : public test::ModelFixture {

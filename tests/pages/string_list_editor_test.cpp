@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,42 +10,16 @@
 #include "package/module.h"
 #include "package/service_site.h"
 #include "pages/string_list_editor.h"
-#include "platform/module.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
+#include "support/dialog_player.h"
+#include "support/sited_module.h"
 #include "support/system_test.h"
 
 namespace qz::pages {
 namespace {
 
-// Plays the person at the editor: once the dialog runs its modal loop, `act`
-// gets the dialog window and ends it. A dialog still open seconds later is
-// ended with 77, so that no fault leaves a test waiting.
-class Player {
-public:
-    explicit Player(std::function<void(HWND)> act)
-        : act_(std::move(act)), hook_(SetWindowsHookExW(WH_CALLWNDPROCRET, Watch, nullptr, GetCurrentThreadId())) {
-        current_ = this;
-    }
-    ~Player() { UnhookWindowsHookEx(hook_); }
-
-private:
-    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-            SetTimer(call->hwnd, 1, 0, [](HWND dialog, UINT, UINT_PTR timer, DWORD) {
-                KillTimer(dialog, timer);
-                current_->act_(dialog);
-            });
-            SetTimer(call->hwnd, 2, 5000, [](HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog, 77); });
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static inline Player* current_ = nullptr;
-    std::function<void(HWND)> act_;
-    HHOOK hook_;
-};
+using Player = test::DialogPlayer;
 
 void Press(HWND dialog, int button) { SendMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0); }
 
@@ -76,14 +49,6 @@ Window MakeOwner(DWORD visible = 0) {
 // satellite as resource instance.
 class StrListEditorTest : public test::SystemTest {
 protected:
-    StrListEditorTest() : satellite_(LoadLibraryW(ide_.SatellitePath().c_str())) {
-        previous_ = package::ExchangeResourceInstance(satellite_.Get());
-        package::TheServiceSite().SetSite(ide_.Provider());
-    }
-    ~StrListEditorTest() override {
-        package::TheServiceSite().SetSite(nullptr);
-        package::ExchangeResourceInstance(previous_);
-    }
     void Resite(ide::StandInIde& ide) {
         package::TheServiceSite().SetSite(nullptr);
         package::TheServiceSite().SetSite(ide.Provider());
@@ -94,8 +59,7 @@ protected:
 
 private:
     platform::ScopedWindowSystem realWindows_{platform::Win32WindowSystem()};
-    platform::ModuleHandle satellite_;
-    HINSTANCE previous_ = nullptr;
+    test::SitedModule module_{ide_};
 };
 
 TEST_F(StrListEditorTest, InitialisesOverTheIdesDialogOwner) {

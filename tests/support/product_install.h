@@ -1,4 +1,5 @@
-// The product's installation record, which a new user's first run requires.
+// The product's installation record, which a new user's first run requires,
+// and where the user's settings are kept.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,8 @@
 namespace qz::test {
 
 inline constexpr wchar_t kProductKey[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
+// The user's options settings below HKEY_CURRENT_USER, under the IDE's default registry root.
+inline constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
 
 inline void InstallProduct(platform::MemoryRegistry& registry) {
     registry.SetString(HKEY_LOCAL_MACHINE, kProductKey, L"ProductDir", L"C:\\Tavrel\\");

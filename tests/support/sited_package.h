@@ -19,17 +19,22 @@ namespace qz::test {
 class SitedPackageTest : public SystemTest {
 protected:
     void SetUp() override {
-        InstallProduct(registry);
-        platform::ComPtr<IClassFactory> factory;
-        ASSERT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        Create();
         ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
         ASSERT_EQ(ide.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
                   S_OK);
     }
+    // The package made through the class factory, not sited yet.
+    void Create() {
+        InstallProduct(registry);
+        platform::ComPtr<IClassFactory> factory;
+        ASSERT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+    }
     void TearDown() override {
         service.Reset();
-        package->Close();
+        // The IDE always closes a package it sited; a second Close is refused harmlessly.
+        if (package) package->Close();
     }
 
     platform::MemoryRegistry registry;
