@@ -30,6 +30,9 @@ std::vector<Found> FindCompilers();
 // highest version down, so of two equal identifiers the later record wins.
 std::vector<Verdict> Judge(const std::vector<Found>& found);
 
+// The compiler identifier the package stores for a record: packed version "|" compiler key.
+std::wstring IdentifierOf(const compilers::CCompilerRecord& record);
+
 // kUserSettingsKey\<packed version>\<compiler key>.
 std::wstring SettingsKeyOf(const compilers::CCompilerRecord& record);
 

@@ -124,12 +124,14 @@ std::vector<Verdict> Judge(const std::vector<Found>& found) {
             verdicts[i] = Verdict::Unreadable;
         } else {
             // The identifier names the platform too (by its key), so one set serves all platforms.
-            const bool fresh = listed.insert(Packed(record.version) + L"|" + record.compilerKey).second;
+            const bool fresh = listed.insert(IdentifierOf(record)).second;
             verdicts[i] = fresh ? Verdict::Offered : Verdict::Duplicate;
         }
     }
     return verdicts;
 }
+
+std::wstring IdentifierOf(const CCompilerRecord& record) { return Packed(record.version) + L"|" + record.compilerKey; }
 
 std::wstring SettingsKeyOf(const CCompilerRecord& record) {
     return std::wstring(kUserSettingsKey) + L"\\" + Packed(record.version) + L"\\" + record.compilerKey;
@@ -190,8 +192,7 @@ std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, con
             const CCompilerRecord& record = found[i].record;
             matched = verdicts[i] == Verdict::Offered && _wcsicmp(ArchOf(record.compilerKey).c_str(),
                                                                   selection.first.c_str()) == 0 &&
-                      _wcsicmp((Packed(record.version) + L"|" + record.compilerKey).c_str(),
-                               selection.second.c_str()) == 0;
+                      _wcsicmp(IdentifierOf(record).c_str(), selection.second.c_str()) == 0;
         }
         if (!matched) stale.push_back(selection);
     }
@@ -295,7 +296,7 @@ std::string DoctorJson(Report& report) {
         json.Key(L"key");
         json.String(record.compilerKey);
         json.Key(L"identifier");
-        json.String(platform::ToWide(compilers::PackedVersion(record.version)) + L"|" + record.compilerKey);
+        json.String(IdentifierOf(record));
         json.Key(L"registryKey");
         json.String(record.registryKey);
         json.Key(L"offered");
