@@ -11,7 +11,7 @@
 #include "QZToolOpt.h"
 #include "arguments.h"
 #include "commands.h"
-#include "message_watch.h"
+#include "ide/message_watch.h"
 #include "ide/stand_in_ide.h"
 #include "package/identifiers.h"
 #include "platform/com_ptr.h"
@@ -196,7 +196,10 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    MessageBoxWatcher messages;
+    const qz::ide::MessageBoxWatcher messages([](const std::wstring& caption, const std::wstring& text) {
+        std::wprintf(L"[message] %ls: %ls\n", caption.c_str(), text.c_str());
+        std::fflush(stdout);
+    });
     const int result = Run(packagePath, command, arguments.json);
     CoUninitialize();
     return result;

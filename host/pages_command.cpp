@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "ide/options_dialog.h"
 #include "package/identifiers.h"
 #include "satellite/resource_ids.h"
 
@@ -26,19 +27,6 @@ const PageToDraw kPages[] = {
     {&package::GUID_TOCompilerPPG, L"compilers.png", IDS_PPG_COMPILERS},
     {&package::GUID_TOGAPPPG, L"gap.png", IDS_PPG_GAP},
 };
-
-// What the property sheet makes of the IDE's page record.
-PROPSHEETPAGEW PageRecord(const VSPROPSHEETPAGE& sheet) {
-    PROPSHEETPAGEW record{};
-    record.dwSize = sizeof record;
-    record.dwFlags = sheet.dwFlags;
-    record.hInstance = sheet.hInstance;
-    record.pszTemplate = MAKEINTRESOURCEW(sheet.wTemplateId);
-    record.pfnDlgProc = sheet.pfnDlgProc;
-    record.lParam = sheet.lParam;
-    record.pfnCallback = reinterpret_cast<LPFNPSPCALLBACKW>(sheet.pfnCallback);
-    return record;
-}
 
 // The IDE's options area hosts each page in a window of its own.
 HWND MakeHostWindow() {
@@ -119,7 +107,7 @@ bool DrawPage(Session& session, Report& report, const PageToDraw& page, HWND hos
     if (!report.Step(SUCCEEDED(hr), std::wstring(L"GetPropertyPage for ") + page.file + L": " + HresultText(hr))) {
         return false;
     }
-    PROPSHEETPAGEW record = PageRecord(sheet);
+    PROPSHEETPAGEW record = ide::PageRecord(sheet);
     if (record.pfnCallback) record.pfnCallback(nullptr, PSPCB_CREATE, &record);
     HWND dialog = CreateDialogParamW(record.hInstance, record.pszTemplate, host, record.pfnDlgProc,
                                      reinterpret_cast<LPARAM>(&record));
@@ -167,57 +155,27 @@ bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds) 
         return report.Step(false, L"no X display (DISPLAY is not set): try pages --png FOLDER, or xvfb-run");
     }
     const std::wstring satellite = session.Ide().SatellitePath();
-    std::vector<std::wstring> titles;
-    std::vector<PROPSHEETPAGEW> records;
-    for (const PageToDraw& page : kPages) {
-        VSPROPSHEETPAGE sheet{};
-        const HRESULT hr = session.Package()->GetPropertyPage(*page.id, &sheet);
-        if (!report.Step(SUCCEEDED(hr), L"GetPropertyPage for " + SatelliteString(satellite, page.title) + L": " +
-                                            HresultText(hr))) {
-            return false;
-        }
-        titles.push_back(SatelliteString(satellite, page.title));
-        records.push_back(PageRecord(sheet));
-    }
-    for (size_t i = 0; i < records.size(); ++i) {
-        records[i].dwFlags |= PSP_USETITLE;
-        records[i].pszTitle = titles[i].c_str();
-    }
+    std::vector<ide::OptionsPage> pages;
+    for (const PageToDraw& page : kPages) pages.push_back({*page.id, SatelliteString(satellite, page.title)});
     const std::wstring caption = L"Options - " + SatelliteString(satellite, IDS_PACKAGE_NODE);
-    PROPSHEETHEADERW header{};
-    header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOAPPLYNOW;
-    header.pszCaption = caption.c_str();
-    header.nPages = UINT(records.size());
-    header.ppsp = records.data();
-    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
-    if (!report.Step(sheet != nullptr, L"opened the window \"" + caption + L"\" with " +
-                                           std::to_wstring(records.size()) + L" pages")) {
+    ide::OptionsDialog window(session.Ide());
+    const HRESULT hr = window.Open(session.Package(), pages, caption, false);
+    if (!report.Step(SUCCEEDED(hr), L"opened the window \"" + caption + L"\" with " + std::to_wstring(pages.size()) +
+                                        L" pages: " + HresultText(hr))) {
         return false;
     }
-    // While the Options window is open, it owns the IDE's dialogs.
-    session.Ide().SetDialogOwner(sheet);
     bool everyPage = true;
-    for (int i = int(records.size()); i-- > 0;) everyPage = PropSheet_SetCurSel(sheet, nullptr, i) && everyPage;
+    for (int i = int(pages.size()); i-- > 0;) everyPage = window.Select(i) && everyPage;
     report.Step(everyPage, L"every page was created and shown");
     if (closeAfterSeconds >= 0) {
-        SetTimer(sheet, kCloseTimer, UINT(closeAfterSeconds) * 1000, CloseWindow);
+        SetTimer(window.Window(), kCloseTimer, UINT(closeAfterSeconds) * 1000, CloseWindow);
     } else {
         std::wprintf(L"Close the window (OK keeps the changes, Cancel drops them) to end.\n");
         std::fflush(stdout);
     }
-    MSG message;
-    while (PropSheet_GetCurrentPageHwnd(sheet) && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!PropSheet_IsDialogMessage(sheet, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    const LRESULT result = PropSheet_GetResult(sheet);
-    DestroyWindow(sheet);
-    session.Ide().SetDialogOwner(nullptr);
-    return report.Step(everyPage, result > 0 ? L"the window was closed; the pages applied changes"
-                                             : L"the window was closed; no page applied a change");
+    window.RunUntilClosed();
+    return report.Step(everyPage, window.Result() > 0 ? L"the window was closed; the pages applied changes"
+                                                      : L"the window was closed; no page applied a change");
 }
 
 bool DrawPages(Session& session, Report& report, const std::wstring& folder) {

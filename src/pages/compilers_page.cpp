@@ -223,6 +223,15 @@ private:
         }
         const std::wstring info = Read(model, &IQZGeneralPPG::get_CmplrPackageInfo, handle, &ok);
         if (ok) windows.SetText(packageInfo_, info.c_str());
+
+        // Without a real compiler shown, nothing typed here could be committed.
+        LONG empty = 1;
+        const bool editable = handle != kDefaultItem && SUCCEEDED(model->IsEmptyCompiler(handle, &empty)) && !empty;
+        for (int i = 0; i < kFieldCount; ++i) {
+            windows.Enable(edits_[i], editable);
+            windows.Enable(windows.DialogItem(dialog, kFields[i].editButton), editable);
+        }
+        windows.Enable(windows.DialogItem(dialog, IDC_CMPLR_RESET), editable);
     }
 
     // Keeps the shown compiler's fields in its page copies while the user moves on.

@@ -29,6 +29,7 @@ public:
         SetChecked(dialog, IDC_GAP_REMARKS_TO_FILE, ReadNumber(kKind, model::kOptGapRemarksToFile) == 1);
         windows.SetText(windows.DialogItem(dialog, IDC_GAP_REMARKS_FILE),
                         ReadText(kKind, model::kOptGapRemarksFile).c_str());
+        FollowRemarksToFile(dialog);
 
         const int showDialogs = ReadNumber(kKind, model::kOptGapShowDialogs);
         windows.SetCheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS),
@@ -55,6 +56,7 @@ public:
     }
 
     INT_PTR Command(HWND dialog, WORD id, WORD code) override {
+        if (id == IDC_GAP_REMARKS_TO_FILE && code == BN_CLICKED) FollowRemarksToFile(dialog);
         if (id != IDC_GAP_SHOW_DIALOGS || code != BN_CLICKED) return 0;
         // The user cannot bring the box back into the third state.
         platform::IWindowSystem& windows = platform::WindowSystem();
@@ -64,6 +66,15 @@ public:
     }
 
 private:
+    // The file is asked for only while remarks go to one; its text is still
+    // applied as shown.
+    static void FollowRemarksToFile(HWND dialog) {
+        platform::IWindowSystem& windows = platform::WindowSystem();
+        const bool toFile = windows.CheckState(windows.DialogItem(dialog, IDC_GAP_REMARKS_TO_FILE)) != BST_UNCHECKED;
+        for (int id : {IDC_GAP_REMARKS_FILE_LABEL, IDC_GAP_REMARKS_FILE}) {
+            windows.Enable(windows.DialogItem(dialog, id), toFile);
+        }
+    }
     static void SetChecked(HWND dialog, int id, bool checked) {
         platform::IWindowSystem& windows = platform::WindowSystem();
         windows.SetCheckState(windows.DialogItem(dialog, id), checked ? BST_CHECKED : BST_UNCHECKED);

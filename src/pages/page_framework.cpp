@@ -14,7 +14,8 @@ namespace {
 struct KindInfo {
     WORD templateId;
     const wchar_t* helpKeyword;
-    // Fills under the reload flag (General, GAP) rather than at every WM_INITDIALOG.
+    // Refills at activation under the reload flag (General, GAP); every kind
+    // fills at WM_INITDIALOG.
     bool reloads;
 };
 
@@ -93,11 +94,11 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
     if (message == PSPCB_CREATE) {
         auto* object = new (std::nothrow) PageObject();
         page->lParam = reinterpret_cast<LPARAM>(object);
-        state.created = object != nullptr;
-    } else if (message == PSPCB_RELEASE && state.created) {
+        if (object) ++state.created;
+    } else if (message == PSPCB_RELEASE && state.created > 0 && page->lParam) {
         delete reinterpret_cast<PageObject*>(page->lParam);
         page->lParam = 0;
-        state.created = false;
+        --state.created;
     }
     return 1;
 }
@@ -115,17 +116,18 @@ void FillOnReload(PageKind kind, PageLogic& logic, HWND dialog) {
 INT_PTR OnInitDialog(PageKind kind, PageLogic& logic, HWND dialog, LPARAM lParam) {
     PageState& state = StateOf(kind);
     const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
-    state.page = sheetPage ? reinterpret_cast<PageObject*>(sheetPage->lParam) : nullptr;
+    auto* page = sheetPage ? reinterpret_cast<PageObject*>(sheetPage->lParam) : nullptr;
+    const HWND host = page ? platform::WindowSystem().Parent(dialog) : nullptr;
+    // A page left unbound is never applied: it would write controls it never filled.
+    state.page = host ? page : nullptr;
     if (!state.page) return 0;
     state.page->window = dialog;
-    const HWND host = platform::WindowSystem().Parent(dialog);
-    if (!host) return 0;
     InstallHook(kind, host);
-    if (InfoOf(kind).reloads) {
-        FillOnReload(kind, logic, dialog);
-    } else {
-        logic.Fill(dialog);
-    }
+    // A new page window has empty controls and so no edits to keep: it starts
+    // from the model whatever the reload flag says. A page that was not on view
+    // when the last showing was cancelled never saw that cancel.
+    state.reload = false;
+    logic.Fill(dialog);
     return 1;
 }
 
@@ -194,9 +196,12 @@ INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message,
             state.visible = wParam != 0;
             return 1;
         case WM_DESTROY:
-            state.page = nullptr;
-            // A destroyed page is not shown; no WM_SHOWWINDOW says so.
-            state.visible = false;
+            // Another window of the same kind made since keeps its binding.
+            if (state.page && state.page->window == dialog) {
+                state.page = nullptr;
+                // A destroyed page is not shown; no WM_SHOWWINDOW says so.
+                state.visible = false;
+            }
             return 1;
         case WM_NOTIFY:
             return OnNotify(kind, logic, dialog, reinterpret_cast<const NMHDR*>(lParam));

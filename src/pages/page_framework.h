@@ -17,8 +17,7 @@ namespace qz::pages {
 enum class PageKind { General, Compilers, Gap };
 inline constexpr int kPageKindCount = 3;
 
-// PSP_USECALLBACK | PSP_HASHELP.
-inline constexpr DWORD kPageFlags = 0xA0;
+inline constexpr DWORD kPageFlags = PSP_USECALLBACK | PSP_HASHELP;
 
 // Lives from the page callback's PSPCB_CREATE to its PSPCB_RELEASE.
 struct PageObject {
@@ -29,14 +28,17 @@ struct PageObject {
 struct PageState {
     platform::ComPtr<IQZGeneralPPG> model;
     PageObject* page = nullptr;  // while the page window exists
-    bool created = false;        // the callback allocated `page` and has not freed it
+    // Page objects the callback allocated and has not freed: more than one
+    // when the sheet makes a second page of the kind before releasing the first.
+    int created = 0;
     bool visible = false;
     bool helpPending = false;
     bool hookInstalled = false;
     HWND hookedWindow = nullptr;
     WNDPROC previousProcedure = nullptr;
-    // General and GAP: fill from the model at the next activation. Set again
-    // by apply and cancel, so unapplied edits survive moving between pages.
+    // General and GAP: fill from the model at the next activation. Set by
+    // apply and cancel, cleared by every fill, so unapplied edits survive
+    // moving between pages within one showing.
     bool reload = true;
 };
 

@@ -286,6 +286,24 @@ TEST_F(CompilersPageTest, APlatformWithoutCompilersListsOnlyItsEmptyCompiler) {
     EXPECT_EQ(model_->IsEmptyCompiler(static_cast<int>(Control(IDC_CMPLR_COMPILER, CB_GETITEMDATA, 1)), &empty), S_OK);
     EXPECT_EQ(empty, 1);
     EXPECT_EQ(ControlText(IDC_CMPLR_DISPLAY_NAME), L"No Compiler Installed");
+
+    // Nothing typed for the empty compiler could be committed: its fields,
+    // their editor buttons and its reset are disabled until a real one shows.
+    const auto editable = [this]() {
+        std::vector<bool> states;
+        for (int id : {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN, IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB,
+                       IDC_CMPLR_INCLUDE_PATHS, IDC_CMPLR_EDIT_INCLUDE, IDC_CMPLR_OPTIONS, IDC_CMPLR_EDIT_OPTIONS,
+                       IDC_CMPLR_RESET}) {
+            states.push_back(IsWindowEnabled(GetDlgItem(page_, id)) != 0);
+        }
+        return states;
+    };
+    EXPECT_EQ(editable(), std::vector<bool>(9, false));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page_, IDC_CMPLR_RESET_ALL)));
+    Choose(IDC_CMPLR_PLATFORM, PlatformItem(L"x64"));
+    EXPECT_EQ(editable(), std::vector<bool>(9, true));
+    Choose(IDC_CMPLR_PLATFORM, PlatformItem(L"Win32"));
+    EXPECT_EQ(editable(), std::vector<bool>(9, false));
 }
 
 }  // namespace

@@ -110,12 +110,35 @@ TEST_F(PageCreationTest, WithoutHostOrPageObjectTheFrameDoesNothing) {
     EXPECT_TRUE(windows.ComboItems(windows.DialogItem(dialog, 2034)).empty()) << "filled without a host";
     EXPECT_TRUE(windows.PassedOn().empty());
 
-    sheet.pfnDlgProc(dialog, WM_DESTROY, 0, 0);
+    // Never filled, so never applied: it would write what the user did not see.
     NMHDR apply{nullptr, 0, static_cast<UINT>(PSN_APPLY)};
     EXPECT_EQ(sheet.pfnDlgProc(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), 0);
+    sheet.pfnDlgProc(dialog, WM_DESTROY, 0, 0);
     sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&page));
     EXPECT_EQ(page.lParam, 0);
-    EXPECT_FALSE(StateOf(PageKind::Gap).created);
+    EXPECT_EQ(StateOf(PageKind::Gap).created, 0);
+}
+
+TEST_F(PageCreationTest, ASecondWindowOfAKindIsFilledAndKeepsItsBindingWhenTheFirstGoes) {
+    ComPtr<IQZGeneralPPG> model = MakeModel();
+    VSPROPSHEETPAGE sheet{};
+    ASSERT_EQ(CreateGapPage(model.Get(), model.Get(), &sheet), S_OK);
+    PROPSHEETPAGEW pages[2] = {};
+    const HWND dialogs[2] = {reinterpret_cast<HWND>(0x100), reinterpret_cast<HWND>(0x300)};
+    for (int i = 0; i < 2; ++i) {
+        sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&pages[i]));
+        windows.SetParent(dialogs[i], reinterpret_cast<HWND>(0x200));
+        ASSERT_EQ(sheet.pfnDlgProc(dialogs[i], WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&pages[i])), 1);
+        EXPECT_EQ(windows.ComboItems(windows.DialogItem(dialogs[i], 2034)).size(), 4u) << "window " << i;
+    }
+    sheet.pfnDlgProc(dialogs[0], WM_DESTROY, 0, 0);
+    NMHDR apply{nullptr, 0, static_cast<UINT>(PSN_APPLY)};
+    EXPECT_EQ(sheet.pfnDlgProc(dialogs[1], WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), 1);
+    for (int i = 0; i < 2; ++i) {
+        sheet.pfnDlgProc(dialogs[i], WM_DESTROY, 0, 0);
+        sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&pages[i]));
+        EXPECT_EQ(pages[i].lParam, 0) << "page object " << i << " freed";
+    }
 }
 
 TEST_F(PageCreationTest, NotificationsAnswerByTheTable) {

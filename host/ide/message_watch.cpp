@@ -1,12 +1,12 @@
-#include "message_watch.h"
+#include "ide/message_watch.h"
 
-#include <cstdio>
-#include <string>
+#include <utility>
 
-namespace qz::host {
+namespace qz::ide {
 namespace {
 
-int g_answered = 0;
+// One watcher per thread at a time: the hook has no other way to find it.
+thread_local MessageBoxWatcher::Seen* t_seen = nullptr;
 
 // The text of a message box is its static control with the identifier 0xFFFF.
 constexpr int kMessageTextId = 0xFFFF;
@@ -18,16 +18,13 @@ std::wstring WindowText(HWND window) {
 }
 
 LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE) {
+    if (code == HCBT_ACTIVATE && t_seen) {
         const HWND window = reinterpret_cast<HWND>(wParam);
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
         // Other dialogs (the Options window, the list editor) are the person's to answer.
         if (std::wstring(className) == L"#32770" && GetDlgItem(window, kMessageTextId)) {
-            std::wprintf(L"[message] %ls: %ls\n", WindowText(window).c_str(),
-                         WindowText(GetDlgItem(window, kMessageTextId)).c_str());
-            std::fflush(stdout);
-            ++g_answered;
+            (*t_seen)(WindowText(window), WindowText(GetDlgItem(window, kMessageTextId)));
             PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
     }
@@ -36,13 +33,14 @@ LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher()
-    : hook_(SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, GetCurrentThreadId())) {}
+MessageBoxWatcher::MessageBoxWatcher(Seen seen)
+    : seen_(std::move(seen)), hook_(SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, GetCurrentThreadId())) {
+    t_seen = &seen_;
+}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     if (hook_) UnhookWindowsHookEx(hook_);
+    t_seen = nullptr;
 }
 
-int MessageBoxWatcher::Answered() { return g_answered; }
-
-}  // namespace qz::host
+}  // namespace qz::ide
