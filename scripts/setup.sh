@@ -10,7 +10,7 @@ packages=(
   wine64 wine
   googletest
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils xdotool
 )
 
 missing=()

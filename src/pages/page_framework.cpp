@@ -106,6 +106,24 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
 constexpr LPFNPSPCALLBACKA kCallbacks[kPageKindCount] = {
     PageCallback<PageKind::General>, PageCallback<PageKind::Compilers>, PageCallback<PageKind::Gap>};
 
+// A page being hidden hands the keyboard focus on to its host's next control.
+// Kept, the focus would let a mnemonic or typing edit the page unseen (and so
+// reach apply unvalidated), and the dialog manager's mnemonic search, which
+// walks only shown windows from the focus, would never come back to where it
+// began. Wine's property sheet leaves the focus behind when Ctrl+Tab changes
+// the page. The host itself is not given the focus: as a dialog it would hand
+// it straight back to the control it remembers, which is this page's.
+void GiveUpFocus(HWND dialog) {
+    platform::IWindowSystem& windows = platform::WindowSystem();
+    const HWND focus = windows.Focus();
+    if (!focus || (focus != dialog && !windows.IsChild(dialog, focus))) return;
+    const HWND host = windows.Parent(dialog);
+    if (!host) return;
+    HWND next = windows.NextTabItem(host, dialog);
+    if (next == dialog || windows.IsChild(dialog, next)) next = nullptr;
+    windows.SetFocus(next);
+}
+
 void FillOnReload(PageKind kind, PageLogic& logic, HWND dialog) {
     PageState& state = StateOf(kind);
     if (!state.reload) return;
@@ -194,6 +212,7 @@ INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message,
             return OnInitDialog(kind, logic, dialog, lParam);
         case WM_SHOWWINDOW:
             state.visible = wParam != 0;
+            if (!wParam) GiveUpFocus(dialog);
             return 1;
         case WM_DESTROY:
             // Another window of the same kind made since keeps its binding.

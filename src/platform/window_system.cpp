@@ -46,6 +46,10 @@ public:
     }
     void SetPageResult(HWND dialog, LONG_PTR result) override { SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result); }
     HWND Parent(HWND window) override { return GetParent(window); }
+    bool IsChild(HWND parent, HWND window) override { return ::IsChild(parent, window) != FALSE; }
+    HWND Focus() override { return GetFocus(); }
+    HWND SetFocus(HWND window) override { return ::SetFocus(window); }
+    HWND NextTabItem(HWND dialog, HWND control) override { return GetNextDlgTabItem(dialog, control, FALSE); }
     WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure) override {
         return reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
@@ -162,6 +166,13 @@ LONG_PTR RecordingWindowSystem::PageResult(HWND dialog) const {
 HWND RecordingWindowSystem::Parent(HWND window) {
     const auto found = parents_.find(window);
     return found == parents_.end() ? nullptr : found->second;
+}
+
+bool RecordingWindowSystem::IsChild(HWND parent, HWND window) {
+    for (HWND up = Parent(window); up; up = Parent(up)) {
+        if (up == parent) return true;
+    }
+    return false;
 }
 
 WNDPROC RecordingWindowSystem::Procedure(HWND window) const {

@@ -58,6 +58,15 @@ public:
     virtual void SetPageResult(HWND dialog, LONG_PTR result) = 0;
     // GetParent(window).
     virtual HWND Parent(HWND window) = 0;
+    // IsChild(parent, window): whether `window` lies anywhere below `parent`.
+    virtual bool IsChild(HWND parent, HWND window) = 0;
+    // GetFocus() and SetFocus(window): the window of this thread with the
+    // keyboard focus; SetFocus answers the window that had it.
+    virtual HWND Focus() = 0;
+    virtual HWND SetFocus(HWND window) = 0;
+    // GetNextDlgTabItem(dialog, control, FALSE): the next control that Tab
+    // would reach after `control`, or null.
+    virtual HWND NextTabItem(HWND dialog, HWND control) = 0;
     // SetWindowLongPtrW(window, GWLP_WNDPROC, procedure): the procedure it
     // replaced, null when nothing was replaced.
     virtual WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure) = 0;
@@ -133,6 +142,11 @@ public:
     void SetCheckState(HWND button, int state) override { checks_[button] = state; }
     void SetPageResult(HWND dialog, LONG_PTR result) override { pageResults_[dialog] = result; }
     HWND Parent(HWND window) override;
+    bool IsChild(HWND parent, HWND window) override;
+    HWND Focus() override { return focus_; }
+    HWND SetFocus(HWND window) override { return std::exchange(focus_, window); }
+    // The tab order is not modelled: there is no next control.
+    HWND NextTabItem(HWND, HWND) override { return nullptr; }
     WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure) override;
     LRESULT CallProcedure(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -164,6 +178,7 @@ public:
 
 private:
     HWND active_ = nullptr;
+    HWND focus_ = nullptr;
     int answer_ = IDOK;
     INT_PTR dialogAnswer_ = IDCANCEL;
     std::map<HWND, bool> enabled_;

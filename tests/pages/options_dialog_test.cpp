@@ -197,6 +197,23 @@ TEST_F(OptionsDialogTest, ACancelledListEditorChangesNothing) {
     ExpectNextShowingFaithful();
 }
 
+TEST_F(OptionsDialogTest, AHiddenPageKeepsNoFocusSoMnemonicsStillAnswer) {
+    auto window = Show();
+    const HWND general = window->PageWindow(kGeneral);
+    SetFocus(GetDlgItem(general, IDC_GEN_FREE_DEFAULTS));
+    // What Ctrl+Tab does.
+    ASSERT_TRUE(window->Select(kGap));
+    const HWND focus = GetFocus();
+    EXPECT_TRUE(focus != general && !IsChild(general, focus)) << "focus left on the hidden General page";
+
+    // Alt+D: from a focus on a hidden page the dialog manager's search for the
+    // mnemonic never ended.
+    MSG alt{focus ? focus : window->Window(), WM_SYSCHAR, 'd', 0x20000000, 0, {}};
+    PropSheet_IsDialogMessage(window->Window(), &alt);
+    EXPECT_EQ(Send(window->PageWindow(kGap), IDC_GAP_SHOW_DIALOGS, BM_GETCHECK), BST_CHECKED);
+    EXPECT_EQ(Text(general, IDC_GEN_FREE_SOURCE_EXT), L".f90;.f95") << "a mnemonic reached the hidden page";
+}
+
 TEST_F(OptionsDialogTest, TheRemarksFileIsEditableOnlyWhileRemarksGoToAFile) {
     auto window = Show();
     ASSERT_TRUE(window->Select(kGap));
