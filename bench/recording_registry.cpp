@@ -78,7 +78,7 @@ LONG RecordingRegistry::CloseKey(HKEY key) {
     return inner_.CloseKey(key);
 }
 
-RawReplay::RawReplay(std::vector<RegCall> calls) {
+RawReplay::RawReplay(std::vector<RegCall> calls, platform::IRegistry& registry) : registry_(registry) {
     // Recorded handle -> slot, for the handles open at each point of the record.
     std::vector<std::pair<HKEY, int>> open;
     DWORD room = 0;
@@ -107,41 +107,36 @@ void RawReplay::Run() {
         HKEY ignored = nullptr;
         switch (call.op) {
         case RegOp::Open:
-            RegOpenKeyExW(KeyOf(step), name, 0, call.sam, out ? out : &ignored);
+            registry_.OpenKey(KeyOf(step), name, call.sam, out ? out : &ignored);
             break;
         case RegOp::Create:
-            RegCreateKeyExW(KeyOf(step), name ? name : L"", 0, nullptr, REG_OPTION_NON_VOLATILE, call.sam, nullptr,
-                            out ? out : &ignored, nullptr);
+            registry_.CreateKey(KeyOf(step), name, call.sam, out ? out : &ignored, nullptr);
             break;
         case RegOp::EnumKey: {
             DWORD chars = call.room;
-            RegEnumKeyExW(KeyOf(step), call.index, reinterpret_cast<wchar_t*>(buffer_.data()), &chars, nullptr, nullptr,
-                          nullptr, nullptr);
+            registry_.EnumKey(KeyOf(step), call.index, reinterpret_cast<wchar_t*>(buffer_.data()), &chars);
             break;
         }
         case RegOp::QueryValue: {
             DWORD type = 0, bytes = call.room;
-            RegQueryValueExW(KeyOf(step), name, nullptr, &type, call.hasData ? buffer_.data() : nullptr, &bytes);
+            registry_.QueryValue(KeyOf(step), name, &type, call.hasData ? buffer_.data() : nullptr, &bytes);
             break;
         }
         case RegOp::SetValue:
-            RegSetValueExW(KeyOf(step), name, 0, call.type, call.data.data(), static_cast<DWORD>(call.data.size()));
+            registry_.SetValue(KeyOf(step), name, call.type, call.data.data(), static_cast<DWORD>(call.data.size()));
             break;
         case RegOp::DeleteValue:
-            RegDeleteValueW(KeyOf(step), name);
+            registry_.DeleteValue(KeyOf(step), name);
             break;
         case RegOp::DeleteTree:
-            // As the Win32 registry of platform/ does it: the contents, then the key.
-            if (RegDeleteTreeW(KeyOf(step), name && *name ? name : nullptr) == ERROR_SUCCESS && name && *name) {
-                RegDeleteKeyW(KeyOf(step), name);
-            }
+            registry_.DeleteTree(KeyOf(step), name);
             break;
         case RegOp::Close:
-            RegCloseKey(KeyOf(step));
+            registry_.CloseKey(KeyOf(step));
             break;
         }
         // A key that failed to open is not closed by the logic either.
-        if (ignored) RegCloseKey(ignored);
+        if (ignored) registry_.CloseKey(ignored);
     }
 }
 

@@ -1,6 +1,6 @@
 // A registry decorator that counts the calls the logic makes and can keep them,
-// and the replay of kept calls straight through the Win32 API: the raw cost of
-// exactly the registry work an operation did.
+// and the replay of kept calls straight through a registry (the Win32 one, or
+// the in-memory one): the raw cost of exactly the registry work an operation did.
 #pragma once
 
 #include <windows.h>
@@ -61,12 +61,13 @@ private:
     std::size_t count_ = 0;
 };
 
-// Makes recorded calls again through Reg* directly. Handles that the recorded
+// Makes recorded calls again straight through `registry` (for the Win32 one,
+// each a call of its one-line pass-through to Reg*). Handles that the recorded
 // calls opened are mapped, ahead of time, onto slots that the replay fills, so
 // that replaying costs the registry calls and next to nothing else.
 class RawReplay {
 public:
-    explicit RawReplay(std::vector<RegCall> calls);
+    RawReplay(std::vector<RegCall> calls, platform::IRegistry& registry);
     void Run();
     bool Empty() const { return steps_.empty(); }
 
@@ -78,6 +79,7 @@ private:
     };
     HKEY KeyOf(const Step& step) const { return step.keySlot < 0 ? step.call.key : slots_[step.keySlot]; }
 
+    platform::IRegistry& registry_;
     std::vector<Step> steps_;
     std::vector<HKEY> slots_;
     std::vector<BYTE> buffer_;

@@ -2,16 +2,18 @@
 // the compiler list, the first-run seeding of a new user's directories, and
 // filling the Compilers page (its WM_INITDIALOG, as a real dialog under the
 // null driver). Each over the in-memory registry, which shows the algorithm,
-// and over the registry of the Wine prefix, which shows the real cost.
+// and over the registry of the Wine prefix, which shows the real cost; each
+// beside exactly its registry calls replayed straight through that registry,
+// which tells the package's own cost from the registry's.
 #include <windows.h>
 #include <prsht.h>
 
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bench.h"
 #include "commands.h"
@@ -78,7 +80,10 @@ void Install(int records) {
 }
 
 struct Figure {
-    double seconds;
+    double seconds;         // one run
+    double rawSeconds;      // its registry calls replayed straight through the registry
+    double ownSeconds;      // the difference: the package's own cost
+    double ratio;
     double callsPerRecord;
 };
 
@@ -86,17 +91,38 @@ struct Figures {
     Figure build, seed, page;
 };
 
-// Times `run` over `repeats` runs, `prepare` untimed before each, and counts
-// the registry calls of one more run.
+// Records the registry calls of one run of `run` (`prepare` untimed before
+// it), then times runs and replays of those calls in `repeats` pairs, side by
+// side and in turns, `prepare` before each: medians of the times, of the
+// differences and of the ratios.
 template <class F, class P>
 Figure Measure(int records, int repeats, F&& run, P&& prepare) {
-    RecordingRegistry counter(platform::Registry());
+    platform::IRegistry& registry = platform::Registry();
+    RecordingRegistry recorder(registry);
     prepare();
     {
-        platform::ScopedRegistry counted(counter);
+        platform::ScopedRegistry recorded(recorder);
+        recorder.StartRecording();
         run();
     }
-    return {MedianOfRuns(repeats, run, prepare), static_cast<double>(counter.Count()) / records};
+    std::vector<RegCall> calls = recorder.StopRecording();
+    const double callsPerRecord = static_cast<double>(calls.size()) / records;
+    RawReplay replay(std::move(calls), registry);
+    std::vector<double> own, raw, difference, ratio;
+    for (int pair = 0; pair < repeats; ++pair) {
+        const auto timeRun = [&] { return MedianOfRuns(1, run, prepare); };
+        const auto timeReplay = [&] { return MedianOfRuns(1, [&] { replay.Run(); }, prepare); };
+        if (pair % 2 == 0) {
+            own.push_back(timeRun());
+            raw.push_back(timeReplay());
+        } else {
+            raw.push_back(timeReplay());
+            own.push_back(timeRun());
+        }
+        difference.push_back(own.back() - raw.back());
+        ratio.push_back(own.back() / raw.back());
+    }
+    return {Median(own), Median(raw), Median(difference), Median(ratio), callsPerRecord};
 }
 
 // The three figures over the registry in force, which holds `records` compilers.
@@ -126,17 +152,18 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     const HWND host = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
                                       nullptr);
     HWND page = nullptr;
+    bool filled = true;
     figures.page = Measure(
         records, repeats,
         [&] {
             page = CreateDialogParamW(sheet.hInstance, MAKEINTRESOURCEW(sheet.wTemplateId), host, sheet.pfnDlgProc,
                                       reinterpret_cast<LPARAM>(&record));
+            filled = filled && page;
         },
         [&] {
             if (page) DestroyWindow(page);
             page = nullptr;
         });
-    const bool filled = page != nullptr;
     if (page) DestroyWindow(page);
     sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&record));
     DestroyWindow(host);
@@ -149,9 +176,10 @@ int RepeatsFor(int records) { return records >= 10000 ? 5 : records >= 1000 ? 7 
 void PrintRows(const wchar_t* work, const Figure (&figures)[4]) {
     for (int i = 0; i < 4; ++i) {
         const double n = kSizes[i];
-        const double seconds = figures[i].seconds;
-        std::wprintf(L"%-16ls %8d %11.2f %11.2f %13.1f %12.1f\n", i == 0 ? work : L"", kSizes[i], seconds * 1e3,
-                     seconds * 1e6 / n, seconds * 1e9 / (n * std::log2(n)), figures[i].callsPerRecord);
+        const Figure& figure = figures[i];
+        std::wprintf(L"%-16ls %8d %10.2f %10.2f %10.2f %10.2f %6.2f %12.1f\n", i == 0 ? work : L"", kSizes[i],
+                     figure.seconds * 1e3, figure.seconds * 1e6 / n, figure.rawSeconds * 1e6 / n,
+                     figure.ownSeconds * 1e6 / n, figure.ratio, figure.callsPerRecord);
     }
 }
 
@@ -185,8 +213,8 @@ bool RunOver(const wchar_t* title, bool inMemory) {
         seed[i] = figures->seed;
         page[i] = figures->page;
     }
-    std::wprintf(L"%-16ls %8ls %11ls %11ls %13ls %12ls\n", L"work", L"records", L"total ms", L"us/record",
-                 L"ns/(n log2 n)", L"calls/record");
+    std::wprintf(L"%-16ls %8ls %10ls %10ls %10ls %10ls %6ls %12ls\n", L"work", L"records", L"total ms", L"us/record",
+                 L"raw us/rec", L"own us/rec", L"ratio", L"calls/record");
     PrintRows(L"compiler list", build);
     PrintRows(L"first-run seed", seed);
     PrintRows(L"Compilers page", page);
@@ -197,8 +225,9 @@ bool RunOver(const wchar_t* title, bool inMemory) {
 }  // namespace
 
 bool RunScalingBench() {
-    std::wprintf(L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered;\n"
-                 L"the page fill is the page's WM_INITDIALOG with its controls, median of 5 to 9 runs.\n\n");
+    std::wprintf(L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered; the page fill\n"
+                 L"is the page's WM_INITDIALOG with its controls. raw: the same registry calls replayed straight\n"
+                 L"through the registry of the table; own: time less raw; medians of 5 to 9 pairs side by side.\n\n");
     const bool memory = RunOver(L"Growing installations, in-memory registry (the algorithm)", true);
     const bool wine = RunOver(L"Growing installations, registry of the Wine prefix (the real cost)", false);
     return memory && wine;

@@ -209,7 +209,8 @@ bool RunServiceBench() {
 
     std::wprintf(L"\n%-36ls %5ls %5ls %11ls %11ls %6ls\n", L"operation", L"calls", L"floor", L"time/call",
                  L"raw Reg*", L"ratio");
-    RecordingRegistry recorder(platform::Win32Registry());
+    platform::IRegistry& direct = platform::Win32Registry();
+    RecordingRegistry recorder(direct);
     bool ok = true;
     for (const Operation& operation : operations) {
         HRESULT hr;
@@ -222,7 +223,7 @@ bool RunServiceBench() {
             calls = recorder.StopRecording();
         }
         const size_t made = calls.size();
-        RawReplay replay(std::move(calls));
+        RawReplay replay(std::move(calls), direct);
         // Short batches of the operation and of its replay, side by side and
         // in turns, and the median of their ratios: another process's load
         // then weighs on both sides of a pair alike.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Static checks of the 32-bit product, which cannot run on this machine: a PE32
 # DLL for i386, exactly the four exports without decoration, its type library
-# and registration script embedded, and imports from Windows system DLLs only (no runtime DLL beside it).
+# and registration script embedded, imports from Windows system DLLs only (no
+# runtime DLL beside it), and every COM method __stdcall (scripts/check-vtables.py).
 set -euo pipefail
 bin="${1:?usage: check-product.sh BIN_FOLDER}"
 objdump=i686-w64-mingw32-objdump
@@ -34,5 +35,10 @@ resources=$(i686-w64-mingw32-windres -i "$dll" -O rc 2>/dev/null || true)
 has_resource() { echo "$resources" | tr '\n' ' ' | grep -qE "Type: \"$1\" +Name: $2\\."; }
 has_resource TYPELIB 1 || fail "no TYPELIB 1 resource in $dll"
 has_resource REGISTRY 101 || fail "no REGISTRY 101 resource in $dll"
+
+# The build tree of BIN_FOLDER holds the generated interface header.
+root="$(cd "$(dirname "$0")/.." && pwd)"
+python3 "$root/scripts/check-vtables.py" "$dll" "$root/src" "$bin/../generated" -- QZToolOpt.h platform/vs_interfaces.h \
+  || fail "a COM method of $dll is not __stdcall"
 
 echo "check-product: $dll is a PE32 i386 DLL with the four exports; imports: $(echo $imports | tr '\n' ' ')"

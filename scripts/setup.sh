@@ -10,6 +10,7 @@ packages=(
   wine64 wine
   googletest
   clang libclang-rt-14-dev
+  python3
   xvfb xauth x11-utils xdotool
 )
 

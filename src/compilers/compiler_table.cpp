@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <numeric>
 #include <string_view>
 
 #include "compilers/compiler_keys.h"
@@ -81,8 +82,17 @@ CCompilerTable::CCompilerTable() {
         }
         root.Close();
     }
-    std::stable_sort(records_.begin(), records_.end(), [](const CCompilerRecord& a, const CCompilerRecord& b) {
-        return a.version.OrderKey() < b.version.OrderKey();
+    // Positions are sorted, not the records of several texts each, so that
+    // sorting moves no text however many records there are.
+    try {
+        order_.resize(records_.size());
+    } catch (const std::bad_alloc&) {
+        records_.clear();
+        return;
+    }
+    std::iota(order_.begin(), order_.end(), size_t{0});
+    std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) {
+        return records_[a].version.OrderKey() < records_[b].version.OrderKey();
     });
 }
 

@@ -36,11 +36,12 @@ class CCompilerTable {
 public:
     CCompilerTable();
 
-    size_t Count() const { return records_.size(); }
-    const CCompilerRecord& At(size_t index) const { return records_[index]; }
+    size_t Count() const { return order_.size(); }
+    const CCompilerRecord& At(size_t index) const { return records_[order_[index]]; }
 
 private:
-    std::vector<CCompilerRecord> records_;
+    std::vector<CCompilerRecord> records_;  // in enumeration order
+    std::vector<size_t> order_;             // their positions, sorted
 };
 
 }  // namespace qz::compilers

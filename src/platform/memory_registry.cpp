@@ -83,18 +83,58 @@ WCHAR CharAt(const BYTE* data, DWORD index) {
 }  // namespace
 
 struct MemoryRegistry::Node {
+    using Subkeys = std::map<std::wstring, std::shared_ptr<Node>, NameLess>;
+
     std::wstring path;
     bool deleted = false;
-    std::map<std::wstring, std::shared_ptr<Node>, NameLess> subkeys;
+    Subkeys subkeys;
     std::map<std::wstring, Value, NameLess> values;
+
+    // The subkey named, made empty when missing.
+    std::shared_ptr<Node>& Child(const std::wstring& name) {
+        const auto [it, made] = subkeys.try_emplace(name);
+        if (made) cursorValid = false;
+        return it->second;
+    }
+
+    void EraseChild(Subkeys::iterator it) {
+        subkeys.erase(it);
+        cursorValid = false;
+    }
+
+    // The name of the subkey at `index`, null past the last. Enumerating by
+    // rising index takes one step per call, as on Windows, not a walk from the
+    // first subkey every time.
+    const std::wstring* SubkeyAt(std::size_t index) {
+        if (index >= subkeys.size()) return nullptr;
+        if (!cursorValid || index < cursorIndex) {
+            cursor = subkeys.begin();
+            cursorIndex = 0;
+        }
+        std::advance(cursor, index - cursorIndex);
+        cursorIndex = index;
+        cursorValid = true;
+        return &cursor->first;
+    }
 
     // Handles still open on the subtree keep their nodes alive and see them deleted.
     void MarkDeleted() {
         deleted = true;
-        for (auto& entry : subkeys) entry.second->MarkDeleted();
-        subkeys.clear();
+        ClearChildren();
         values.clear();
     }
+
+    void ClearChildren() {
+        for (auto& entry : subkeys) entry.second->MarkDeleted();
+        subkeys.clear();
+        cursorValid = false;
+    }
+
+private:
+    // Where the last enumeration stood; forgotten whenever the subkeys change.
+    Subkeys::iterator cursor;
+    std::size_t cursorIndex = 0;
+    bool cursorValid = false;
 };
 
 MemoryRegistry::Value MemoryRegistry::Value::String(const std::wstring& text, DWORD type) {
@@ -187,7 +227,7 @@ LONG MemoryRegistry::CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, H
     std::shared_ptr<Node> node = from.node;
     bool made = false;
     for (const std::wstring& name : names) {
-        std::shared_ptr<Node>& child = node->subkeys[name];
+        std::shared_ptr<Node>& child = node->Child(name);
         if (!child) {
             child = std::make_shared<Node>();
             child->path = node->path + L'\\' + name;
@@ -208,9 +248,10 @@ LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameCh
     if (!(at.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (at.node->deleted) return ERROR_KEY_DELETED;
     if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
-    if (index >= at.node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    const std::wstring* subkey = at.node->SubkeyAt(index);
+    if (!subkey) return ERROR_NO_MORE_ITEMS;
 
-    const std::wstring& found = std::next(at.node->subkeys.begin(), index)->first;
+    const std::wstring& found = *subkey;
     if (found.size() >= *nameChars) return ERROR_MORE_DATA;
     std::copy(found.begin(), found.end(), name);
     name[found.size()] = L'\0';
@@ -299,7 +340,7 @@ LONG MemoryRegistry::DeleteTree(HKEY parent, const wchar_t* subkey) {
         const auto it = holder->subkeys.find(names.back());
         if (it == holder->subkeys.end()) return ERROR_FILE_NOT_FOUND;
         it->second->MarkDeleted();
-        holder->subkeys.erase(it);
+        holder->EraseChild(it);
         return ERROR_SUCCESS;
     }
 
@@ -309,8 +350,7 @@ LONG MemoryRegistry::DeleteTree(HKEY parent, const wchar_t* subkey) {
         return ERROR_ACCESS_DENIED;
     }
     if (base.deleted) return ERROR_KEY_DELETED;
-    for (auto& entry : base.subkeys) entry.second->MarkDeleted();
-    base.subkeys.clear();
+    base.ClearChildren();
     if (!base.values.empty() && !(from.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     base.values.clear();
     return ERROR_SUCCESS;
@@ -362,7 +402,7 @@ MemoryRegistry::Node* MemoryRegistry::FindOrMake(HKEY root, const std::wstring& 
     Node* node = Root(root);
     if (!node) throw std::invalid_argument("not a predefined registry key");
     for (const std::wstring& name : Split(path.c_str())) {
-        std::shared_ptr<Node>& child = node->subkeys[name];
+        std::shared_ptr<Node>& child = node->Child(name);
         if (!child) {
             child = std::make_shared<Node>();
             child->path = node->path + L'\\' + name;
