@@ -7,23 +7,8 @@
 # directories from the same view.
 # Usage: registry_view_check.sh BIN_FOLDER SCRATCH_FOLDER RUNNER 32|64
 set -euo pipefail
-bin=$(cd "$1" && pwd)
-scratch="$2"
-run="$3"
-bits="$4"
-export WINEPREFIX="$scratch/prefix"
-"$run" --stop
-rm -rf "$scratch" && mkdir -p "$scratch"
-trap '"$run" --stop' EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-wine() { "$run" "$@" </dev/null; }
+. "$(dirname "$0")/../support/fresh_prefix.sh"
 host() { wine "$bin/QZIdeHost.exe" "$@" 2>&1 | tr -d '\r'; }
-case "$bits" in
-  64) other=32 ;;
-  32) other=64 ;;
-  *) fail "bitness $bits" ;;
-esac
 
 host sample >"$scratch/sample.txt" || { cat "$scratch/sample.txt"; fail "sample failed"; }
 for key in 'Software\Tavrel\Compilers\Fortran\111.065\PX32' 'Software\Tavrel\IDE\Fortran\120' \
@@ -34,8 +19,8 @@ done
 
 doctor=$(host doctor)
 grep -q "^Registry view: $bits-bit" <<<"$doctor" || { echo "$doctor"; fail "doctor does not name the $bits-bit view"; }
-grep -q "^Registry view: $bits-bit" <<<"$(host --json doctor | grep -o '"registryView":"[^"]*"' | sed 's/.*:"/Registry view: /')" \
-  || fail "doctor's JSON does not name the $bits-bit view"
+json=$(host --json doctor)
+grep -qF "\"registryView\":\"$bits-bit\"" <<<"$json" || { echo "$json"; fail "doctor's JSON does not name the $bits-bit view"; }
 
 compilers=$(host compilers)
 grep -qF '111.065|PX32_PX32' <<<"$compilers" || { echo "$compilers"; fail "the package does not offer the sample's compilers"; }

@@ -7,22 +7,9 @@
 # where the 32-bit IDE looks), nothing in the other view.
 # Usage: regsvr32_check.sh BIN_FOLDER SCRATCH_FOLDER RUNNER 32|64
 set -euo pipefail
-bin=$(cd "$1" && pwd)
-scratch="$2"
-run="$3"
-bits="$4"
-export WINEPREFIX="$scratch/prefix"
-"$run" --stop
-rm -rf "$scratch" && mkdir -p "$scratch"
-trap '"$run" --stop' EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-wine() { "$run" "$@" </dev/null; }
-case "$bits" in
-  64) regsvr32=regsvr32 other=32 ;;
-  32) regsvr32='C:\windows\syswow64\regsvr32.exe' other=64 ;;
-  *) fail "bitness $bits" ;;
-esac
+. "$(dirname "$0")/../support/fresh_prefix.sh"
+regsvr32=regsvr32
+[ "$bits" = 64 ] || regsvr32='C:\windows\syswow64\regsvr32.exe'
 dll="Z:${bin//\//\\}\\QZToolOpt.dll"
 folder="${dll%\\*}\\"
 
