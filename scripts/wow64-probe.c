@@ -62,8 +62,8 @@ int main(void) {
     const int gate = Survives(SystemCallGate);
     const int segment = Survives(CodeSegment32);
     if (gate && segment) return 0;
-    printf("this machine cannot run 32-bit code in a 64-bit process:%s%s\n",
-           gate ? "" : " the kernel refuses the 32-bit system call gate (int 0x80);",
-           segment ? "" : " the 32-bit code segment (0x23) is refused;");
+    printf("this machine cannot run 32-bit code in a 64-bit process: the kernel refuses %s%s%s.\n",
+           gate ? "" : "the 32-bit system call gate (int 0x80)", gate || segment ? "" : " and ",
+           segment ? "" : "the 32-bit code segment (0x23)");
     return 1;
 }

@@ -34,7 +34,8 @@ probe() {
   [ -n "$cc" ] || fail "no C compiler for the probe (scripts/setup.sh installs clang)"
   dir=$(mktemp -d)
   "$cc" -O1 -o "$dir/probe" "$here/wow64-probe.c" || { rm -rf "$dir"; fail "the probe does not build"; }
-  "$dir/probe" >&2 || verdict=3
+  "$dir/probe" >"$dir/verdict" || verdict=3
+  [ "$verdict" -eq 0 ] || say "$(cat "$dir/verdict") The 32-bit build cannot run here; the 64-bit one runs everything."
   rm -rf "$dir"
   return "$verdict"
 }
