@@ -230,6 +230,20 @@ std::vector<std::wstring> MissingOf(paths::Setting setting, const Located& locat
     return MissingDirectories(located.text, platform::DirectoryExists);
 }
 
+// The view's name, and where it reads.
+std::pair<const wchar_t*, const wchar_t*> ViewOf(platform::RegistryView view) {
+    switch (view) {
+        case platform::RegistryView::Native64:
+            return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
+        case platform::RegistryView::Wow64:
+            return {L"32-bit",
+                    L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
+        case platform::RegistryView::Only32:
+            return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
+    }
+    return {L"", L""};
+}
+
 bool Summary(const Findings& findings, Report& report) {
     return report.Step(true, std::to_wstring(findings.offered) + L" of " + std::to_wstring(findings.found.size()) +
                                  L" installed compilers offered, " + std::to_wstring(findings.stale.size()) +
@@ -241,6 +255,8 @@ bool Summary(const Findings& findings, Report& report) {
 bool Doctor(Report& report) {
     const Findings findings;
     const std::vector<Found>& found = findings.found;
+    const auto view = ViewOf(platform::ProcessRegistryView());
+    std::wprintf(L"Registry view: %ls (%ls)\n", view.first, view.second);
     std::wprintf(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
                  compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
     for (size_t i = found.size(); i-- > 0;) {
@@ -283,6 +299,8 @@ std::string DoctorJson(Report& report) {
     const Findings findings;
     JsonWriter json;
     json.BeginObject();
+    json.Key(L"registryView");
+    json.String(ViewOf(platform::ProcessRegistryView()).first);
     json.Key(L"x64Host");
     json.Bool(platform::X64Host());
     json.Key(L"compilers");

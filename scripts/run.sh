@@ -5,24 +5,34 @@
 # built-in sample compilers, registers the package, loads it, lists the options
 # and the compilers and draws the three Tools > Options pages; with arguments
 # they are passed to the host, in the prefix the last run left (see:
-# scripts/run.sh --help).
+# scripts/run.sh --help). The 64-bit pair of the test build runs under wine64;
+# with --x86 first, the shipped 32-bit pair (build/x86/bin) runs in Wine's
+# WoW64 mode, in a prefix of its own (the WoW64 runtime is made the first time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh >&2
-cmake --preset x64 >/dev/null
-cmake --build --preset x64 --target QZIdeHost QZToolOpt QZToolOptUI >&2
+preset=x64 run=cmake/wine-run.sh x86=""
+if [ "${1:-}" = --x86 ]; then
+  shift
+  preset=x86 run=cmake/wow64-run.sh x86=" --x86"
+fi
 
-prefix="$PWD/build/x64/wine-host"
+bash scripts/setup.sh >&2
+[ "$preset" = x64 ] || bash scripts/wow64-runtime.sh >&2
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target QZIdeHost QZToolOpt QZToolOptUI >&2
+
+export WINEPREFIX="$PWD/build/$preset/wine-host"
+prefix=$WINEPREFIX
 # The X display when there is one (for: pages), headless otherwise.
 export QZ_WINE_GRAPHICS="x11,null"
-trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
-host() { WINEPREFIX="$prefix" cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@"; }
+trap '"$run" --stop' EXIT
+host() { "$run" "build/$preset/bin/QZIdeHost.exe" "$@"; }
 if [ $# -eq 0 ]; then
-  WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  "$run" --stop
   rm -rf "$prefix" "$prefix.lock"
   echo "A fresh Wine prefix for the host: $prefix" >&2
-  pictures="$PWD/build/x64/pages"
+  pictures="$PWD/build/$preset/pages"
   rm -rf "$pictures"
   mkdir -p "$pictures"
   host sample
@@ -32,6 +42,6 @@ if [ $# -eq 0 ]; then
   host pages --png "Z:${pictures//\//\\}"
   echo "The three Tools > Options pages are drawn in $pictures: general.png, compilers.png, gap.png"
 else
-  [ -f "$prefix/.qz-ready" ] || echo "No sample installation yet: run scripts/run.sh without arguments first." >&2
+  [ -f "$prefix/.qz-ready" ] || echo "No sample installation yet: run scripts/run.sh$x86 without arguments first." >&2
   host "$@"
 fi

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; safe to run again.
+# (The 32-bit build's Wine lives apart, in the WoW64 runtime that
+# scripts/wow64-runtime.sh makes with debootstrap.)
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   python3
   xvfb xauth x11-utils xdotool
+  debootstrap
 )
 
 missing=()

@@ -2,18 +2,14 @@
 # The host's Options window on a real X display (a virtual one, Xvfb): in a
 # fresh prefix with the sample compilers, it opens as an X window titled for
 # the package, every page is created and shown, and it closes by itself.
-# Usage: pages_window_check.sh BIN_FOLDER SCRATCH_FOLDER
+# Usage: pages_window_check.sh BIN_FOLDER SCRATCH_FOLDER RUNNER 32|64
 set -euo pipefail
-bin=$(cd "$1" && pwd)
-scratch="$2"
-here=$(cd "$(dirname "$0")" && pwd)
 if ! command -v xvfb-run >/dev/null || ! command -v xwininfo >/dev/null; then
   echo "SKIP: xvfb-run and xwininfo are needed (scripts/setup.sh installs them)"
   exit 77
 fi
-export WINEPREFIX="$scratch/prefix" QZ_WINE_GRAPHICS=x11 BIN="$bin" RUN="$here/../../cmake/wine-run.sh" OUT="$scratch"
-rm -rf "$scratch" && mkdir -p "$scratch"
-trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
+. "$(dirname "$0")/../support/fresh_prefix.sh"
+export QZ_WINE_GRAPHICS=x11 BIN="$bin" RUN="$run" OUT="$scratch"
 
 xvfb-run -a bash -c '
   "$RUN" "$BIN/QZIdeHost.exe" sample </dev/null >"$OUT/sample.txt" 2>&1 || exit 1

@@ -120,6 +120,8 @@ TEST_F(SampleCommandsTest, DoctorJsonGivesEachRecordItsReasonAndFlagsStaleSelect
                        L"111.065|PX32_HY64");
     const Json doctor = Json::Parse(DoctorJson(report));
     EXPECT_TRUE(doctor["x64Host"].boolean);
+    // The process's own view: under WOW64 (this machine's Wine is 64-bit) the 32-bit build reads Wow6432Node.
+    EXPECT_EQ(doctor["registryView"].text, sizeof(void*) == 8 ? "64-bit" : "32-bit");
     std::map<std::string, std::string> reasons;
     for (const Json& compiler : doctor["compilers"].items) {
         reasons[compiler["registryKey"].text.substr(compiler["registryKey"].text.rfind("Fortran\\") + 8)] =

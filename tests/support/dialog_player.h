@@ -24,14 +24,17 @@ private:
     static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
         const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-            SetTimer(call->hwnd, 1, 0, [](HWND dialog, UINT, UINT_PTR timer, DWORD) {
-                KillTimer(dialog, timer);
-                current_->act_(dialog);
-            });
-            SetTimer(call->hwnd, 2, 5000, [](HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog, 77); });
+            SetTimer(call->hwnd, 1, 0, Act);
+            SetTimer(call->hwnd, 2, 5000, GiveUp);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
+    // Timer procedures are __stdcall on i686, which a lambda cannot be.
+    static void CALLBACK Act(HWND dialog, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(dialog, timer);
+        current_->act_(dialog);
+    }
+    static void CALLBACK GiveUp(HWND dialog, UINT, UINT_PTR, DWORD) { EndDialog(dialog, 77); }
 
     static inline DialogPlayer* current_ = nullptr;
     std::function<void(HWND)> act_;
