@@ -14,7 +14,7 @@ bool X64Host();
 // The view of HKEY_LOCAL_MACHINE\Software that this process's registry calls,
 // which name no view, reach: on 64-bit Windows a 32-bit process (as the IDE
 // is) sees the 32-bit view, below Software\Wow6432Node. For the host's doctor;
-// the package itself never asks (registry_view.cpp, so not linked into it).
+// the package itself never asks.
 enum class RegistryView { Native64, Wow64, Only32 };
 RegistryView ProcessRegistryView();
 
