@@ -33,7 +33,7 @@ int RootIndex(HKEY key) {
 }
 
 std::size_t Index(RegOp op) { return static_cast<std::size_t>(op); }
-static_assert(static_cast<std::size_t>(RegOp::Close) == 7, "one count per operation");
+static_assert(static_cast<std::size_t>(RegOp::Close) == 8, "one count per operation");
 
 // Empty components are skipped: the Win32 calls accept doubled and trailing backslashes.
 std::vector<std::wstring> Split(const wchar_t* subkey) {
@@ -211,6 +211,24 @@ LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameCh
     if (index >= at.node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
 
     const std::wstring& found = std::next(at.node->subkeys.begin(), index)->first;
+    if (found.size() >= *nameChars) return ERROR_MORE_DATA;
+    std::copy(found.begin(), found.end(), name);
+    name[found.size()] = L'\0';
+    *nameChars = static_cast<DWORD>(found.size());
+    return ERROR_SUCCESS;
+}
+
+LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
+    ++counts_[Index(RegOp::EnumValue)];
+    Resolved at;
+    if (const LONG error = Resolve(key, &at)) return error;
+    if (const LONG error = Fault(RegOp::EnumValue, at.node->path, nullptr)) return error;
+    if (!(at.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (at.node->deleted) return ERROR_KEY_DELETED;
+    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
+    if (index >= at.node->values.size()) return ERROR_NO_MORE_ITEMS;
+
+    const std::wstring& found = std::next(at.node->values.begin(), index)->first;
     if (found.size() >= *nameChars) return ERROR_MORE_DATA;
     std::copy(found.begin(), found.end(), name);
     name[found.size()] = L'\0';
