@@ -18,7 +18,9 @@ namespace {
 
 constexpr WORD kScriptResource = 101;
 
-// The script as the resource holds it (UTF-8 text).
+}  // namespace
+
+// The resource holds UTF-8 text.
 HRESULT LoadScript(std::u16string* script) {
     const HMODULE module = package::ModuleInstance();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(kScriptResource), L"REGISTRY");
@@ -32,6 +34,8 @@ HRESULT LoadScript(std::u16string* script) {
     *script = platform::ToU16(wide);
     return S_OK;
 }
+
+namespace {
 
 HRESULT RunRegistrationScript(ScriptMode mode) {
     std::vector<Variable> variables;

@@ -4,7 +4,12 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qz::registration {
+
+// The registration script as this module holds it (resource REGISTRY 101).
+HRESULT LoadScript(std::u16string* script);
 
 // S_OK or the first failure; the type library is registered only after the script.
 HRESULT RegisterServer();
