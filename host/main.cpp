@@ -18,6 +18,7 @@
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "satellite/resource_ids.h"
+#include "text_output.h"
 
 namespace {
 
@@ -91,11 +92,11 @@ void WriteJson(const std::string& document) {
     std::fputs("\n", stdout);
 }
 
-int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command, bool json) {
+int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command, bool json, int number) {
     // Stdout carries the JSON document alone.
     Report report(json ? stderr : stdout);
     const bool verbose = command[0] == L"load";
-    if (verbose) std::wprintf(L"Package DLL: %ls\n", packagePath.c_str());
+    if (verbose) Print(L"Package DLL: %ls\n", packagePath.c_str());
     HRESULT unload = E_UNEXPECTED;
     {
         Session session(packagePath);
@@ -125,7 +126,7 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                     PrintOptions(session, report);
                 }
             } else if (command[0] == L"set" || command[0] == L"reset") {
-                StoreOption(session, report, command);
+                StoreOption(session, report, command, number);
             } else if (command[0] == L"compilers") {
                 if (json) {
                     WriteJson(CompilersJson(session.Service(), session.Automation(), report));
@@ -135,7 +136,7 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
             } else if (command[0] == L"pages" && command.size() > 1 && command[1] == L"--png") {
                 DrawPages(session, report, command[2]);
             } else if (command[0] == L"pages") {
-                ShowOptionsWindow(session, report, command.size() > 1 ? std::stoi(command[2]) : -1);
+                ShowOptionsWindow(session, report, command.size() > 1 ? number : -1);
             } else if (command[0] == L"setdir") {
                 StoreDirectory(session.Service(), report, command);
             } else {
@@ -146,12 +147,12 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
     }
     report.Step(unload == S_OK, L"DllCanUnloadNow answered " + HresultText(unload) + L" once everything was released",
                 verbose);
-    if (verbose) std::wprintf(L"%ls\n", report.Failed() ? L"Some steps failed." : L"Every step succeeded.");
+    if (verbose) Print(L"%ls\n", report.Failed() ? L"Some steps failed." : L"Every step succeeded.");
     return report.Failed() ? kExitFailed : kExitOk;
 }
 
 int UsageError(const std::wstring& what) {
-    std::fwprintf(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
+    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
     return kExitUsage;
 }
 
@@ -166,7 +167,7 @@ std::wstring DefaultPackagePath() {
 int wmain(int argc, wchar_t** argv) {
     const Arguments arguments = ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), DefaultPackagePath());
     if (arguments.help) {
-        std::fputws(kUsage, stdout);
+        Write(stdout, kUsage);
         return kExitOk;
     }
     if (!arguments.error.empty()) return UsageError(arguments.error);
@@ -179,8 +180,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"doctor") {
         Report report(arguments.json ? stderr : stdout);
-        if (!arguments.json) return Doctor(report) ? kExitOk : kExitFailed;
-        WriteJson(DoctorJson(report));
+        if (!arguments.json) return Doctor(report, arguments.checkNetwork) ? kExitOk : kExitFailed;
+        WriteJson(DoctorJson(report, arguments.checkNetwork));
         return report.Failed() ? kExitFailed : kExitOk;
     }
     if (verb == L"export" || verb == L"import") {
@@ -197,7 +198,7 @@ int wmain(int argc, wchar_t** argv) {
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     MessageBoxWatcher messages;
-    const int result = Run(packagePath, command, arguments.json);
+    const int result = Run(packagePath, command, arguments.json, arguments.number);
     CoUninitialize();
     return result;
 }

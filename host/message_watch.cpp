@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "text_output.h"
+
 namespace qz::host {
 namespace {
 
@@ -24,7 +26,7 @@ LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam) {
         GetClassNameW(window, className, 16);
         // Other dialogs (the Options window, the list editor) are the person's to answer.
         if (std::wstring(className) == L"#32770" && GetDlgItem(window, kMessageTextId)) {
-            std::wprintf(L"[message] %ls: %ls\n", WindowText(window).c_str(),
+            Print(L"[message] %ls: %ls\n", WindowText(window).c_str(),
                          WindowText(GetDlgItem(window, kMessageTextId)).c_str());
             std::fflush(stdout);
             ++g_answered;

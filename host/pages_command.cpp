@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "package/identifiers.h"
 #include "satellite/resource_ids.h"
+#include "text_output.h"
 
 namespace qz::host {
 namespace {
@@ -203,7 +204,7 @@ bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds) 
     if (closeAfterSeconds >= 0) {
         SetTimer(sheet, kCloseTimer, UINT(closeAfterSeconds) * 1000, CloseWindow);
     } else {
-        std::wprintf(L"Close the window (OK keeps the changes, Cancel drops them) to end.\n");
+        Print(L"Close the window (OK keeps the changes, Cancel drops them) to end.\n");
         std::fflush(stdout);
     }
     MSG message;

@@ -118,7 +118,7 @@ TEST_F(SampleCommandsTest, SelectsByIdentifierOrHandleAndRefusesOthers) {
 TEST_F(SampleCommandsTest, DoctorJsonGivesEachRecordItsReasonAndFlagsStaleSelections) {
     registry.SetString(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\SelectedCompilers", L"HY64",
                        L"111.065|PX32_HY64");
-    const Json doctor = Json::Parse(DoctorJson(report));
+    const Json doctor = Json::Parse(DoctorJson(report, false));
     EXPECT_TRUE(doctor["x64Host"].boolean);
     std::map<std::string, std::string> reasons;
     for (const Json& compiler : doctor["compilers"].items) {
