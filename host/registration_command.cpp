@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "platform/registry.h"
+#include "registration/variables.h"
 #include "registry_tree.h"
 #include "text_output.h"
 
@@ -57,9 +58,11 @@ bool Register(const std::wstring& packagePath, bool registering, Report& report)
     report.Step(SUCCEEDED(hr), std::wstring(registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
                                    L" answered " + HresultText(hr));
 
-    wchar_t suffix[64] = {};
-    GetEnvironmentVariableW(L"EnvSdk_RootSuffix", suffix, 64);
-    const std::wstring hive = std::wstring(L"Software\\Microsoft\\VisualStudio\\8.0") + suffix;
+    std::wstring suffix(GetEnvironmentVariableW(L"EnvSdk_RootSuffix", nullptr, 0), L'\0');
+    if (!suffix.empty()) {
+        suffix.resize(GetEnvironmentVariableW(L"EnvSdk_RootSuffix", &suffix[0], static_cast<DWORD>(suffix.size())));
+    }
+    const std::wstring hive = registration::HostHive(suffix);
     const std::wstring package = GuidText(CLSID_QZToolOpt);
     Print(L"\nBelow HKEY_LOCAL_MACHINE\\%ls:\n", hive.c_str());
     for (const std::wstring& entryPath :

@@ -8,6 +8,7 @@
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "support/product_install.h"
+#include "support/registry_dump.h"
 #include "support/registry_sandbox.h"
 #include "support/system_test.h"
 
@@ -87,6 +88,25 @@ TEST_F(DllTest, LockServerHoldsTheDll) {
     ASSERT_EQ(factory->LockServer(FALSE), S_OK);
     factory.Reset();
     EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+// Registration is all or nothing: when the type library cannot be recorded
+// (here HKEY_CLASSES_ROOT is a key deleted under its handle), the entries the
+// script wrote below the IDE's hive are removed again.
+TEST_F(DllTest, RegistrationThatFailsAtTheTypeLibraryLeavesNoEntry) {
+    const auto registerServer = ProcAddress<PlainExportFn>(dll.Get(), "DllRegisterServer");
+    ASSERT_NE(registerServer, nullptr);
+    const test::RegistryDump before = test::Dump(HKEY_LOCAL_MACHINE, L"Software");
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Classes"), ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+    const HRESULT hr = registerServer();
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(classes);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(test::Dump(HKEY_LOCAL_MACHINE, L"Software"), before);
 }
 
 }  // namespace
