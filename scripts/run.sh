@@ -5,19 +5,47 @@
 # built-in sample compilers, registers the package, loads it, lists the options
 # and the compilers and draws the three Tools > Options pages; with arguments
 # they are passed to the host, in the prefix the last run left (see:
-# scripts/run.sh --help).
+# scripts/run.sh --help). QZ_HOST_PREFIX names another prefix than
+# build/x64/wine-host.
+#
+# One run uses a prefix at a time (a second one waits), since the end of a run
+# stops the prefix's Wine server; and a host whose Wine server ends under it
+# (which Wine reports as success) fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+prefix="${QZ_HOST_PREFIX:-$PWD/build/x64/wine-host}"
+mkdir -p "$(dirname "$prefix")"
+exec 8>"$prefix.run-lock"
+if ! flock -n 8; then
+  echo "Another scripts/run.sh is using $prefix; waiting for it to end." >&2
+  flock 8
+fi
+
 bash scripts/setup.sh >&2
-cmake --preset x64 >/dev/null
+[ -f build/x64/build.ninja ] || cmake --preset x64 >/dev/null
 cmake --build --preset x64 --target QZIdeHost QZToolOpt QZToolOptUI >&2
 
-prefix="$PWD/build/x64/wine-host"
 # The X display when there is one (for: pages), headless otherwise.
 export QZ_WINE_GRAPHICS="x11,null"
 trap 'WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
-host() { WINEPREFIX="$prefix" cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@"; }
+
+host() {
+  local signed="$prefix.host-ended" status=0
+  rm -f "$signed"
+  # The lock stays with this script, not with the Wine processes the host leaves.
+  WINEPREFIX="$prefix" QZ_HOST_SIGN_OFF="Z:${signed//\//\\}" \
+    cmake/wine-run.sh build/x64/bin/QZIdeHost.exe "$@" 8>&- || status=$?
+  # A host whose Wine server ends under it stops where it is, and Wine reports
+  # success; only a host that signed off ended by itself.
+  if [ ! -f "$signed" ]; then
+    echo "scripts/run.sh: the host was ended before it finished (its Wine server stopped?); its work was cut short" >&2
+    [ "$status" -ne 0 ] || status=1
+  fi
+  rm -f "$signed"
+  return "$status"
+}
+
 if [ $# -eq 0 ]; then
   WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
   rm -rf "$prefix" "$prefix.lock"
