@@ -80,6 +80,19 @@ WCHAR CharAt(const BYTE* data, DWORD index) {
     return c;
 }
 
+// The name at `index` of a key's subkeys or values, as RegEnumKeyExW and RegEnumValueW give it.
+template <class Names>
+LONG NameAt(const Names& names, DWORD index, wchar_t* name, DWORD* nameChars) {
+    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
+    if (index >= names.size()) return ERROR_NO_MORE_ITEMS;
+    const std::wstring& found = std::next(names.begin(), index)->first;
+    if (found.size() >= *nameChars) return ERROR_MORE_DATA;
+    std::copy(found.begin(), found.end(), name);
+    name[found.size()] = L'\0';
+    *nameChars = static_cast<DWORD>(found.size());
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 struct MemoryRegistry::Node {
@@ -207,15 +220,7 @@ LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameCh
     if (const LONG error = Fault(RegOp::EnumKey, at.node->path, nullptr)) return error;
     if (!(at.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (at.node->deleted) return ERROR_KEY_DELETED;
-    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
-    if (index >= at.node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-
-    const std::wstring& found = std::next(at.node->subkeys.begin(), index)->first;
-    if (found.size() >= *nameChars) return ERROR_MORE_DATA;
-    std::copy(found.begin(), found.end(), name);
-    name[found.size()] = L'\0';
-    *nameChars = static_cast<DWORD>(found.size());
-    return ERROR_SUCCESS;
+    return NameAt(at.node->subkeys, index, name, nameChars);
 }
 
 LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
@@ -225,15 +230,7 @@ LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* name
     if (const LONG error = Fault(RegOp::EnumValue, at.node->path, nullptr)) return error;
     if (!(at.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     if (at.node->deleted) return ERROR_KEY_DELETED;
-    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
-    if (index >= at.node->values.size()) return ERROR_NO_MORE_ITEMS;
-
-    const std::wstring& found = std::next(at.node->values.begin(), index)->first;
-    if (found.size() >= *nameChars) return ERROR_MORE_DATA;
-    std::copy(found.begin(), found.end(), name);
-    name[found.size()] = L'\0';
-    *nameChars = static_cast<DWORD>(found.size());
-    return ERROR_SUCCESS;
+    return NameAt(at.node->values, index, name, nameChars);
 }
 
 LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) {
