@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 #include <cwchar>
 #include <cwctype>
+#include <iterator>
 
 namespace qz::host {
 namespace {
