@@ -311,7 +311,7 @@ bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& repo
         if (handle == -1) return false;
         Bstr platformName;
         HRESULT hr = service->GetCmplrPlatform(handle, platformName.Put());
-        if (SUCCEEDED(hr) && command[1] != platformName.Text()) {
+        if (SUCCEEDED(hr) && CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
             return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
                                           L", not " + command[1]);
         }
