@@ -47,6 +47,14 @@ LONG RecordingRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nam
     return inner_.EnumKey(key, index, name, nameChars);
 }
 
+LONG RecordingRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
+    if (RegCall* call = Note(RegOp::EnumValue, key, nullptr)) {
+        call->room = *nameChars;
+        call->index = index;
+    }
+    return inner_.EnumValue(key, index, name, nameChars);
+}
+
 LONG RecordingRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) {
     if (RegCall* call = Note(RegOp::QueryValue, key, name)) {
         call->room = bytes ? *bytes : 0;
@@ -93,7 +101,8 @@ RawReplay::RawReplay(std::vector<RegCall> calls, platform::IRegistry& registry) 
             slots_.push_back(nullptr);
             open.emplace_back(step.call.result, step.resultSlot);
         }
-        room = std::max(room, step.call.op == RegOp::EnumKey ? step.call.room * DWORD{sizeof(wchar_t)} : step.call.room);
+        const bool names = step.call.op == RegOp::EnumKey || step.call.op == RegOp::EnumValue;
+        room = std::max(room, names ? step.call.room * DWORD{sizeof(wchar_t)} : step.call.room);
         steps_.push_back(std::move(step));
     }
     buffer_.resize(std::max<DWORD>(room, 1));
@@ -115,6 +124,12 @@ void RawReplay::Run() {
         case RegOp::EnumKey: {
             DWORD chars = call.room;
             registry_.EnumKey(KeyOf(step), call.index, reinterpret_cast<wchar_t*>(buffer_.data()), &chars);
+            break;
+        }
+        case RegOp::EnumValue: {
+            DWORD chars = call.room;
+            RegEnumValueW(KeyOf(step), call.index, reinterpret_cast<wchar_t*>(buffer_.data()), &chars, nullptr, nullptr,
+                          nullptr, nullptr);
             break;
         }
         case RegOp::QueryValue: {

@@ -20,8 +20,8 @@ struct RegCall {
     std::wstring name;       // subkey or value name
     bool hasName = false;    // false when the logic passed a null pointer
     REGSAM sam = 0;
-    DWORD index = 0;         // EnumKey
-    DWORD room = 0;          // EnumKey: characters; QueryValue: bytes
+    DWORD index = 0;         // EnumKey, EnumValue
+    DWORD room = 0;          // EnumKey, EnumValue: characters; QueryValue: bytes
     bool hasData = false;    // QueryValue: a buffer was passed, not only the size asked
     DWORD type = 0;          // SetValue
     std::vector<BYTE> data;  // SetValue
@@ -46,6 +46,7 @@ public:
     LONG OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out) override;
     LONG CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out, bool* created) override;
     LONG EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
+    LONG EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
     LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) override;
     LONG SetValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) override;
     LONG DeleteValue(HKEY key, const wchar_t* name) override;

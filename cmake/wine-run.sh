@@ -50,4 +50,18 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+# Under ctest (QZ_WINE_OUTPUT_VIA_FILES set): a Wine process that a test starts,
+# above all the desktop's explorer.exe when the previous one has ended for want
+# of users, inherits the test's output and lives on while later tests use the
+# desktop, and ctest would wait for it until the test times out. Through files,
+# only the test's own output is waited for.
+if [ -n "${QZ_WINE_OUTPUT_VIA_FILES:-}" ]; then
+  out=$(mktemp) err=$(mktemp)
+  status=0
+  "$WINE64" "$@" >"$out" 2>"$err" || status=$?
+  cat "$out"
+  cat "$err" >&2
+  rm -f "$out" "$err"
+  exit "$status"
+fi
 exec "$WINE64" "$@"

@@ -10,7 +10,9 @@ struct Arguments {
     std::wstring packagePath;
     bool json = false;
     bool help = false;
+    bool checkNetwork = false;          // doctor --check-network
     std::vector<std::wstring> command;  // the verb and its arguments; "load" when none was given
+    int number = 0;                     // of set NAME NUMBER and pages --close-after SECONDS, range-checked
     std::wstring error;                 // set for wrong usage
 };
 

@@ -17,8 +17,8 @@ bool OptionIsText(const OptionRow* row);
 bool PrintOptions(Session& session, Report& report);
 // options --json: [{name, value, default}], a failed read as null.
 std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& report);
-// set NAME VALUE / reset NAME.
-bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command);
+// set NAME VALUE / reset NAME; a number option takes `number`, read from VALUE once.
+bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command, int number);
 
 // compilers: per platform, each compiler and which one is selected or default.
 bool PrintCompilers(Session& session, Report& report);
@@ -48,9 +48,10 @@ bool InstallSample(Report& report);
 
 // doctor: why each installed compiler is offered or not, where the offered
 // ones' directories come from (and which are missing), and stale selections.
-bool Doctor(Report& report);
+// Directories on other machines are checked only with `checkNetwork`.
+bool Doctor(Report& report, bool checkNetwork);
 // doctor --json: {x64Host, compilers: [...], selections: [...]}.
-std::string DoctorJson(Report& report);
+std::string DoctorJson(Report& report, bool checkNetwork);
 
 // export FILE / import FILE: the user's settings below kUserSettingsKey (of
 // HKEY_CURRENT_USER) as a registry export file; import refuses, writing

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "compilers/compiler_list.h"
 #include "json.h"
+#include "text_output.h"
 
 namespace qz::host {
 namespace {
@@ -68,12 +69,12 @@ void PrintDirectories(IQZToolOptions* service, INT handle) {
         Bstr byDefault, committed;
         const HRESULT hrDefault = (service->*row.getDefault)(handle, byDefault.Put());
         const HRESULT hrCommitted = (service->*row.getCommitted)(handle, committed.Put());
-        std::wprintf(L"        %-15ls default:   %ls\n", row.name, TextOrError(hrDefault, byDefault).c_str());
-        std::wprintf(L"        %-15ls committed: %ls\n", L"", TextOrError(hrCommitted, committed).c_str());
+        Print(L"        %-15ls default:   %ls\n", row.name, TextOrError(hrDefault, byDefault).c_str());
+        Print(L"        %-15ls committed: %ls\n", L"", TextOrError(hrCommitted, committed).c_str());
     }
     Bstr docs;
     const HRESULT hr = service->GetCmplrDocPath(handle, docs.Put());
-    std::wprintf(L"        documentation: %ls\n", TextOrError(hr, docs).c_str());
+    Print(L"        documentation: %ls\n", TextOrError(hr, docs).c_str());
 }
 
 void TextOrNull(JsonWriter& json, HRESULT hr, const Bstr& text) {
@@ -202,7 +203,7 @@ bool PrintCompilers(Session& session, Report& report) {
         service->IsPlatformSupported(platformName.Get(), &supported);
         const int selected = HandleByName(session.Automation(), L"GetSelectedCmplr", name);
         const int byDefault = HandleByName(session.Automation(), L"GetDefaultCmplr", name);
-        std::wprintf(L"\nPlatform %ls (%ls)\n", name.c_str(), supported ? L"supported" : L"not supported");
+        Print(L"\nPlatform %ls (%ls)\n", name.c_str(), supported ? L"supported" : L"not supported");
 
         SafeArray names, handles;
         hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
@@ -225,18 +226,18 @@ bool PrintCompilers(Session& session, Report& report) {
             const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, &suite);
             const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
             const std::wstring identifier = identifiers.Of(handle);
-            std::wprintf(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
+            Print(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
                          displays[i].c_str());
-            std::wprintf(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
-            std::wprintf(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
-            std::wprintf(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
-            std::wprintf(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
+            Print(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
+            Print(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
+            Print(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
+            Print(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
             VariantClear(&suite);
             PrintDirectories(service, handle);
         }
-        if (selected == -1) std::wprintf(L"    (nothing selected: the default + serves)\n");
+        if (selected == -1) Print(L"    (nothing selected: the default + serves)\n");
     }
-    std::wprintf(L"\n* selected by the user, + the platform's default (highest version)\n");
+    Print(L"\n* selected by the user, + the platform's default (highest version)\n");
     return report.Step(ok, L"listed the compilers of every platform");
 }
 
@@ -310,7 +311,7 @@ bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& repo
         if (handle == -1) return false;
         Bstr platformName;
         HRESULT hr = service->GetCmplrPlatform(handle, platformName.Put());
-        if (SUCCEEDED(hr) && command[1] != platformName.Text()) {
+        if (SUCCEEDED(hr) && CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
             return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
                                           L", not " + command[1]);
         }

@@ -49,9 +49,16 @@ struct Located {
 // getter and the default layer look for it.
 Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting);
 
-// The entries of a ";"-separated list, "$(PATH)" aside, that `exists` refuses.
-std::vector<std::wstring> MissingDirectories(const std::wstring& list,
-                                             const std::function<bool(const std::wstring&)>& exists);
+// The entries of a ";"-separated list, "$(PATH)" aside, that `exists` refuses,
+// and those on another machine (\\server\share, //server/share, \\?\UNC\...),
+// which are asked of `exists` only with `checkNetwork`: asking contacts the
+// server, and on Windows offers it the user's credentials.
+struct DirectoryCheck {
+    std::vector<std::wstring> missing;
+    std::vector<std::wstring> unchecked;
+};
+DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bool(const std::wstring&)>& exists,
+                                bool checkNetwork);
 
 // Architecture key ("PX32", "HY64", "Ventrix") and stored identifier.
 using Selection = std::pair<std::wstring, std::wstring>;

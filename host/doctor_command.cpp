@@ -15,6 +15,7 @@
 #include "platform/host.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "text_output.h"
 
 namespace qz::host {
 namespace doctor {
@@ -33,6 +34,16 @@ std::wstring Packed(const compilers::CmplrVersion& version) {
 
 std::wstring ArchOf(const std::wstring& compilerKey) {
     return compilers::PlatformToArch(compilers::TargetOf(compilerKey).platform);
+}
+
+bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// \\server\share and //server/share, also as \\?\UNC\server\share; not the
+// local device forms \\?\C:\... and \\.\...
+bool IsNetworkPath(const std::wstring& path) {
+    if (path.size() < 2 || !IsSlash(path[0]) || !IsSlash(path[1])) return false;
+    if (path.size() < 4 || (path[2] != L'?' && path[2] != L'.') || !IsSlash(path[3])) return true;
+    return path.size() >= 8 && _wcsnicmp(path.c_str() + 4, L"UNC", 3) == 0 && IsSlash(path[7]);
 }
 
 // The architecture subkeys below one version key that are listed but refuse to open.
@@ -158,17 +169,22 @@ Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey,
     return located;
 }
 
-std::vector<std::wstring> MissingDirectories(const std::wstring& list,
-                                             const std::function<bool(const std::wstring&)>& exists) {
-    std::vector<std::wstring> missing;
+DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bool(const std::wstring&)>& exists,
+                                bool checkNetwork) {
+    DirectoryCheck check;
     size_t start = 0;
     while (start <= list.size()) {
         const size_t end = std::min(list.find(L';', start), list.size());
         const std::wstring entry = list.substr(start, end - start);
-        if (!entry.empty() && entry != L"$(PATH)" && !exists(entry)) missing.push_back(entry);
         start = end + 1;
+        if (entry.empty() || entry == L"$(PATH)") continue;
+        if (!checkNetwork && IsNetworkPath(entry)) {
+            check.unchecked.push_back(entry);
+        } else if (!exists(entry)) {
+            check.missing.push_back(entry);
+        }
     }
-    return missing;
+    return check;
 }
 
 std::vector<Selection> ReadSelections() {
@@ -225,9 +241,9 @@ struct Findings {
     }
 };
 
-std::vector<std::wstring> MissingOf(paths::Setting setting, const Located& located) {
+DirectoryCheck CheckOf(paths::Setting setting, const Located& located, bool checkNetwork) {
     if (setting == paths::Setting::DefaultOptions) return {};
-    return MissingDirectories(located.text, platform::DirectoryExists);
+    return CheckDirectories(located.text, platform::DirectoryExists, checkNetwork);
 }
 
 // The view's name, and where it reads.
@@ -252,50 +268,53 @@ bool Summary(const Findings& findings, Report& report) {
 
 }  // namespace
 
-bool Doctor(Report& report) {
+bool Doctor(Report& report, bool checkNetwork) {
     const Findings findings;
     const std::vector<Found>& found = findings.found;
     const auto view = ViewOf(platform::ProcessRegistryView());
-    std::wprintf(L"Registry view: %ls (%ls)\n", view.first, view.second);
-    std::wprintf(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
+    Print(L"Registry view: %ls (%ls)\n", view.first, view.second);
+    Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
                  compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
-        std::wprintf(L"  %-10ls %-16ls %ls\n      %ls\n",
+        Print(L"  %-10ls %-16ls %ls\n      %ls\n",
                      platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
                      record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
     }
-    if (found.empty()) std::wprintf(L"  none\n");
+    if (found.empty()) Print(L"  none\n");
 
     for (size_t i = found.size(); i-- > 0;) {
         if (findings.verdicts[i] != Verdict::Offered) continue;
         const compilers::CCompilerRecord& record = found[i].record;
         const std::wstring settingsKey = SettingsKeyOf(record);
-        std::wprintf(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
+        Print(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
                      platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
                      settingsKey.c_str());
         for (paths::Setting setting : kSettings) {
             const Located located = Locate(settingsKey, record.registryKey, setting);
-            std::wprintf(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
+            Print(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
                          located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
                          located.text.c_str());
-            for (const std::wstring& missing : MissingOf(setting, located)) {
-                std::wprintf(L"      missing on disk: %ls\n", missing.c_str());
+            const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
+            for (const std::wstring& missing : check.missing) Print(L"      missing on disk: %ls\n", missing.c_str());
+            for (const std::wstring& unchecked : check.unchecked) {
+                Print(L"      not checked, on another machine (doctor --check-network checks it): %ls\n",
+                             unchecked.c_str());
             }
         }
     }
 
-    std::wprintf(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\SelectedCompilers):\n", kUserSettingsKey);
-    if (findings.stored.empty()) std::wprintf(L"  none: every platform uses its default (the highest version)\n");
+    Print(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\SelectedCompilers):\n", kUserSettingsKey);
+    if (findings.stored.empty()) Print(L"  none: every platform uses its default (the highest version)\n");
     for (const Selection& selection : findings.stored) {
-        std::wprintf(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
+        Print(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
                      findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
                                                  : L"in use");
     }
     return Summary(findings, report);
 }
 
-std::string DoctorJson(Report& report) {
+std::string DoctorJson(Report& report, bool checkNetwork) {
     const Findings findings;
     JsonWriter json;
     json.BeginObject();
@@ -335,9 +354,14 @@ std::string DoctorJson(Report& report) {
                 json.String(located.text);
                 json.Key(L"readable");
                 json.Bool(located.readable || located.source == Source::Nowhere);
+                const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
                 json.Key(L"missing");
                 json.BeginArray();
-                for (const std::wstring& missing : MissingOf(setting, located)) json.String(missing);
+                for (const std::wstring& missing : check.missing) json.String(missing);
+                json.EndArray();
+                json.Key(L"unchecked");
+                json.BeginArray();
+                for (const std::wstring& unchecked : check.unchecked) json.String(unchecked);
                 json.EndArray();
                 json.EndObject();
             }

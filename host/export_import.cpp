@@ -4,42 +4,16 @@
 #include "commands.h"
 #include "platform/registry.h"
 #include "reg_file.h"
+#include "registry_tree.h"
 
 namespace qz::host {
-
-
 namespace {
 
 const std::wstring kHive = L"HKEY_CURRENT_USER\\";
 
-// The key at `path` below HKEY_CURRENT_USER, then its subkeys, as the registry
-// editor lists them.
-LONG ReadTree(const std::wstring& path, std::vector<RegFileKey>* keys) {
-    platform::RegKey key;
-    LONG result = key.Open(HKEY_CURRENT_USER, path.c_str(), KEY_READ);
-    if (result != ERROR_SUCCESS) return result;
-    RegFileKey entry{kHive + path, false, {}};
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];  // the longest value name the registry allows, and its zero
-        DWORD chars = 16384;
-        // Value enumeration is not part of the registry layer.
-        result = RegEnumValueW(key.Get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        RegFileValue value{std::wstring(name, chars), REG_NONE, {}, false};
-        if (result == ERROR_SUCCESS) result = key.ReadValue(name, &value.type, &value.data);
-        if (result != ERROR_SUCCESS) return result;
-        entry.values.push_back(std::move(value));
-    }
-    keys->push_back(std::move(entry));
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD room = 256;
-        result = platform::Registry().EnumKey(key.Get(), i, name, &room);
-        if (result == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
-        if (result == ERROR_SUCCESS) result = ReadTree(path + L"\\" + name, keys);
-        if (result != ERROR_SUCCESS) return result;
-    }
-}
+std::wstring SettingsRoot() { return kHive + kUserSettingsKey; }
+
+std::wstring ErrorText(LONG result) { return L"error " + std::to_wstring(result); }
 
 LONG WriteKey(const RegFileKey& entry) {
     const std::wstring path = entry.path.substr(kHive.size());
@@ -55,24 +29,77 @@ LONG WriteKey(const RegFileKey& entry) {
             result = platform::Registry().DeleteValue(key.Get(), value.name.c_str());
             if (result == ERROR_FILE_NOT_FOUND) result = ERROR_SUCCESS;
         } else {
-            // SetValue for every type keeps the exact bytes the file gave.
-            result = platform::Registry().SetValue(key.Get(), value.name.c_str(), value.type, value.data.data(),
-                                                   static_cast<DWORD>(value.data.size()));
+            result = key.WriteValue(value.name.c_str(), value.type, value.data);
         }
     }
     return result;
 }
 
+// The settings as they were before an import, to be put back byte for byte
+// when any write of the import fails.
+class SettingsSnapshot {
+public:
+    bool Take(std::wstring* error) {
+        platform::RegKey root;
+        const LONG result = root.Open(HKEY_CURRENT_USER, kUserSettingsKey, KEY_READ);
+        if (result == ERROR_FILE_NOT_FOUND) {
+            // Putting back means removing what the import made, from the first key that was missing.
+            existed_ = false;
+            const std::wstring path = kUserSettingsKey;
+            for (size_t end = 0; end != std::wstring::npos && firstMissing_.empty();) {
+                end = path.find(L'\\', end + 1);
+                platform::RegKey key;
+                if (key.Open(HKEY_CURRENT_USER, path.substr(0, end).c_str(), KEY_READ) == ERROR_FILE_NOT_FOUND) {
+                    firstMissing_ = path.substr(0, end);
+                }
+            }
+            return true;
+        }
+        if (result != ERROR_SUCCESS) {
+            *error = L"opening " + SettingsRoot() + L" failed (" + ErrorText(result) + L")";
+            return false;
+        }
+        return ReadTree(HKEY_CURRENT_USER, kUserSettingsKey, &keys_, error);
+    }
+
+    LONG Restore() const {
+        if (!existed_) {
+            if (firstMissing_.empty()) return ERROR_SUCCESS;
+            const LONG result = platform::Registry().DeleteTree(HKEY_CURRENT_USER, firstMissing_.c_str());
+            return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
+        }
+        // Emptied rather than deleted, so that the settings key keeps the letter case of its name.
+        platform::RegKey root;
+        LONG result = root.Create(HKEY_CURRENT_USER, kUserSettingsKey, KEY_ALL_ACCESS);
+        if (result == ERROR_SUCCESS) result = platform::Registry().DeleteTree(root.Get(), nullptr);
+        for (const RegFileKey& key : keys_) {
+            if (result == ERROR_SUCCESS) result = WriteKey(key);
+        }
+        return result;
+    }
+
+private:
+    bool existed_ = true;
+    std::wstring firstMissing_;
+    std::vector<RegFileKey> keys_;
+};
+
 }  // namespace
 
 bool ExportSettings(const std::wstring& file, Report& report) {
     std::vector<RegFileKey> keys;
-    const LONG result = ReadTree(kUserSettingsKey, &keys);
-    if (!report.Step(result == ERROR_SUCCESS, L"read HKEY_CURRENT_USER\\" + std::wstring(kUserSettingsKey) +
-                                                  L" (error " + std::to_wstring(result) + L")",
-                     false)) {
-        return false;
+    std::wstring error;
+    bool ok = ReadTree(HKEY_CURRENT_USER, kUserSettingsKey, &keys, &error);
+    // What the import would refuse is not written either.
+    for (size_t k = 0; ok && k < keys.size(); ++k) {
+        error = KeyPathProblem(keys[k].path, SettingsRoot());
+        for (size_t v = 0; error.empty() && v < keys[k].values.size(); ++v) {
+            error = ValueNameProblem(keys[k].values[v].name);
+            if (!error.empty()) error += L" in [" + keys[k].path + L"]";
+        }
+        ok = error.empty();
     }
+    if (!ok) return report.Step(false, error + L"; nothing was exported");
     const std::vector<BYTE> bytes = EncodeRegFile(WriteRegFile(keys));
     FILE* out = _wfopen(file.c_str(), L"wb");
     const bool written = out && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -93,16 +120,23 @@ bool ImportSettings(const std::wstring& file, Report& report) {
 
     std::wstring text, error;
     std::vector<RegFileKey> keys;
-    if (!DecodeRegFile(bytes, &text, &error) || !ParseRegFile(text, kHive + kUserSettingsKey, &keys, &error)) {
+    if (!DecodeRegFile(bytes, &text, &error) || !ParseRegFile(text, SettingsRoot(), &keys, &error)) {
         return report.Step(false, file + L": " + error + L"; nothing was imported");
+    }
+    SettingsSnapshot before;
+    if (!before.Take(&error)) {
+        return report.Step(false, L"the settings as they are could not be kept to fall back on: " + error +
+                                      L"; nothing was imported");
     }
     size_t values = 0;
     for (const RegFileKey& key : keys) {
         const LONG result = WriteKey(key);
-        if (!report.Step(result == ERROR_SUCCESS, L"writing [" + key.path + L"] failed (error " +
-                                                      std::to_wstring(result) + L")",
-                         false)) {
-            return false;
+        if (result != ERROR_SUCCESS) {
+            const LONG restored = before.Restore();
+            return report.Step(false, L"writing [" + key.path + L"] failed (" + ErrorText(result) + L"); " +
+                                          (restored == ERROR_SUCCESS
+                                               ? std::wstring(L"the settings were put back as they were")
+                                               : L"putting the settings back failed too (" + ErrorText(restored) + L")"));
         }
         values += key.values.size();
     }

@@ -2,59 +2,35 @@
 
 #include <cstdio>
 
+#include "text_output.h"
+
 namespace qz::host {
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
-}  // namespace
 
 std::string JsonString(const std::wstring& text) {
     std::string out = "\"";
+    size_t run = 0;  // the first character not written yet
     for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char16_t>(text[i]);
+        const wchar_t c = text[i];
+        std::string escaped;
         switch (c) {
-            case u'"': out += "\\\""; continue;
-            case u'\\': out += "\\\\"; continue;
-            case u'\n': out += "\\n"; continue;
-            case u'\r': out += "\\r"; continue;
-            case u'\t': out += "\\t"; continue;
-            default: break;
+            case L'"': escaped = "\\\""; break;
+            case L'\\': escaped = "\\\\"; break;
+            case L'\n': escaped = "\\n"; break;
+            case L'\r': escaped = "\\r"; break;
+            case L'\t': escaped = "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char code[8];
+                    std::snprintf(code, sizeof code, "\\u%04x", unsigned(c));
+                    escaped = code;
+                }
         }
-        if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-            out += escaped;
-            continue;
-        }
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-            const char32_t low = static_cast<char16_t>(text[i + 1]);
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        // A lone surrogate has no UTF-8 form: the replacement character stands for it.
-        if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
-        AppendUtf8(out, c);
+        if (escaped.empty()) continue;
+        // Escapes are ASCII, so a run never ends inside a surrogate pair.
+        out += Utf8(text.substr(run, i - run)) + escaped;
+        run = i + 1;
     }
-    return out + "\"";
+    return out + Utf8(text.substr(run)) + "\"";
 }
 
 void JsonWriter::Value() {

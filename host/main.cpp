@@ -18,6 +18,7 @@
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "satellite/resource_ids.h"
+#include "text_output.h"
 
 namespace {
 
@@ -41,14 +42,15 @@ const wchar_t kUsage[] =
     L"  options    the thirteen options: value (through the tool-options service)\n"
     L"             and default (through the automation object)\n"
     L"  set NAME VALUE   store an option by its name (for example GapLevel 3);\n"
-    L"             texts as given, numbers as decimal\n"
+    L"             texts as given, numbers as decimal, -2147483648 to 2147483647\n"
     L"  reset NAME store the option's default\n"
     L"  compilers  each platform (supported or not) with its compilers: handle,\n"
     L"             identifier, display string, suite, version, flags, product\n"
     L"             directory, package information, directories; * marks the\n"
     L"             selected, + the default one\n"
-    L"  select PLATFORM COMPILER   keep COMPILER as PLATFORM's choice; COMPILER is\n"
-    L"             its identifier (for example 111.065|PX32_HY64) or its handle\n"
+    L"  select PLATFORM COMPILER   keep COMPILER as PLATFORM's choice (Win32, x64\n"
+    L"             or Ventrix); COMPILER is its identifier (for example\n"
+    L"             111.065|PX32_HY64) or its handle\n"
     L"  clear PLATFORM   forget PLATFORM's choice (its default serves again)\n"
     L"  setdir COMPILER NAME VALUE   store a compiler's IncludeDir, LibDir, BinDir\n"
     L"             or DefaultOptions for this user (the committed layer)\n"
@@ -57,7 +59,7 @@ const wchar_t kUsage[] =
     L"  unregister call DllUnregisterServer and show what is left\n"
     L"  pages      the Options window with the three pages on the X display, until\n"
     L"             it is closed (OK applies the pages' changes, Cancel drops them)\n"
-    L"  pages --close-after SECONDS   the same, cancelled after SECONDS\n"
+    L"  pages --close-after SECONDS   the same, cancelled after SECONDS (0 to 86400)\n"
     L"  pages --png FOLDER   draw the three Tools > Options pages, as the package\n"
     L"             creates them, into FOLDER\\general.png, compilers.png, gap.png\n"
     L"  sample     install the built-in sample compilers into this machine's\n"
@@ -65,13 +67,18 @@ const wchar_t kUsage[] =
     L"  doctor     why each installed compiler is offered or not, where each offered\n"
     L"             one's IncludeDir, LibDir, BinDir, DefaultOptions come from,\n"
     L"             which directories are missing, and stored selections that no\n"
-    L"             offered compiler matches (the default serves instead)\n"
+    L"             offered compiler matches (the default serves instead);\n"
+    L"             directories on other machines (\\\\server\\share) are left\n"
+    L"             unchecked, and listed so, unless --check-network is given\n"
     L"  export FILE   write this user's settings (the whole options key named\n"
     L"             below, its subkeys included) to FILE"
     L" as a registry export\n"
     L"             file (Windows Registry Editor Version 5.00)\n"
-    L"  import FILE   write the keys and values of such a file into the registry;\n"
-    L"             refused, writing nothing, if any key lies outside those settings\n"
+    L"  import FILE   write the keys and values of such a file into the registry,\n"
+    L"             all or nothing: refused, writing nothing, if any key lies outside\n"
+    L"             those settings or the file holds what the registry or another\n"
+    L"             reader would take otherwise (see the README); when a write\n"
+    L"             fails, the settings are put back as they were\n"
     L"\n"
     L"Options are kept in the registry of the machine (or Wine prefix) the host\n"
     L"runs on, below HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\n"
@@ -81,9 +88,15 @@ const wchar_t kUsage[] =
     L"  --package PATH   the package DLL (default: QZToolOpt.dll beside this program)\n"
     L"  --json           options, compilers and doctor print one JSON document (UTF-8)\n"
     L"                   instead of the text; failed steps go to stderr\n"
+    L"  --check-network  doctor also checks directories on other machines\n"
     L"  --help           this text\n"
     L"\n"
-    L"Exit codes: 0 every step succeeded, 1 a step failed, 2 wrong usage.\n";
+    L"Text goes to a console as such and to a pipe or file as UTF-8. With\n"
+    L"QZ_HOST_SIGN_OFF=FILE in the environment the host writes its exit code to\n"
+    L"FILE as it ends by itself (under Wine a host cut short reports success).\n"
+    L"\n"
+    L"Exit codes: 0 every step succeeded, 1 a step failed, 2 wrong usage (also a\n"
+    L"number out of range or an unknown platform).\n";
 
 void WriteJson(const std::string& document) {
     std::fflush(stdout);
@@ -91,11 +104,11 @@ void WriteJson(const std::string& document) {
     std::fputs("\n", stdout);
 }
 
-int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command, bool json) {
+int Run(const std::wstring& packagePath, const std::vector<std::wstring>& command, bool json, int number) {
     // Stdout carries the JSON document alone.
     Report report(json ? stderr : stdout);
     const bool verbose = command[0] == L"load";
-    if (verbose) std::wprintf(L"Package DLL: %ls\n", packagePath.c_str());
+    if (verbose) Print(L"Package DLL: %ls\n", packagePath.c_str());
     HRESULT unload = E_UNEXPECTED;
     {
         Session session(packagePath);
@@ -125,7 +138,7 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                     PrintOptions(session, report);
                 }
             } else if (command[0] == L"set" || command[0] == L"reset") {
-                StoreOption(session, report, command);
+                StoreOption(session, report, command, number);
             } else if (command[0] == L"compilers") {
                 if (json) {
                     WriteJson(CompilersJson(session.Service(), session.Automation(), report));
@@ -135,7 +148,7 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
             } else if (command[0] == L"pages" && command.size() > 1 && command[1] == L"--png") {
                 DrawPages(session, report, command[2]);
             } else if (command[0] == L"pages") {
-                ShowOptionsWindow(session, report, command.size() > 1 ? std::stoi(command[2]) : -1);
+                ShowOptionsWindow(session, report, command.size() > 1 ? number : -1);
             } else if (command[0] == L"setdir") {
                 StoreDirectory(session.Service(), report, command);
             } else {
@@ -146,12 +159,12 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
     }
     report.Step(unload == S_OK, L"DllCanUnloadNow answered " + HresultText(unload) + L" once everything was released",
                 verbose);
-    if (verbose) std::wprintf(L"%ls\n", report.Failed() ? L"Some steps failed." : L"Every step succeeded.");
+    if (verbose) Print(L"%ls\n", report.Failed() ? L"Some steps failed." : L"Every step succeeded.");
     return report.Failed() ? kExitFailed : kExitOk;
 }
 
 int UsageError(const std::wstring& what) {
-    std::fwprintf(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
+    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
     return kExitUsage;
 }
 
@@ -161,12 +174,9 @@ std::wstring DefaultPackagePath() {
     return path + qz::ide::kPackageFileName;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    const Arguments arguments = ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), DefaultPackagePath());
+int RunArguments(const Arguments& arguments) {
     if (arguments.help) {
-        std::fputws(kUsage, stdout);
+        Write(stdout, kUsage);
         return kExitOk;
     }
     if (!arguments.error.empty()) return UsageError(arguments.error);
@@ -179,8 +189,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"doctor") {
         Report report(arguments.json ? stderr : stdout);
-        if (!arguments.json) return Doctor(report) ? kExitOk : kExitFailed;
-        WriteJson(DoctorJson(report));
+        if (!arguments.json) return Doctor(report, arguments.checkNetwork) ? kExitOk : kExitFailed;
+        WriteJson(DoctorJson(report, arguments.checkNetwork));
         return report.Failed() ? kExitFailed : kExitOk;
     }
     if (verb == L"export" || verb == L"import") {
@@ -197,10 +207,32 @@ int wmain(int argc, wchar_t** argv) {
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const qz::ide::MessageBoxWatcher messages([](const std::wstring& caption, const std::wstring& text) {
-        std::wprintf(L"[message] %ls: %ls\n", caption.c_str(), text.c_str());
+        Print(L"[message] %ls: %ls\n", caption.c_str(), text.c_str());
         std::fflush(stdout);
     });
-    const int result = Run(packagePath, command, arguments.json);
+    const int result = Run(packagePath, command, arguments.json, arguments.number);
     CoUninitialize();
     return result;
+}
+
+// Under Wine a host whose server ends under it stops where it is and reports
+// success; a script that must tell the two apart names a file in
+// QZ_HOST_SIGN_OFF, and the host writes its exit code there as it ends by itself.
+void SignOff(int exitCode) {
+    std::wstring path(GetEnvironmentVariableW(L"QZ_HOST_SIGN_OFF", nullptr, 0), L'\0');
+    if (path.empty()) return;
+    path.resize(GetEnvironmentVariableW(L"QZ_HOST_SIGN_OFF", &path[0], static_cast<DWORD>(path.size())));
+    if (FILE* file = _wfopen(path.c_str(), L"w")) {
+        std::fprintf(file, "%d\n", exitCode);
+        std::fclose(file);
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int exitCode =
+        RunArguments(ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc), DefaultPackagePath()));
+    SignOff(exitCode);
+    return exitCode;
 }

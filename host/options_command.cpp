@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "json.h"
+#include "text_output.h"
 
 namespace qz::host {
 
@@ -89,8 +90,8 @@ void WriteVariant(JsonWriter& json, const VARIANT& v) {
 }  // namespace
 
 bool PrintOptions(Session& session, Report& report) {
-    std::wprintf(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
-    std::wprintf(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
+    Print(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
+    Print(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
     bool ok = true;
     for (const OptionRow& row : kOptionRows) {
         const OptionValue read = ReadOption(session.Service(), row);
@@ -101,7 +102,7 @@ bool PrintOptions(Session& session, Report& report) {
         if (FAILED(read.hr)) value = L"error " + HresultText(read.hr);
         const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def) : L"error " + HresultText(hrDef);
         VariantClear(&def);
-        std::wprintf(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
+        Print(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
         ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
     }
     return report.Step(ok, L"read the thirteen options through the service and the automation object");
@@ -142,7 +143,7 @@ std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& 
     return json.Text();
 }
 
-bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command) {
+bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command, int number) {
     const OptionRow* row = FindOptionRow(command[1]);
     VARIANT value;
     VariantInit(&value);
@@ -154,7 +155,7 @@ bool StoreOption(Session& session, Report& report, const std::vector<std::wstrin
         V_BSTR(&value) = SysAllocString(command[2].c_str());
     } else {
         V_VT(&value) = VT_I4;
-        V_I4(&value) = std::stoi(command[2]);
+        V_I4(&value) = number;
     }
     if (SUCCEEDED(hr)) hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value}, nullptr);
     const bool ok =

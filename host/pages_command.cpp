@@ -12,6 +12,7 @@
 #include "ide/options_dialog.h"
 #include "package/identifiers.h"
 #include "satellite/resource_ids.h"
+#include "text_output.h"
 
 namespace qz::host {
 namespace {
@@ -170,7 +171,7 @@ bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds) 
     if (closeAfterSeconds >= 0) {
         SetTimer(window.Window(), kCloseTimer, UINT(closeAfterSeconds) * 1000, CloseWindow);
     } else {
-        std::wprintf(L"Close the window (OK keeps the changes, Cancel drops them) to end.\n");
+        Print(L"Close the window (OK keeps the changes, Cancel drops them) to end.\n");
         std::fflush(stdout);
     }
     window.RunUntilClosed();

@@ -1,8 +1,10 @@
 #include "reg_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
+#include <iterator>
 
 namespace qz::host {
 namespace {
@@ -72,26 +74,54 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
-// The key itself or below it, each part a real name: "." and ".." are refused
-// although the registry takes them literally, since a reader may not.
-bool InsideRoot(const std::wstring& path, const std::wstring& root) {
-    if (!SameText(path.substr(0, root.size()), root)) return false;
-    if (path.size() == root.size()) return true;
-    if (path[root.size()] != L'\\') return false;
-    size_t start = root.size() + 1;
-    for (;;) {
-        const size_t end = path.find(L'\\', start);
-        const std::wstring part = path.substr(start, end - start);
-        if (part.empty() || part == L"." || part == L"..") return false;
-        if (end == std::wstring::npos) return true;
-        start = end + 1;
+// Control characters in messages, so that a message is one line.
+std::wstring Printable(const std::wstring& text) {
+    std::wstring out;
+    for (const wchar_t c : text) out += c < 0x20 || c == 0x7F ? L"\\u" + Hex(c, 4) : std::wstring(1, c);
+    return out;
+}
+
+// The first control character of a name, or 0.
+wchar_t ControlCharacter(const std::wstring& name) {
+    for (const wchar_t c : name) {
+        if (c < 0x20 || c == 0x7F) return c;
     }
+    return 0;
+}
+
+std::wstring ControlProblem(const wchar_t* what, wchar_t c) {
+    wchar_t code[8];
+    swprintf(code, 8, L"U+%04X", static_cast<unsigned>(c));
+    return std::wstring(what) + L" holds the control character " + code;
+}
+
+// Characters of a name the registry takes at most.
+constexpr size_t kMaxKeyNameChars = 255;
+constexpr size_t kMaxValueNameChars = 16383;
+
+bool IsHex(const std::wstring& digits) {
+    for (const wchar_t c : digits) {
+        if (!std::iswxdigit(c)) return false;
+    }
+    return true;
+}
+
+// REGEDIT4 files hold strings in the system's code page, also in hex.
+std::vector<BYTE> AnsiToUtf16(const std::vector<BYTE>& bytes) {
+    if (bytes.empty()) return bytes;
+    const auto* data = reinterpret_cast<const char*>(bytes.data());
+    const int size = static_cast<int>(bytes.size());
+    std::wstring text(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, data, size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, data, size, text.data(), static_cast<int>(text.size()));
+    const auto* wide = reinterpret_cast<const BYTE*>(text.data());
+    return std::vector<BYTE>(wide, wide + text.size() * sizeof(wchar_t));
 }
 
 struct Parser {
     const std::vector<std::wstring>& lines;
     size_t index = 0;  // of the line being read
     std::wstring error;
+    bool ansiStrings = false;  // a REGEDIT4 file
 
     bool Fail(size_t line, const std::wstring& what) {
         error = L"line " + std::to_wstring(line + 1) + L": " + what;
@@ -101,7 +131,9 @@ struct Parser {
     // A quoted text from text[*at], which is its opening quote.
     bool ReadQuoted(const std::wstring& text, size_t* at, std::wstring* out) {
         out->clear();
+        bool escapedQuote = false;  // the last character read was \"
         for (size_t i = *at + 1; i < text.size(); ++i) {
+            escapedQuote = false;
             if (text[i] == L'"') {
                 *at = i + 1;
                 return true;
@@ -110,8 +142,12 @@ struct Parser {
                 if (++i == text.size() || (text[i] != L'\\' && text[i] != L'"')) {
                     return Fail(index, L"only \\\\ and \\\" may follow a backslash in a quoted text");
                 }
+                escapedQuote = text[i] == L'"';
             }
             *out += text[i];
+        }
+        if (escapedQuote) {
+            return Fail(index, L"the quoted text ends in \\\", which escapes its closing quote (write a backslash as \\\\)");
         }
         return Fail(index, L"a quoted text has no closing quote");
     }
@@ -138,8 +174,11 @@ struct Parser {
                 at = comma + 1;
             }
             if (!continued) return true;
-            if (++index == lines.size() || Trimmed(lines[index]).empty()) {
-                return Fail(first, L"the hex data ends with a backslash but no line of it follows");
+            if (++index == lines.size()) return Fail(first, L"the hex data ends with a backslash but no line follows");
+            const std::wstring next = Trimmed(lines[index]);
+            if (next.empty() || std::wstring(L"[\"@;").find(next[0]) != std::wstring::npos) {
+                return Fail(first, L"the hex data ends with a backslash but line " + std::to_wstring(index + 1) +
+                                       L" does not go on with it");
             }
             data = lines[index];
         }
@@ -152,6 +191,8 @@ struct Parser {
         } else if (!ReadQuoted(line, &at, &value->name)) {
             return false;
         }
+        const std::wstring problem = ValueNameProblem(value->name);
+        if (!problem.empty()) return Fail(index, problem);
         const std::wstring rest = Trimmed(line.substr(at));
         if (rest.empty() || rest[0] != L'=') return Fail(index, L"the value name is not followed by '='");
         const std::wstring data = Trimmed(rest.substr(1));
@@ -173,7 +214,7 @@ struct Parser {
         if (data.compare(0, 6, L"dword:") == 0) {
             const std::wstring digits = data.substr(6);
             const DWORD number = std::wcstoul(digits.c_str(), &end, 16);
-            if (digits.empty() || digits.size() > 8 || *end != L'\0' || !std::iswxdigit(digits[0])) {
+            if (digits.empty() || digits.size() > 8 || !IsHex(digits)) {
                 return Fail(index, L"'" + digits + L"' is not a dword of up to 8 hex digits");
             }
             value->type = REG_DWORD;
@@ -189,18 +230,30 @@ struct Parser {
         if (data.compare(0, 4, L"hex(") == 0 && close != std::wstring::npos) {
             const std::wstring digits = data.substr(4, close - 4);
             value->type = std::wcstoul(digits.c_str(), &end, 16);
-            if (digits.empty() || digits.size() > 8 || *end != L'\0' || !std::iswxdigit(digits[0])) {
+            if (digits.empty() || digits.size() > 8 || !IsHex(digits)) {
                 return Fail(index, L"'" + digits + L"' is not a value type in hex");
             }
-            return ReadBytes(data.substr(close + 2), &value->data);
+            if (!ReadBytes(data.substr(close + 2), &value->data)) return false;
+            if (ansiStrings && (value->type == REG_SZ || value->type == REG_EXPAND_SZ || value->type == REG_MULTI_SZ)) {
+                value->data = AnsiToUtf16(value->data);
+            }
+            return true;
         }
         return Fail(index, L"the data is none of \"text\", dword:, hex:, hex(N): or -");
     }
 
     bool Parse(const std::wstring& root, std::vector<RegFileKey>* keys) {
+        // What a reader that ends lines at CR, or texts at NUL, would read otherwise.
+        for (index = 0; index < lines.size(); ++index) {
+            if (lines[index].find(L'\r') != std::wstring::npos) {
+                return Fail(index, L"a carriage return (CR) without a line feed (LF): lines must end with CR LF or LF");
+            }
+            if (lines[index].find(L'\0') != std::wstring::npos) return Fail(index, L"a NUL character");
+        }
         if (lines.empty() || (Trimmed(lines[0]) != kHeader && Trimmed(lines[0]) != kOldHeader)) {
             return Fail(0, L"not a registry file: the first line must be \"" + std::wstring(kHeader) + L"\"");
         }
+        ansiStrings = Trimmed(lines[0]) == kOldHeader;
         for (index = 1; index < lines.size(); ++index) {
             const std::wstring line = Trimmed(lines[index]);
             if (line.empty() || line[0] == L';') continue;
@@ -209,10 +262,8 @@ struct Parser {
                 RegFileKey key;
                 key.remove = line.size() > 2 && line[1] == L'-';
                 key.path = line.substr(key.remove ? 2 : 1, line.size() - (key.remove ? 3 : 2));
-                if (!InsideRoot(key.path, root)) {
-                    return Fail(index, L"[" + std::wstring(key.remove ? L"-" : L"") + key.path +
-                                           L"] lies outside " + root);
-                }
+                const std::wstring problem = KeyPathProblem(key.path, root);
+                if (!problem.empty()) return Fail(index, problem);
                 keys->push_back(std::move(key));
                 continue;
             }
@@ -227,6 +278,42 @@ struct Parser {
 };
 
 }  // namespace
+
+std::wstring KeyPathProblem(const std::wstring& path, const std::wstring& root) {
+    const std::wstring shown = L"[" + Printable(path) + L"]";
+    if (!SameText(path.substr(0, root.size()), root) || (path.size() > root.size() && path[root.size()] != L'\\')) {
+        return shown + L" lies outside " + root;
+    }
+    if (path.size() == root.size()) return {};
+    if (path.back() == L'\\') return L"a key path must not end with a backslash: " + shown;
+    size_t depth = 0;
+    for (size_t start = root.size() + 1;; ++depth) {
+        const size_t end = path.find(L'\\', start);
+        const std::wstring part = path.substr(start, end - start);
+        // The registry takes "." and ".." literally, but a reader may not.
+        if (part.empty() || part == L"." || part == L"..") return shown + L" has an empty, \".\" or \"..\" part";
+        if (part.size() > kMaxKeyNameChars) {
+            return L"a key name of " + std::to_wstring(part.size()) + L" characters (the registry takes " +
+                   std::to_wstring(kMaxKeyNameChars) + L" at most) in " + shown;
+        }
+        if (const wchar_t c = ControlCharacter(part)) return ControlProblem(L"a key name", c) + L" in " + shown;
+        if (end == std::wstring::npos) break;
+        start = end + 1;
+    }
+    if (depth >= kMaxRegFileDepth) {
+        return L"keys may lie at most " + std::to_wstring(kMaxRegFileDepth) + L" levels below " + root + L": " + shown;
+    }
+    return {};
+}
+
+std::wstring ValueNameProblem(const std::wstring& name) {
+    if (name.size() > kMaxValueNameChars) {
+        return L"a value name of " + std::to_wstring(name.size()) + L" characters (the registry takes " +
+               std::to_wstring(kMaxValueNameChars) + L" at most)";
+    }
+    if (const wchar_t c = ControlCharacter(name)) return ControlProblem(L"the value name", c);
+    return {};
+}
 
 std::wstring WriteRegFile(const std::vector<RegFileKey>& keys) {
     std::wstring text = std::wstring(kHeader) + L"\r\n\r\n";
@@ -264,13 +351,17 @@ bool DecodeRegFile(const std::vector<BYTE>& bytes, std::wstring* text, std::wstr
     if (bytes.size() == skip) return true;
     const auto* data = reinterpret_cast<const char*>(bytes.data() + skip);
     const int size = static_cast<int>(bytes.size() - skip);
-    const int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
+    const std::string oldHeader(kOldHeader, kOldHeader + std::size(kOldHeader) - 1);
+    const bool ansi = skip == 0 && std::string(data, std::min<size_t>(size, oldHeader.size())) == oldHeader;
+    const UINT codePage = ansi ? CP_ACP : CP_UTF8;
+    const DWORD flags = ansi ? 0 : MB_ERR_INVALID_CHARS;
+    const int chars = MultiByteToWideChar(codePage, flags, data, size, nullptr, 0);
     if (chars == 0) {
-        *error = L"the file is neither UTF-16LE with a byte order mark nor UTF-8";
+        *error = L"the file is neither UTF-16LE with a byte order mark, nor REGEDIT4, nor UTF-8";
         return false;
     }
     text->resize(chars);
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, text->data(), chars);
+    MultiByteToWideChar(codePage, flags, data, size, text->data(), chars);
     return true;
 }
 

@@ -1,9 +1,13 @@
 // The registration commands: call the DLL's own DllRegisterServer or
 // DllUnregisterServer, as an installer does, and show what is registered.
+#include <algorithm>
 #include <cstdio>
 
 #include "commands.h"
 #include "platform/registry.h"
+#include "registration/variables.h"
+#include "registry_tree.h"
+#include "text_output.h"
 
 namespace qz::host {
 namespace {
@@ -23,28 +27,23 @@ std::wstring ValueText(DWORD type, const std::vector<BYTE>& data) {
 void PrintTree(HKEY root, const std::wstring& path, const std::wstring& name, int depth) {
     platform::RegKey key;
     if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) {
-        std::wprintf(L"%*ls%ls (absent)\n", depth * 2, L"", name.c_str());
+        Print(L"%*ls%ls (absent)\n", depth * 2, L"", name.c_str());
         return;
     }
-    std::wprintf(L"%*ls%ls\n", depth * 2, L"", name.c_str());
-    for (DWORD i = 0;; ++i) {
-        wchar_t valueName[256];
-        DWORD nameChars = 256;
-        if (RegEnumValueW(key.Get(), i, valueName, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            break;
+    std::vector<RegFileKey> keys;
+    std::wstring error;
+    const bool read = ReadTree(root, path, &keys, &error);
+    const size_t below = HivePrefix(root).size() + path.size();
+    for (const RegFileKey& entry : keys) {
+        const std::wstring relative = entry.path.substr(below);
+        const int level = depth + static_cast<int>(std::count(relative.begin(), relative.end(), L'\\'));
+        Print(L"%*ls%ls\n", level * 2, L"", relative.empty() ? name.c_str() : relative.substr(relative.rfind(L'\\') + 1).c_str());
+        for (const RegFileValue& value : entry.values) {
+            Print(L"%*ls%ls = %ls\n", level * 2 + 2, L"", value.name.empty() ? L"(default)" : value.name.c_str(),
+                         ValueText(value.type, value.data).c_str());
         }
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        key.ReadValue(valueName, &type, &data);
-        std::wprintf(L"%*ls%ls = %ls\n", depth * 2 + 2, L"", nameChars ? valueName : L"(default)",
-                     ValueText(type, data).c_str());
     }
-    for (DWORD i = 0;; ++i) {
-        wchar_t subkey[256];
-        DWORD room = 256;
-        if (platform::Registry().EnumKey(key.Get(), i, subkey, &room) != ERROR_SUCCESS) break;
-        PrintTree(root, path + L"\\" + subkey, subkey, depth + 1);
-    }
+    if (!read) Print(L"%*ls(%ls)\n", depth * 2, L"", error.c_str());
 }
 
 }  // namespace
@@ -59,17 +58,19 @@ bool Register(const std::wstring& packagePath, bool registering, Report& report)
     report.Step(SUCCEEDED(hr), std::wstring(registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
                                    L" answered " + HresultText(hr));
 
-    wchar_t suffix[64] = {};
-    GetEnvironmentVariableW(L"EnvSdk_RootSuffix", suffix, 64);
-    const std::wstring hive = std::wstring(L"Software\\Microsoft\\VisualStudio\\8.0") + suffix;
+    std::wstring suffix(GetEnvironmentVariableW(L"EnvSdk_RootSuffix", nullptr, 0), L'\0');
+    if (!suffix.empty()) {
+        suffix.resize(GetEnvironmentVariableW(L"EnvSdk_RootSuffix", &suffix[0], static_cast<DWORD>(suffix.size())));
+    }
+    const std::wstring hive = registration::HostHive(suffix);
     const std::wstring package = GuidText(CLSID_QZToolOpt);
-    std::wprintf(L"\nBelow HKEY_LOCAL_MACHINE\\%ls:\n", hive.c_str());
+    Print(L"\nBelow HKEY_LOCAL_MACHINE\\%ls:\n", hive.c_str());
     for (const std::wstring& entryPath :
          {L"Packages\\" + package, std::wstring(L"AutomationProperties\\Tavrel Fortran ToolOptions"), std::wstring(L"Menus"),
           std::wstring(L"ToolsOptionsPages\\Tavrel Fortran"), L"Services\\" + GuidText(IID_IQZToolOptions)}) {
         PrintTree(HKEY_LOCAL_MACHINE, hive + L"\\" + entryPath, entryPath, 1);
     }
-    std::wprintf(L"\nBelow HKEY_CLASSES_ROOT:\n");
+    Print(L"\nBelow HKEY_CLASSES_ROOT:\n");
     const std::wstring typeLib = L"TypeLib\\" + GuidText(LIBID_QZToolOptLib);
     PrintTree(HKEY_CLASSES_ROOT, typeLib, typeLib, 1);
     platform::ComPtr<ITypeLib> library;

@@ -4,6 +4,10 @@
 // platforms of the IDE's VC component, so that the host shows something on a
 // machine without the product.
 #include <cstdio>
+#include <cwchar>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "platform/registry.h"
@@ -15,6 +19,9 @@ constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran";
 // The product's installation record, which a new user's first run needs.
 constexpr wchar_t kProduct[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
 constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
+// Set below the compilers key while the sample is being written; the product
+// and doctor read only the subkeys there.
+constexpr wchar_t kUnfinished[] = L"QZIdeHost sample unfinished";
 
 struct SampleValue {
     const wchar_t* key;  // below the compilers key
@@ -59,22 +66,25 @@ const SampleValue kSample[] = {
 
 bool InstallSample(Report& report) {
     platform::RegKey existing;
-    wchar_t name[10];
-    DWORD room = 10;
-    if (existing.Open(HKEY_LOCAL_MACHINE, kCompilers, KEY_READ) == ERROR_SUCCESS &&
-        platform::Registry().EnumKey(existing.Get(), 0, name, &room) != ERROR_NO_MORE_ITEMS) {
+    std::wstring name;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    const bool opened = existing.Open(HKEY_LOCAL_MACHINE, kCompilers, KEY_READ) == ERROR_SUCCESS;
+    const bool unfinished = opened && existing.ReadValue(kUnfinished, &type, &data) == ERROR_SUCCESS;
+    if (opened && !unfinished && existing.SubkeyName(0, &name) != ERROR_NO_MORE_ITEMS) {
         return report.Step(true, L"compilers are installed already; the sample is not written");
     }
-    bool ok = true;
-    for (const SampleValue& value : kSample) {
+    // Marked first and unmarked last, so that a run cut short is completed by the next one.
+    platform::RegKey compilers;
+    bool ok = compilers.Create(HKEY_LOCAL_MACHINE, kCompilers, KEY_READ | KEY_WRITE) == ERROR_SUCCESS &&
+              compilers.WriteDword(kUnfinished, 1) == ERROR_SUCCESS;
+    for (size_t i = 0; ok && i < std::size(kSample); ++i) {
+        const SampleValue& value = kSample[i];
         platform::RegKey key;
         const std::wstring path = std::wstring(kCompilers) + L"\\" + value.key;
-        LONG result = key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
-        if (result == ERROR_SUCCESS) {
-            result = value.text ? key.WriteString(value.name, value.text, wcslen(value.text))
-                                : key.WriteDword(value.name, value.number);
-        }
-        ok = ok && result == ERROR_SUCCESS;
+        ok = key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE) == ERROR_SUCCESS &&
+             (value.text ? key.WriteString(value.name, value.text, wcslen(value.text))
+                         : key.WriteDword(value.name, value.number)) == ERROR_SUCCESS;
     }
     platform::RegKey product;
     ok = ok && product.Create(HKEY_LOCAL_MACHINE, kProduct, KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
@@ -83,8 +93,10 @@ bool InstallSample(Report& report) {
         const std::wstring path = std::wstring(kVcPlatforms) + L"\\" + vcPlatform;
         ok = ok && key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
     }
-    return report.Step(ok, L"installed the sample compilers (10.1.025, 11.1.065, 12.0.001) below HKEY_LOCAL_MACHINE\\" +
-                               std::wstring(kCompilers));
+    ok = ok && platform::Registry().DeleteValue(compilers.Get(), kUnfinished) == ERROR_SUCCESS;
+    return report.Step(ok, std::wstring(unfinished ? L"completed the sample installation an earlier run left unfinished"
+                                                   : L"installed the sample compilers") +
+                               L" (10.1.025, 11.1.065, 12.0.001) below HKEY_LOCAL_MACHINE\\" + kCompilers);
 }
 
 }  // namespace qz::host

@@ -15,6 +15,7 @@
 #include "package/identifiers.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
+#include "text_output.h"
 
 namespace qz::host {
 
@@ -35,7 +36,7 @@ public:
     // Prints one step; answers whether it succeeded.
     // Successes are shown when `show` is set, failures always.
     bool Step(bool ok, const std::wstring& what, bool show = true) {
-        if (show || !ok) std::fwprintf(out_, L"%ls %ls\n", ok ? L"[ok]  " : L"[FAIL]", what.c_str());
+        if (show || !ok) PrintTo(out_, L"%ls %ls\n", ok ? L"[ok]  " : L"[FAIL]", what.c_str());
         if (!ok) failed_ = true;
         return ok;
     }

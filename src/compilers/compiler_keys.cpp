@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/host.h"
 
 namespace qz::compilers {
@@ -61,6 +63,15 @@ bool IsCmplrOffered(const CmplrVersion& version, const std::wstring& compilerKey
     if (compilerKey == L"HY64_HY64") return platform::X64Host();
     if (compilerKey == L"PX32_HY64") return !platform::X64Host();
     return true;
+}
+
+std::vector<std::wstring> PlatformNames() {
+    std::vector<std::wstring> names;
+    for (const CompilerKeyInfo& info : kCompilerKeys) {
+        std::wstring name = TargetOf(info.key).platform;
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+    }
+    return names;
 }
 
 std::wstring PlatformToArch(const std::wstring& platform) { return Translate(kPlatformArchs, platform); }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "compilers/version.h"
 
@@ -32,6 +33,9 @@ TargetPlatform TargetOf(const std::wstring& compilerKey);
 // only; for x64 targets the native compiler on an x64 host and the cross
 // compiler elsewhere; never the native EPIC one.
 bool IsCmplrOffered(const CmplrVersion& version, const std::wstring& compilerKey);
+
+// The platforms that the compiler keys target ("Win32", "Ventrix", "x64"), each once.
+std::vector<std::wstring> PlatformNames();
 
 // The architecture key under which a platform's selection is stored:
 // "Win32" -> "PX32", "x64" -> "HY64", "Ventrix" -> "Ventrix" (case ignored);

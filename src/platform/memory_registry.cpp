@@ -33,7 +33,7 @@ int RootIndex(HKEY key) {
 }
 
 std::size_t Index(RegOp op) { return static_cast<std::size_t>(op); }
-static_assert(static_cast<std::size_t>(RegOp::Close) == 7, "one count per operation");
+static_assert(static_cast<std::size_t>(RegOp::Close) == 8, "one count per operation");
 
 // Empty components are skipped: the Win32 calls accept doubled and trailing backslashes.
 std::vector<std::wstring> Split(const wchar_t* subkey) {
@@ -78,6 +78,17 @@ WCHAR CharAt(const BYTE* data, DWORD index) {
     WCHAR c;
     std::memcpy(&c, data + index * sizeof(WCHAR), sizeof c);
     return c;
+}
+
+// Copies a name found at an index as RegEnumKeyExW and RegEnumValueW give it;
+// null stands for an index past the last.
+LONG CopyName(const std::wstring* found, wchar_t* name, DWORD* nameChars) {
+    if (!found) return ERROR_NO_MORE_ITEMS;
+    if (found->size() >= *nameChars) return ERROR_MORE_DATA;
+    std::copy(found->begin(), found->end(), name);
+    name[found->size()] = L'\0';
+    *nameChars = static_cast<DWORD>(found->size());
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -248,15 +259,19 @@ LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameCh
     if (!(at.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (at.node->deleted) return ERROR_KEY_DELETED;
     if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
-    const std::wstring* subkey = at.node->SubkeyAt(index);
-    if (!subkey) return ERROR_NO_MORE_ITEMS;
+    return CopyName(at.node->SubkeyAt(index), name, nameChars);
+}
 
-    const std::wstring& found = *subkey;
-    if (found.size() >= *nameChars) return ERROR_MORE_DATA;
-    std::copy(found.begin(), found.end(), name);
-    name[found.size()] = L'\0';
-    *nameChars = static_cast<DWORD>(found.size());
-    return ERROR_SUCCESS;
+LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
+    ++counts_[Index(RegOp::EnumValue)];
+    Resolved at;
+    if (const LONG error = Resolve(key, &at)) return error;
+    if (const LONG error = Fault(RegOp::EnumValue, at.node->path, nullptr)) return error;
+    if (!(at.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (at.node->deleted) return ERROR_KEY_DELETED;
+    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
+    const auto& values = at.node->values;
+    return CopyName(index < values.size() ? &std::next(values.begin(), index)->first : nullptr, name, nameChars);
 }
 
 LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) {

@@ -49,7 +49,7 @@ public:
     // Answers ERROR_SUCCESS to let the operation run, anything else to fail it with that.
     // keyPath is the full path (L"HKEY_CURRENT_USER\\Software\\A"): for Open, Create and
     // DeleteTree of the key named, otherwise of the key the handle refers to.
-    // valueOrSubkey is the value name or subkey as passed, null for EnumKey and Close.
+    // valueOrSubkey is the value name or subkey as passed, null for EnumKey, EnumValue and Close.
     using FaultHook = std::function<LONG(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey)>;
 
     MemoryRegistry();
@@ -60,6 +60,8 @@ public:
     LONG OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out) override;
     LONG CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out, bool* created) override;
     LONG EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
+    // Values enumerate in the order of their names, as Wine's registry gives them.
+    LONG EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
     LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) override;
     LONG SetValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) override;
     LONG DeleteValue(HKEY key, const wchar_t* name) override;
@@ -122,7 +124,7 @@ private:
     ULONG_PTR nextHandle_ = 0x1000;
     std::vector<Rule> rules_;
     FaultHook hook_;
-    std::array<std::size_t, 8> counts_{};
+    std::array<std::size_t, 9> counts_{};
 };
 
 std::ostream& operator<<(std::ostream& os, const MemoryRegistry::Value& value);

@@ -9,6 +9,9 @@ namespace {
 IRegistry* g_installed = nullptr;
 // Bytes: a directory list of a few long paths.
 constexpr DWORD kFirstReadRoom = 1024;
+// Characters: key names have 255, value names 16,383; some registries allow more.
+constexpr DWORD kFirstNameRoom = 256;
+constexpr DWORD kLargestNameRoom = 32768;
 
 }  // namespace
 
@@ -40,6 +43,32 @@ LONG RegKey::Close() {
     const LONG result = registry_->CloseKey(key_);
     key_ = nullptr;
     return result;
+}
+
+namespace {
+
+LONG EnumName(IRegistry& registry, HKEY key, DWORD index, bool subkey, std::wstring* name) {
+    for (DWORD room = kFirstNameRoom;; room *= 2) {
+        name->resize(room);
+        DWORD chars = room;
+        const LONG result = subkey ? registry.EnumKey(key, index, &(*name)[0], &chars)
+                                   : registry.EnumValue(key, index, &(*name)[0], &chars);
+        if (result == ERROR_MORE_DATA && room < kLargestNameRoom) continue;
+        name->resize(result == ERROR_SUCCESS ? chars : 0);
+        return result;
+    }
+}
+
+}  // namespace
+
+LONG RegKey::SubkeyName(DWORD index, std::wstring* name) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return EnumName(*registry_, key_, index, true, name);
+}
+
+LONG RegKey::ValueName(DWORD index, std::wstring* name) const {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return EnumName(*registry_, key_, index, false, name);
 }
 
 LONG RegKey::ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const {
@@ -96,6 +125,13 @@ LONG RegKey::WriteString(const wchar_t* name, const wchar_t* text, size_t length
 LONG RegKey::WriteDword(const wchar_t* name, DWORD value) {
     if (!key_) return ERROR_INVALID_HANDLE;
     return registry_->SetValue(key_, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+LONG RegKey::WriteValue(const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    std::vector<BYTE> followed = data;
+    followed.insert(followed.end(), {0xFF, 0xFF});
+    return registry_->SetValue(key_, name, type, followed.data(), static_cast<DWORD>(data.size()));
 }
 
 HKEY* RegKey::Put() {

@@ -11,7 +11,7 @@
 namespace qz::platform {
 
 // The operations, named for fault injection and operation counts.
-enum class RegOp { Open, Create, EnumKey, QueryValue, SetValue, DeleteValue, DeleteTree, Close };
+enum class RegOp { Open, Create, EnumKey, EnumValue, QueryValue, SetValue, DeleteValue, DeleteTree, Close };
 
 // Mirrors the Win32 calls one for one: same arguments, same result codes
 // (ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_MORE_DATA, ERROR_NO_MORE_ITEMS, ...),
@@ -28,6 +28,9 @@ public:
     // RegEnumKeyExW(key, index, name, nameChars, ...): *nameChars is the room in
     // characters including the terminating zero on entry, the length without it on success.
     virtual LONG EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) = 0;
+    // RegEnumValueW(key, index, name, nameChars, nullptr, nullptr, nullptr, nullptr): the
+    // name alone, *nameChars as for EnumKey (the default value's name is empty).
+    virtual LONG EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) = 0;
     // RegQueryValueExW(key, name, nullptr, type, data, bytes); data may be null to ask the size.
     virtual LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) = 0;
     // RegSetValueExW(key, name, 0, type, data, bytes).
@@ -74,6 +77,11 @@ public:
     // Closes the key and answers RegCloseKey's result (ERROR_SUCCESS when none was open).
     LONG Close();
 
+    // The name of the subkey or value at `index`, however long: the room grows
+    // until the name fits.
+    LONG SubkeyName(DWORD index, std::wstring* name) const;
+    LONG ValueName(DWORD index, std::wstring* name) const;
+
     // A whole value: its type and exactly the bytes stored.
     LONG ReadValue(const wchar_t* name, DWORD* type, std::vector<BYTE>* data) const;
     // A text value: REG_SZ or REG_EXPAND_SZ (not expanded), a whole number of
@@ -85,6 +93,9 @@ public:
     // Texts are written as REG_SZ with their terminating zero, numbers as REG_DWORD.
     LONG WriteString(const wchar_t* name, const wchar_t* text, size_t length);
     LONG WriteDword(const wchar_t* name, DWORD value);
+    // Exactly these bytes, also for a string that does not end with its zero
+    // (which the registry would otherwise complete when a zero follows in memory).
+    LONG WriteValue(const wchar_t* name, DWORD type, const std::vector<BYTE>& data);
 
     HKEY Get() const { return key_; }
     HKEY* Put();  // closes any key held, for use as an out argument

@@ -22,6 +22,10 @@ public:
         return RegEnumKeyExW(key, index, name, nameChars, nullptr, nullptr, nullptr, nullptr);
     }
 
+    LONG EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override {
+        return RegEnumValueW(key, index, name, nameChars, nullptr, nullptr, nullptr, nullptr);
+    }
+
     LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) override {
         return RegQueryValueExW(key, name, nullptr, type, data, bytes);
     }

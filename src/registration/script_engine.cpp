@@ -177,11 +177,12 @@ bool Runner::IsEmpty(HKEY key) {
 
 }  // namespace
 
-HRESULT RunScript(const Script& script, ScriptMode mode) {
+HRESULT RunScript(const Script& script, ScriptMode mode, const FinishStep& finish) {
     Runner runner;
     HRESULT hr = S_OK;
     try {
         hr = HRESULT_FROM_WIN32(mode == ScriptMode::Register ? runner.Register(script) : runner.Unregister(script));
+        if (mode == ScriptMode::Register && SUCCEEDED(hr) && finish) hr = finish();
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
     }
@@ -196,7 +197,7 @@ HRESULT RunScript(const Script& script, ScriptMode mode) {
 }
 
 HRESULT RunScript(std::u16string_view script, const std::vector<ScriptVariable>& variables, ScriptMode mode,
-                  ScriptError* syntaxError) {
+                  ScriptError* syntaxError, const FinishStep& finish) {
     Script parsed;
     try {
         ScriptError error;
@@ -207,7 +208,7 @@ HRESULT RunScript(std::u16string_view script, const std::vector<ScriptVariable>&
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    return RunScript(parsed, mode);
+    return RunScript(parsed, mode, finish);
 }
 
 }  // namespace qz::registration

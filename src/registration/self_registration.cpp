@@ -18,7 +18,9 @@ namespace {
 
 constexpr WORD kScriptResource = 101;
 
-// The script as the resource holds it (UTF-8 text).
+}  // namespace
+
+// The resource holds UTF-8 text.
 HRESULT LoadScript(std::u16string* script) {
     const HMODULE module = package::ModuleInstance();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(kScriptResource), L"REGISTRY");
@@ -33,7 +35,9 @@ HRESULT LoadScript(std::u16string* script) {
     return S_OK;
 }
 
-HRESULT RunRegistrationScript(ScriptMode mode) {
+namespace {
+
+HRESULT RunRegistrationScript(ScriptMode mode, const FinishStep& finish) {
     std::vector<Variable> variables;
     HRESULT hr = ModuleVariables(&variables);
     if (FAILED(hr)) return hr;
@@ -47,7 +51,7 @@ HRESULT RunRegistrationScript(ScriptMode mode) {
     // installer's thread had.
     const LCID saved = GetThreadLocale();
     SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
-    hr = RunScript(script, scriptVariables, mode, nullptr);
+    hr = RunScript(script, scriptVariables, mode, nullptr, finish);
     SetThreadLocale(saved);
     return hr;
 }
@@ -64,6 +68,14 @@ HRESULT LoadOwnTypeLib(const std::wstring& modulePath, ITypeLib** library) {
     return hr;
 }
 
+void UnregisterTypeLibrary(ITypeLib* library) {
+    TLIBATTR* attributes = nullptr;
+    if (FAILED(library->GetLibAttr(&attributes))) return;
+    UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum, attributes->lcid,
+                      attributes->syskind);
+    library->ReleaseTLibAttr(attributes);
+}
+
 HRESULT Guarded(HRESULT (*work)()) {
     try {
         return work();
@@ -76,28 +88,27 @@ HRESULT Guarded(HRESULT (*work)()) {
 
 HRESULT RegisterServer() {
     return Guarded([]() -> HRESULT {
-        HRESULT hr = RunRegistrationScript(ScriptMode::Register);
-        if (FAILED(hr)) return hr;
-        std::wstring modulePath = platform::ModuleFileName(package::ModuleInstance());
-        platform::ComPtr<ITypeLib> library;
-        hr = LoadOwnTypeLib(modulePath, library.Put());
-        if (FAILED(hr)) return hr;
-        std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
-        return RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
+        // Part of the registration: when it fails, the script's entries go again.
+        return RunRegistrationScript(ScriptMode::Register, []() -> HRESULT {
+            std::wstring modulePath = platform::ModuleFileName(package::ModuleInstance());
+            platform::ComPtr<ITypeLib> library;
+            const HRESULT hr = LoadOwnTypeLib(modulePath, library.Put());
+            if (FAILED(hr)) return hr;
+            std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
+            const HRESULT registered = RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
+            // What it recorded before it failed goes too.
+            if (FAILED(registered)) UnregisterTypeLibrary(library.Get());
+            return registered;
+        });
     });
 }
 
 HRESULT UnregisterServer() {
     Guarded([]() -> HRESULT {
-        RunRegistrationScript(ScriptMode::Unregister);
+        RunRegistrationScript(ScriptMode::Unregister, {});
         platform::ComPtr<ITypeLib> library;
         if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(package::ModuleInstance()), library.Put()))) {
-            TLIBATTR* attributes = nullptr;
-            if (SUCCEEDED(library->GetLibAttr(&attributes))) {
-                UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                                  attributes->lcid, attributes->syskind);
-                library->ReleaseTLibAttr(attributes);
-            }
+            UnregisterTypeLibrary(library.Get());
         }
         return S_OK;
     });

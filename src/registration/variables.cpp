@@ -13,6 +13,29 @@ namespace {
 
 constexpr size_t kPathRoom = MAX_PATH;
 
+bool IsPlainSuffix(const std::wstring& suffix) {
+    for (size_t start = 0;;) {
+        const size_t end = suffix.find(L'\\', start);
+        const std::wstring level = suffix.substr(start, end - start);
+        // The first level extends "8.0" and may be empty; "." and ".." only matter as whole levels.
+        if ((start > 0 && (level.empty() || level == L"." || level == L".."))) return false;
+        for (const wchar_t c : level) {
+            const bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+                               c == L'_' || c == L'-' || c == L'.';
+            if (!plain) return false;
+        }
+        if (end == std::wstring::npos) return true;
+        start = end + 1;
+    }
+}
+
+// A name as one quoted text of the script, whatever it holds.
+std::wstring Quoted(const std::wstring& name) {
+    std::wstring quoted = L"'";
+    for (const wchar_t c : name) quoted += c == L'\'' ? L"''" : std::wstring(1, c);
+    return quoted + L"'";
+}
+
 std::wstring RegistryForm(REFGUID guid) {
     wchar_t text[40] = {};
     StringFromGUID2(guid, text, 40);
@@ -28,6 +51,7 @@ std::wstring HostHive(const std::wstring& rootSuffix) {
 HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& rootSuffix,
                          std::vector<Variable>* variables) {
     if (modulePath.empty() || modulePath.size() >= kPathRoom) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    if (!IsPlainSuffix(rootSuffix)) return E_INVALIDARG;
 
     // Each segment of the host hive becomes a NoRemove key, so that the hive
     // itself is never deleted.
@@ -35,7 +59,7 @@ HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& roo
     if (hive.back() != L'\\') hive += L'\\';
     std::wstring begin, end;
     for (size_t start = 0, slash; (slash = hive.find(L'\\', start)) != std::wstring::npos; start = slash + 1) {
-        begin += L" NoRemove " + hive.substr(start, slash - start) + L"\n{\n";
+        begin += L" NoRemove " + Quoted(hive.substr(start, slash - start)) + L"\n{\n";
         end += L"\n}\n";
     }
 

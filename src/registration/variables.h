@@ -16,7 +16,10 @@ std::wstring HostHive(const std::wstring& rootSuffix);
 
 // Every variable for a DLL at `modulePath`: the module, the nested host-hive
 // keys, the satellite's name and folder, the identifiers and string numbers.
-// A path of 260 characters or more does not fit and answers 0x8007007A.
+// A path of 260 characters or more does not fit and answers 0x8007007A. The
+// root suffix comes from the registering user's environment, so only a plain
+// one is taken (letters, digits, "_", "-" and "." in levels separated by single
+// backslashes, no level "." or ".."); any other answers E_INVALIDARG.
 HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& rootSuffix,
                          std::vector<Variable>* variables);
 

@@ -96,12 +96,32 @@ TEST_F(DoctorTest, LocatesEachSettingsLayer) {
     }
 }
 
-TEST_F(DoctorTest, ListsOnlyTheDirectoriesThatDoNotExist) {
-    const std::set<std::wstring> onDisk = {L"C:\\inc"};
-    const auto exists = [&](const std::wstring& dir) { return onDisk.count(dir) != 0; };
-    EXPECT_EQ(MissingDirectories(L"C:\\inc;;C:\\gone;$(PATH);D:\\also gone", exists),
-              (std::vector<std::wstring>{L"C:\\gone", L"D:\\also gone"}));
-    EXPECT_TRUE(MissingDirectories(L"$(PATH)", exists).empty());
+// A directory on another machine is probed only when asked: probing it
+// contacts that machine (and on Windows offers it the user's credentials).
+TEST_F(DoctorTest, ListsMissingDirectoriesAndProbesNetworkOnesOnlyWhenAsked) {
+    const std::set<std::wstring> onDisk = {L"C:\\inc", L"\\\\host\\share"};
+    std::vector<std::wstring> asked;
+    const auto exists = [&](const std::wstring& dir) {
+        asked.push_back(dir);
+        return onDisk.count(dir) != 0;
+    };
+    const std::wstring list = L"C:\\inc;;C:\\gone;$(PATH);\\\\host\\share;//host/gone;\\\\?\\UNC\\host\\x;"
+                              L"\\\\?\\C:\\local;D:\\also gone";
+    const std::vector<std::wstring> local = {L"C:\\inc", L"C:\\gone", L"\\\\?\\C:\\local", L"D:\\also gone"};
+    const std::vector<std::wstring> network = {L"\\\\host\\share", L"//host/gone", L"\\\\?\\UNC\\host\\x"};
+
+    DirectoryCheck check = CheckDirectories(list, exists, false);
+    EXPECT_EQ(asked, local);
+    EXPECT_EQ(check.missing, (std::vector<std::wstring>{L"C:\\gone", L"\\\\?\\C:\\local", L"D:\\also gone"}));
+    EXPECT_EQ(check.unchecked, network);
+
+    asked.clear();
+    check = CheckDirectories(list, exists, true);
+    EXPECT_EQ(asked.size(), local.size() + network.size());
+    EXPECT_EQ(check.missing, (std::vector<std::wstring>{L"C:\\gone", L"//host/gone", L"\\\\?\\UNC\\host\\x",
+                                                        L"\\\\?\\C:\\local", L"D:\\also gone"}));
+    EXPECT_TRUE(check.unchecked.empty());
+    EXPECT_TRUE(CheckDirectories(L"$(PATH)", exists, true).missing.empty());
 }
 
 TEST_F(DoctorTest, FlagsSelectionsThatNoOfferedCompilerMatches) {

@@ -19,6 +19,12 @@ std::vector<BYTE> Bytes(const void* data, size_t size) {
 }
 std::vector<BYTE> Text(const std::wstring& text) { return Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t)); }
 
+std::wstring Repeated(const std::wstring& text, int times) {
+    std::wstring out;
+    while (times-- > 0) out += text;
+    return out;
+}
+
 bool operator==(const RegFileValue& a, const RegFileValue& b) {
     return a.name == b.name && a.type == b.type && a.data == b.data && a.remove == b.remove;
 }
@@ -105,6 +111,22 @@ TEST(RegFile, AHandWrittenUtf8FileIsRead) {
     EXPECT_EQ(keys[1].path, kRoot + L"\\Stale");
 }
 
+// A REGEDIT4 file is text in the system's code page, its hex strings too.
+TEST(RegFile, ARegedit4FileIsReadInTheSystemsCodePage) {
+    const std::string file = "REGEDIT4\r\n\r\n[" + std::string(kRoot.begin(), kRoot.end()) +
+                             "]\r\n\"Caf\xE9\"=\"\xE9t\xE9\"\r\n\"Dir\"=hex(2):25,54,25,00\r\n";
+    std::wstring text, error;
+    ASSERT_TRUE(DecodeRegFile(std::vector<BYTE>(file.begin(), file.end()), &text, &error)) << error;
+    const auto keys = Parse(text);
+    ASSERT_EQ(keys.size(), 1u);
+    wchar_t e = 0;
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "\xE9", 1, &e, 1), 1);
+    const std::vector<RegFileValue> values = {{std::wstring(L"Caf") + e, REG_SZ, Text(std::wstring{e, L't', e})},
+                                              {L"Dir", REG_EXPAND_SZ, Text(L"%T%")}};
+    ASSERT_EQ(keys[0].values.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_TRUE(keys[0].values[i] == values[i]) << i;
+}
+
 TEST(RegFile, AFileReachingOutsideTheSettingsOrMalformedIsRefusedWithItsLine) {
     const std::wstring header = L"Windows Registry Editor Version 5.00\r\n\r\n[" + kRoot + L"]\r\n\"A\"=\"1\"\r\n";
     const struct {
@@ -117,7 +139,7 @@ TEST(RegFile, AFileReachingOutsideTheSettingsOrMalformedIsRefusedWithItsLine) {
         {L"[" + kRoot + L"\\..\\..\\Evil]", L"line 5: ["},
         {L"[" + kRoot + L"\\.]", L"line 5: ["},
         {L"[" + kRoot + L"\\\\X]", L"line 5: ["},
-        {L"[-HKEY_CURRENT_USER\\Software]", L"line 5: [-HKEY_CURRENT_USER\\Software] lies outside"},
+        {L"[-HKEY_CURRENT_USER\\Software]", L"line 5: [HKEY_CURRENT_USER\\Software] lies outside"},
         {L"[-" + kRoot + L"\\X]\r\n\"v\"=\"1\"", L"line 6: a value outside any key"},
         {L"[" + kRoot, L"line 5: a key line must end with ']'"},
         {L"\"B\"=hex:01,1g", L"line 5: '1g' is not a hex byte"},
@@ -132,6 +154,20 @@ TEST(RegFile, AFileReachingOutsideTheSettingsOrMalformedIsRefusedWithItsLine) {
         {L"\"B\"=text", L"line 5: the data is none of"},
         {L"\"B\" dword:1", L"line 5: the value name is not followed by '='"},
         {L"B=1", L"line 5: neither a key, a value nor a comment"},
+        {L"\"B\"=dword:0x1f", L"line 5: '0x1f' is not a dword"},
+        {L"\"B\"=\"C:\\\\dir\\\"", L"line 5: the quoted text ends in \\\", which escapes its closing quote"},
+        {L"[" + kRoot + L"\\X\\]", L"line 5: a key path must not end with a backslash"},
+        {L"\"B\"=hex:01,\\\r\n\"C\"=\"x\"", L"line 5: the hex data ends with a backslash but line 6 does not go on"},
+        // Names a reader could take for more than one line, or cut short.
+        {L"[" + kRoot + L"\\a\r[-HKEY_LOCAL_MACHINE\\Software\\Tavrel]", L"line 5: a carriage return (CR) without"},
+        {L"\"a\rb\"=\"x\"", L"line 5: a carriage return (CR) without"},
+        {L"\"a" + std::wstring(1, L'\0') + L"b\"=\"x\"", L"line 5: a NUL character"},
+        {L"\"a\x01\"=\"x\"", L"line 5: the value name holds the control character U+0001"},
+        {L"[" + kRoot + L"\\a\tb]", L"line 5: a key name holds the control character U+0009"},
+        // What the registry refuses is refused before anything is written.
+        {L"[" + kRoot + L"\\" + std::wstring(256, L'k') + L"]", L"line 5: a key name of 256 characters"},
+        {L"\"" + std::wstring(16384, L'v') + L"\"=\"x\"", L"line 5: a value name of 16384 characters"},
+        {L"[" + kRoot + Repeated(L"\\d", 17) + L"]", L"line 5: keys may lie at most 16 levels below"},
     };
     for (const auto& c : cases) {
         std::vector<RegFileKey> keys;
@@ -142,6 +178,13 @@ TEST(RegFile, AFileReachingOutsideTheSettingsOrMalformedIsRefusedWithItsLine) {
     }
     std::vector<RegFileKey> keys;
     std::wstring error;
+    // The longest names and the deepest key the registry and export take.
+    EXPECT_TRUE(ParseRegFile(header + L"[" + kRoot + Repeated(L"\\d", 15) + L"\\" + std::wstring(255, L'k') + L"]\r\n\"" +
+                                 std::wstring(16383, L'v') + L"\"=\"x\"\r\n",
+                             kRoot, &keys, &error))
+        << error;
+    EXPECT_FALSE(ParseRegFile(L"Windows Registry Editor Version 5.00\r\r[" + kRoot + L"]\r", kRoot, &keys, &error));
+    EXPECT_EQ(error.substr(0, 42), L"line 1: a carriage return (CR) without a l");
     EXPECT_FALSE(ParseRegFile(L"REGEDIT5\r\n[" + kRoot + L"]\r\n", kRoot, &keys, &error));
     EXPECT_EQ(error.substr(0, 28), L"line 1: not a registry file:");
     EXPECT_FALSE(DecodeRegFile({0xFF, 0xFE, 'A'}, &error, &error));

@@ -87,7 +87,7 @@ TEST_F(SampleCommandsTest, SelectsByIdentifierOrHandleAndRefusesOthers) {
     } rows[] = {
         {{L"select", L"x64", L"111.065|HY64_HY64"}, true, "111.065|HY64_HY64"},
         {{L"clear", L"x64"}, true, nullptr},
-        {{L"select", L"x64", L"111.065|hy64_hy64"}, true, "111.065|HY64_HY64"},  // letter case ignored
+        {{L"select", L"X64", L"111.065|hy64_hy64"}, true, "111.065|HY64_HY64"},  // letter case ignored
         {{L"select", L"x64", L"111.065|PX32_HY64"}, false, "111.065|HY64_HY64"},  // not offered on an x64 host
         {{L"select", L"x64", L"120.001|PX32_PX32"}, false, "111.065|HY64_HY64"},  // another platform's
         {{L"select", L"x64", L"nonsense"}, false, "111.065|HY64_HY64"},
@@ -118,7 +118,7 @@ TEST_F(SampleCommandsTest, SelectsByIdentifierOrHandleAndRefusesOthers) {
 TEST_F(SampleCommandsTest, DoctorJsonGivesEachRecordItsReasonAndFlagsStaleSelections) {
     registry.SetString(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\SelectedCompilers", L"HY64",
                        L"111.065|PX32_HY64");
-    const Json doctor = Json::Parse(DoctorJson(report));
+    const Json doctor = Json::Parse(DoctorJson(report, false));
     EXPECT_TRUE(doctor["x64Host"].boolean);
     // The process's own view: under WOW64 (this machine's Wine is 64-bit) the 32-bit build reads Wow6432Node.
     EXPECT_EQ(doctor["registryView"].text, sizeof(void*) == 8 ? "64-bit" : "32-bit");

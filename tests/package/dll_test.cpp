@@ -1,6 +1,10 @@
 // The real QZToolOpt.dll, loaded as the IDE loads it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdio>
+
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
 #include "package/identifiers.h"
@@ -8,6 +12,7 @@
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "support/product_install.h"
+#include "support/registry_dump.h"
 #include "support/registry_sandbox.h"
 #include "support/system_test.h"
 
@@ -87,6 +92,90 @@ TEST_F(DllTest, LockServerHoldsTheDll) {
     ASSERT_EQ(factory->LockServer(FALSE), S_OK);
     factory.Reset();
     EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
+// Registration is all or nothing: when the type library cannot be recorded
+// (here HKEY_CLASSES_ROOT is a key deleted under its handle), the entries the
+// script wrote below the IDE's hive are removed again.
+TEST_F(DllTest, RegistrationThatFailsAtTheTypeLibraryLeavesNoEntry) {
+    const auto registerServer = ProcAddress<PlainExportFn>(dll.Get(), "DllRegisterServer");
+    ASSERT_NE(registerServer, nullptr);
+    const test::RegistryDump before = test::Dump(HKEY_LOCAL_MACHINE, L"Software");
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Classes"), ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+    const HRESULT hr = registerServer();
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(classes);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(test::Dump(HKEY_LOCAL_MACHINE, L"Software"), before);
+}
+
+// A host that frees idle DLLs and loads them again: whole rounds of load, site,
+// use, close and free in one process must leave nothing behind.
+// Counted directly, as Wine answers GetProcessMemoryInfo and GetProcessHandleCount with zeros.
+struct ProcessUse {
+    SIZE_T privateBytes = 0;  // committed private memory: heaps, stacks, thread-local data
+    DWORD handles = 0;
+    DWORD firstFreeTlsSlot = 0;
+
+    static ProcessUse Now() {
+        ProcessUse use;
+        MEMORY_BASIC_INFORMATION region{};
+        for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+             at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+            if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) use.privateBytes += region.RegionSize;
+        }
+        DWORD flags = 0;
+        for (ULONG_PTR value = 4; value < 0x40000; value += 4) {
+            use.handles += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+        }
+        use.firstFreeTlsSlot = TlsAlloc();
+        TlsFree(use.firstFreeTlsSlot);
+        return use;
+    }
+};
+
+void LoadUseAndFree() {
+    platform::ModuleHandle dll(LoadLibraryW(ide::kPackageFileName));
+    ASSERT_TRUE(dll);
+    const auto getClassObject = ProcAddress<GetClassObjectFn>(dll.Get(), "DllGetClassObject");
+    const auto canUnloadNow = ProcAddress<PlainExportFn>(dll.Get(), "DllCanUnloadNow");
+    {
+        ide::StandInIde ide;
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(getClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+        ComPtr<IVsPackage> package;
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        factory.Reset();
+        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+        ComPtr<IQZToolOptions> service;
+        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+        INT level = -1;
+        ASSERT_EQ(service->GetGapLevel(&level), S_OK);
+        service.Reset();
+        ASSERT_EQ(package->Close(), S_OK);
+    }
+    ASSERT_EQ(canUnloadNow(), S_OK) << "nothing of the package is alive, so the IDE may free it";
+}
+
+TEST(DllLifetimeTest, TwoThousandRoundsOfLoadUseAndFreeLeaveNothingBehind) {
+    test::RegistrySandbox sandbox;
+    test::InstallProduct();
+    for (int round = 0; round < 20; ++round) ASSERT_NO_FATAL_FAILURE(LoadUseAndFree());
+    const ProcessUse before = ProcessUse::Now();
+    for (int round = 0; round < 2000; ++round) ASSERT_NO_FATAL_FAILURE(LoadUseAndFree()) << "round " << round;
+    const ProcessUse after = ProcessUse::Now();
+    std::printf("after 20 rounds: %zu private bytes, %lu handles, first free TLS slot %lu\n", before.privateBytes,
+                before.handles, before.firstFreeTlsSlot);
+    std::printf("after 2020 rounds: %zu private bytes, %lu handles, first free TLS slot %lu\n", after.privateBytes,
+                after.handles, after.firstFreeTlsSlot);
+    // A leak of 1 KB a round shows as 2 MB; what was seen before was 75 KB a round.
+    EXPECT_LT(after.privateBytes, before.privateBytes + 1024 * 1024);
+    EXPECT_LE(after.handles, before.handles + 4);
+    EXPECT_EQ(after.firstFreeTlsSlot, before.firstFreeTlsSlot);
 }
 
 }  // namespace

@@ -110,6 +110,28 @@ TEST_P(RegistryContract, SubkeysEnumerateSortedAndNeedRoomForTheNameAndItsZero) 
     }
 }
 
+// Names as long as the registry allows come back whole, values in the order of their names.
+TEST_P(RegistryContract, TheLongestNamesAreEnumeratedWhole) {
+    const std::wstring longestKey(255, L'k'), longestValue(16383, L'v');
+    const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
+    Create(key, longestKey.c_str());
+    for (const std::wstring& name : {longestValue, std::wstring(L"b"), std::wstring()}) {
+        ASSERT_EQ(Write(key, name.c_str(), REG_BINARY, {}), ERROR_SUCCESS);
+    }
+    RegKey reader;
+    ASSERT_EQ(reader.Open(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ), ERROR_SUCCESS);
+    std::wstring name;
+    EXPECT_EQ(reader.SubkeyName(0, &name), ERROR_SUCCESS);
+    EXPECT_EQ(name, longestKey);
+    EXPECT_EQ(reader.SubkeyName(1, &name), ERROR_NO_MORE_ITEMS);
+    std::vector<std::wstring> values;
+    for (DWORD i = 0; reader.ValueName(i, &name) == ERROR_SUCCESS; ++i) values.push_back(name);
+    EXPECT_EQ(values, (std::vector<std::wstring>{L"", L"b", longestValue}));
+    wchar_t shortRoom[2];
+    DWORD chars = 2;
+    EXPECT_EQ(reg().EnumValue(reader.Get(), 2, shortRoom, &chars), ERROR_MORE_DATA);
+}
+
 // Exact bytes and type; a string written without its zero gets one only when
 // a zero follows the data given.
 TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
