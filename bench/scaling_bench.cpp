@@ -19,12 +19,12 @@
 #include "commands.h"
 #include "compilers/compiler_list.h"
 #include "compilers/compiler_table.h"
-#include "package/identifiers.h"
-#include "paths/first_run.h"
-#include "platform/memory_registry.h"
+#include "module/identifiers.h"
+#include "settings/first_run.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/product_install.h"
-#include "support/registry_sandbox.h"
+#include "testing/product_install.h"
+#include "testing/registry_sandbox.h"
 #include "recording_registry.h"
 #include "timing.h"
 
@@ -136,7 +136,7 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     figures.build = Measure(records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
     list.reset();
 
-    figures.seed = Measure(records, repeats, [] { paths::SeedFirstRun(kSeedRoot); },
+    figures.seed = Measure(records, repeats, [] { settings::SeedFirstRun(kSeedRoot); },
                            [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
     platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot);
 
@@ -144,7 +144,7 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     // as when the IDE asked for the service before the Options dialog opened.
     if (FAILED(sited.Service()->CheckPlatformLoading())) return std::nullopt;
     VSPROPSHEETPAGE sheet{};
-    if (FAILED(sited.Package()->GetPropertyPage(package::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
+    if (FAILED(sited.Package()->GetPropertyPage(module::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
     PROPSHEETPAGEW record{};
     record.dwSize = sizeof record;
     record.lParam = sheet.lParam;
@@ -190,11 +190,11 @@ bool RunOver(const wchar_t* title, bool inMemory) {
         std::optional<Figures> figures;
         try {
             // Fresh, empty hives for every size: a new machine with n compilers.
-            std::unique_ptr<platform::MemoryRegistry> memory;
+            std::unique_ptr<test::MemoryRegistry> memory;
             std::unique_ptr<platform::ScopedRegistry> scope;
             std::unique_ptr<test::RegistrySandbox> sandbox;
             if (inMemory) {
-                memory = std::make_unique<platform::MemoryRegistry>();
+                memory = std::make_unique<test::MemoryRegistry>();
                 scope = std::make_unique<platform::ScopedRegistry>(*memory);
                 test::InstallProduct(*memory);
             } else {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_text.h"
-#include "pages/message_format.h"
+#include "core/message_format.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr size_t kPlaceholders = 35;  // %1..%9, %A..%Z
 constexpr char16_t kFirstMarker = u'\uE000';
 
 std::u16string Format(std::u16string_view pattern, const char16_t* const* args, size_t count) {
-    return qz::pages::FormatPlaceholders(pattern, args, count);
+    return qz::core::FormatPlaceholders(pattern, args, count);
 }
 
 }  // namespace

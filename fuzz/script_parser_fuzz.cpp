@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "fuzz_text.h"
-#include "registration/script_parser.h"
+#include "core/script_parser.h"
 
 namespace {
 
-using namespace qz::registration;
+using namespace qz::core;
 
 constexpr size_t kMaxNesting = 64;
 

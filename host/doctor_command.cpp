@@ -7,14 +7,14 @@
 
 #include "commands.h"
 #include "compilers/compiler_keys.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "doctor.h"
 #include "json.h"
 #include "platform/com_ptr.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "text_output.h"
 
 namespace qz::host {
@@ -28,8 +28,8 @@ constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
 // Names longer than a version key or an architecture subkey are of no interest.
 constexpr DWORD kNameRoom = 32;
 
-std::wstring Packed(const compilers::CmplrVersion& version) {
-    return platform::ToWide(compilers::PackedVersion(version));
+std::wstring Packed(const core::CmplrVersion& version) {
+    return core::ToWide(core::PackedVersion(version));
 }
 
 std::wstring ArchOf(const std::wstring& compilerKey) {
@@ -62,24 +62,24 @@ void FindUnreadable(const std::wstring& versionKey, const std::wstring& name, st
             platform::RegKey arch;
             if (arch.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS) continue;
             bool opened = false;
-            const compilers::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
+            const core::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
             found->push_back({{version, info.key, versionKey, path, HKEY_LOCAL_MACHINE}, false});
         }
     }
 }
 
-Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
-    const wchar_t* name = paths::ValueName(setting);
-    if (compilers::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
+Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
+    const wchar_t* name = compilers::ValueName(setting);
+    if (platform::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
     const std::wstring vsNet = registryKey + kForThisIde;
     const bool forThisIde =
-        setting == paths::Setting::DefaultOptions || compilers::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
+        setting == compilers::Setting::DefaultOptions || platform::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
     const std::wstring& key = forThisIde ? vsNet : registryKey;
     platform::Bstr text;
-    if (compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
+    if (platform::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
         return forThisIde ? Source::VsNetMachine : Source::KeyMachine;
     }
-    if (compilers::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
+    if (platform::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
         return forThisIde ? Source::VsNetUser : Source::KeyUser;
     }
     return Source::Nowhere;
@@ -160,11 +160,11 @@ const wchar_t* SourceText(Source source) {
     return L"";
 }
 
-Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
+Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
     Located located;
     located.source = SourceOf(settingsKey, registryKey, setting);
     platform::Bstr text;
-    located.readable = paths::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
+    located.readable = compilers::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
     located.text.assign(text.Text(), text.Length());
     return located;
 }
@@ -192,7 +192,7 @@ std::vector<Selection> ReadSelections() {
     const std::wstring key = std::wstring(kUserSettingsKey) + L"\\SelectedCompilers";
     for (const wchar_t* arch : {L"PX32", L"HY64", L"Ventrix"}) {
         platform::Bstr text;
-        if (compilers::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
+        if (platform::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
             stored.emplace_back(arch, std::wstring(text.Text(), text.Length()));
         }
     }
@@ -221,8 +221,8 @@ namespace {
 
 using namespace doctor;
 
-constexpr paths::Setting kSettings[] = {paths::Setting::IncludeDirs, paths::Setting::LibDirs,
-                                        paths::Setting::BinDirs, paths::Setting::DefaultOptions};
+constexpr compilers::Setting kSettings[] = {compilers::Setting::IncludeDirs, compilers::Setting::LibDirs,
+                                        compilers::Setting::BinDirs, compilers::Setting::DefaultOptions};
 
 // What doctor finds, read once and then told as text or as JSON.
 struct Findings {
@@ -241,8 +241,8 @@ struct Findings {
     }
 };
 
-DirectoryCheck CheckOf(paths::Setting setting, const Located& located, bool checkNetwork) {
-    if (setting == paths::Setting::DefaultOptions) return {};
+DirectoryCheck CheckOf(compilers::Setting setting, const Located& located, bool checkNetwork) {
+    if (setting == compilers::Setting::DefaultOptions) return {};
     return CheckDirectories(located.text, platform::DirectoryExists, checkNetwork);
 }
 
@@ -278,7 +278,7 @@ bool Doctor(Report& report, bool checkNetwork) {
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
         Print(L"  %-10ls %-16ls %ls\n      %ls\n",
-                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+                     core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
                      record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
     }
     if (found.empty()) Print(L"  none\n");
@@ -288,11 +288,11 @@ bool Doctor(Report& report, bool checkNetwork) {
         const compilers::CCompilerRecord& record = found[i].record;
         const std::wstring settingsKey = SettingsKeyOf(record);
         Print(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
-                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+                     core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
                      settingsKey.c_str());
-        for (paths::Setting setting : kSettings) {
+        for (compilers::Setting setting : kSettings) {
             const Located located = Locate(settingsKey, record.registryKey, setting);
-            Print(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
+            Print(L"  %-15ls from %ls%ls: %ls\n", compilers::ValueName(setting), SourceText(located.source),
                          located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
                          located.text.c_str());
             const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
@@ -329,7 +329,7 @@ std::string DoctorJson(Report& report, bool checkNetwork) {
         const Verdict verdict = findings.verdicts[i];
         json.BeginObject();
         json.Key(L"version");
-        json.String(platform::ToWide(compilers::VersionString(record.version)));
+        json.String(core::ToWide(core::VersionString(record.version)));
         json.Key(L"key");
         json.String(record.compilerKey);
         json.Key(L"identifier");
@@ -344,9 +344,9 @@ std::string DoctorJson(Report& report, bool checkNetwork) {
             const std::wstring settingsKey = SettingsKeyOf(record);
             json.Key(L"directories");
             json.BeginObject();
-            for (paths::Setting setting : kSettings) {
+            for (compilers::Setting setting : kSettings) {
                 const Located located = Locate(settingsKey, record.registryKey, setting);
-                json.Key(paths::ValueName(setting));
+                json.Key(compilers::ValueName(setting));
                 json.BeginObject();
                 json.Key(L"source");
                 json.String(SourceText(located.source));

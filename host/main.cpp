@@ -13,7 +13,7 @@
 #include "commands.h"
 #include "ide/message_watch.h"
 #include "ide/stand_in_ide.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
@@ -121,12 +121,12 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 report.Step(!node.empty(), L"the satellite names the Tools > Options node \"" + node + L"\"");
                 bool offered = false;
                 for (const auto& entry : session.Ide().Proffered()) {
-                    offered |= IsEqualGUID(entry.sid, qz::package::SID_SQZToolOptions) != 0;
+                    offered |= IsEqualGUID(entry.sid, qz::module::SID_SQZToolOptions) != 0;
                 }
                 report.Step(offered, L"the package offered SID_SQZToolOptions " +
-                                         GuidText(qz::package::SID_SQZToolOptions));
+                                         GuidText(qz::module::SID_SQZToolOptions));
                 ComPtr<IQZToolOptions> again;
-                const HRESULT hr = session.Ide().Provider()->QueryService(qz::package::SID_SQZToolOptions,
+                const HRESULT hr = session.Ide().Provider()->QueryService(qz::module::SID_SQZToolOptions,
                                                                          IID_IQZToolOptions, again.PutVoid());
                 report.Step(SUCCEEDED(hr) && again.Get() == session.Service(),
                             L"asked again, the IDE handed out the same IQZToolOptions object");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 
 namespace qz::host {
 

@@ -12,7 +12,7 @@
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
 #include "platform/com_ptr.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "text_output.h"
@@ -78,13 +78,13 @@ public:
         if (!report.Step(SUCCEEDED(hr), L"sited the package: SetSite answered " + HresultText(hr), verbose)) {
             return false;
         }
-        hr = ide_.Provider()->QueryService(qz::package::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
+        hr = ide_.Provider()->QueryService(qz::module::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
         if (!report.Step(SUCCEEDED(hr), L"the IDE handed out the tool-options service: " + HresultText(hr), verbose)) {
             return false;
         }
-        hr = package_->GetAutomationObject(qz::package::kAutomationName, automation_.Put());
+        hr = package_->GetAutomationObject(qz::module::kAutomationName, automation_.Put());
         return report.Step(SUCCEEDED(hr), L"the package gave its automation object \"" +
-                                              std::wstring(qz::package::kAutomationName) + L"\": " + HresultText(hr),
+                                              std::wstring(qz::module::kAutomationName) + L"\": " + HresultText(hr),
                            verbose);
     }
 

@@ -11,6 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+bash scripts/check-layers.sh
 
 cmake --preset x86 >/dev/null
 cmake --build --preset x86

@@ -7,7 +7,7 @@
 
 #include "compilers/compiler_keys.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
 
 namespace qz::compilers {
 namespace {
@@ -20,8 +20,8 @@ constexpr DWORD kMaxIndices = 100000;
 
 }  // namespace
 
-CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
-    CmplrVersion version;
+core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
+    core::CmplrVersion version;
     platform::RegKey key;
     *opened = key.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS;
     if (!*opened) return version;
@@ -34,7 +34,7 @@ CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool*
     }
     key.Close();
     if (!read) {
-        ParseCmplrVersion(platform::ToU16(name), &version);
+        core::ParseCmplrVersion(core::ToU16(name), &version);
         return version;
     }
     version.major = static_cast<int8_t>(static_cast<uint8_t>(major));
@@ -51,7 +51,7 @@ void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* record
     try {
         const std::wstring path = std::wstring(kCompilersKey) + L'\\' + std::wstring(name);
         bool opened = false;
-        const CmplrVersion version = ReadVersion(path, name, &opened);
+        const core::CmplrVersion version = ReadVersion(path, name, &opened);
         if (!opened) return;
         for (const CompilerKeyInfo& info : kCompilerKeys) {
             std::wstring subkeyPath = path + L'\\' + info.archSubkey;

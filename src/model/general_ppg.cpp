@@ -1,7 +1,7 @@
 #include "model/general_ppg.h"
 
-#include "model/options.h"
-#include "model/settings_key.h"
+#include "settings/options.h"
+#include "settings/settings_key.h"
 #include "model/type_info.h"
 #include "platform/com_object.h"
 #include "platform/com_ptr.h"
@@ -9,7 +9,7 @@
 namespace qz::model {
 
 CQZGeneralPPG::CQZGeneralPPG() {
-    if (FAILED(InitSettingsKey(&settingsPath_))) unavailable_ = true;
+    if (FAILED(settings::InitSettingsKey(&settingsPath_))) unavailable_ = true;
 }
 
 HRESULT CQZGeneralPPG::Create(IQZGeneralPPG** out) {
@@ -66,22 +66,22 @@ HRESULT CQZGeneralPPG::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAM
 HRESULT CQZGeneralPPG::PutProperty(PropertyID pid, VARIANT val) {
     if (unavailable_) return S_OK;
     const int ordinal = static_cast<int>(pid);
-    if (!FindOption(ordinal)) return E_INVALIDARG;
-    return WriteOption(settingsPath_, ordinal, val);
+    if (!settings::FindOption(ordinal)) return E_INVALIDARG;
+    return settings::WriteOption(settingsPath_, ordinal, val);
 }
 
 HRESULT CQZGeneralPPG::GetProperty(PropertyID pid, VARIANT* val) {
     if (!val) return E_POINTER;
     if (unavailable_) return S_OK;
     const int ordinal = static_cast<int>(pid);
-    if (!FindOption(ordinal)) return E_INVALIDARG;
-    return ReadOption(settingsPath_, ordinal, val);
+    if (!settings::FindOption(ordinal)) return E_INVALIDARG;
+    return settings::ReadOption(settingsPath_, ordinal, val);
 }
 
 HRESULT CQZGeneralPPG::GetPropertyDef(PropertyID pid, VARIANT* val) {
     if (!val) return E_POINTER;
     if (unavailable_) return S_OK;
-    return OptionDefault(static_cast<int>(pid), val);
+    return settings::OptionDefault(static_cast<int>(pid), val);
 }
 
 

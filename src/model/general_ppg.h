@@ -9,8 +9,8 @@
 
 #include "QZToolOpt.h"
 #include "compilers/compiler_list.h"
-#include "paths/directories.h"
-#include "package/module.h"
+#include "compilers/directories.h"
+#include "module/module.h"
 
 namespace qz::model {
 
@@ -101,14 +101,14 @@ private:
 
     // The three layers of a compiler's directories and default options.
     enum class Layer { Default, Committed, Page };
-    HRESULT ReadDirectory(int handle, Layer layer, paths::Setting setting, BSTR* out);
-    HRESULT WriteDirectory(int handle, Layer layer, paths::Setting setting, BSTR text);
+    HRESULT ReadDirectory(int handle, Layer layer, compilers::Setting setting, BSTR* out);
+    HRESULT WriteDirectory(int handle, Layer layer, compilers::Setting setting, BSTR text);
 
     std::wstring settingsPath_;
     bool unavailable_ = false;
     std::wstring currentPlatform_;
     compilers::CompilerList compilers_;
-    package::ModuleLock lock_;
+    module::ModuleLock lock_;
 };
 
 }  // namespace qz::model

@@ -3,10 +3,11 @@
 #include <new>
 
 #include "compilers/compiler_keys.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "model/general_ppg.h"
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
+#include "settings/selection.h"
 
 namespace qz::model {
 
@@ -28,12 +29,12 @@ std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStrin
 // lacks them, in the compiler version key above it.
 HRESULT ReadArchitectureValue(std::wstring key, const wchar_t* name, BSTR* out) {
     bool present = false;
-    const HRESULT hr = compilers::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, key, name, out, &present);
+    const HRESULT hr = platform::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, key, name, out, &present);
     if (present) return hr;
     while (!key.empty() && key.back() == L'\\') key.pop_back();
     const size_t slash = key.rfind(L'\\');
     if (slash != std::wstring::npos && slash > 0) key.resize(slash);
-    return compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, out);
+    return platform::ReadRegString(HKEY_LOCAL_MACHINE, key, name, out);
 }
 
 }  // namespace
@@ -144,7 +145,7 @@ HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) {
     const HRESULT hr = Lookup(handle, &entry);
     if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     // Machine first, then the user's own.
-    return compilers::ReadRegString(nullptr, entry->registryKey, L"CompilerInfo", out);
+    return platform::ReadRegString(nullptr, entry->registryKey, L"CompilerInfo", out);
 }
 
 HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) {
@@ -190,12 +191,10 @@ HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) {
         *out = compilers_.AddEmptyCmplr(name, false);
         return S_OK;
     }
-    Bstr stored;
-    compilers::ReadRegString(HKEY_CURRENT_USER, settingsPath_ + L"\\SelectedCompilers",
-                             compilers::PlatformToArch(name).c_str(), stored.Put());
+    const std::wstring stored = settings::ReadSelection(settingsPath_, name);
     for (const auto& compiler : platform->compilers) {
         if (CompareStringOrdinal(compiler->identifier.c_str(), static_cast<int>(compiler->identifier.size()),
-                                 stored.Text(), static_cast<int>(stored.Length()), TRUE) == CSTR_EQUAL) {
+                                 stored.c_str(), static_cast<int>(stored.size()), TRUE) == CSTR_EQUAL) {
             *out = compiler->handle;
             break;
         }
@@ -224,32 +223,14 @@ HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) {
     return S_OK;
 }
 
-namespace {
-
-// The selection store takes an empty identifier for a cleared selection.
-HRESULT WriteSelection(const std::wstring& settingsPath, const std::wstring& platformName, const std::wstring& id) {
-    // Without the options settings key there is nowhere to keep it, and the
-    // root of HKEY_CURRENT_USER is never written.
-    if (settingsPath.empty()) return E_FAIL;
-    platform::RegKey key;
-    if (key.Create(HKEY_CURRENT_USER, (settingsPath + L"\\SelectedCompilers").c_str(), KEY_READ | KEY_WRITE) !=
-        ERROR_SUCCESS) {
-        return E_FAIL;
-    }
-    const std::wstring arch = compilers::PlatformToArch(platformName);
-    return key.WriteString(arch.c_str(), id.c_str(), id.size()) == ERROR_SUCCESS ? S_OK : E_FAIL;
-}
-
-}  // namespace
-
 HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) {
     const CCmplrEntry* entry = compilers_.FindCmplr(handle);
     if (!entry) return E_INVALIDARG;
-    return WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
+    return settings::WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
 }
 
 HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) {
-    return WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
+    return settings::WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
 }
 
 // ---- platforms ----

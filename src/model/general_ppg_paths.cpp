@@ -1,12 +1,12 @@
 // The options model's compiler directories and default options: the default
 // layer, the user's committed layer and the Compilers page's copies.
 #include "model/general_ppg.h"
-#include "paths/directories.h"
+#include "compilers/directories.h"
 
 namespace qz::model {
 
 using compilers::CCmplrEntry;
-using paths::Setting;
+using compilers::Setting;
 
 namespace {
 
@@ -30,8 +30,8 @@ HRESULT CQZGeneralPPG::ReadDirectory(int handle, Layer layer, Setting setting, B
     const HRESULT found = Lookup(handle, &entry);
     if (found != S_OK) return found == S_FALSE ? S_OK : found;
     switch (layer) {
-        case Layer::Default: return paths::ReadDefault(entry->registryKey, setting, out);
-        case Layer::Committed: return paths::ReadCommitted(entry->settingsKey, entry->registryKey, setting, out);
+        case Layer::Default: return compilers::ReadDefault(entry->registryKey, setting, out);
+        case Layer::Committed: return compilers::ReadCommitted(entry->settingsKey, entry->registryKey, setting, out);
         case Layer::Page: break;
     }
     const std::wstring& copy = PageCopy(entry, setting);
@@ -43,7 +43,7 @@ HRESULT CQZGeneralPPG::WriteDirectory(int handle, Layer layer, Setting setting, 
     CCmplrEntry* entry = nullptr;
     const HRESULT found = Lookup(handle, &entry);
     if (found != S_OK) return found == S_FALSE ? S_OK : found;
-    if (layer == Layer::Committed) return paths::WriteCommitted(entry->settingsKey, setting, text);
+    if (layer == Layer::Committed) return compilers::WriteCommitted(entry->settingsKey, setting, text);
     PageCopy(entry, setting).assign(text ? text : L"", SysStringLen(text));
     return S_OK;
 }
@@ -77,7 +77,7 @@ HRESULT CQZGeneralPPG::get_CmplrDocPath(int handle, BSTR* out) {
     CCmplrEntry* entry = nullptr;
     const HRESULT found = Lookup(handle, &entry);
     if (found != S_OK) return found == S_FALSE ? S_OK : found;
-    return paths::ReadDocumentationDir(entry->registryKey, out);
+    return compilers::ReadDocumentationDir(entry->registryKey, out);
 }
 
 }  // namespace qz::model

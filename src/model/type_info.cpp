@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "QZToolOpt.h"
-#include "package/module.h"
+#include "module/module.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 
@@ -29,7 +29,7 @@ HRESULT LoadLibraryTypeInfo(ITypeInfo** out) {
     platform::ComPtr<ITypeLib> library;
     HRESULT hr = LoadRegTypeLib(LIBID_QZToolOptLib, 12, 0, LOCALE_NEUTRAL, library.Put());
     if (FAILED(hr)) {
-        const std::wstring path = platform::ModuleFileName(package::ModuleInstance());
+        const std::wstring path = platform::ModuleFileName(module::ModuleInstance());
         if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
         hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
         if (FAILED(hr)) return hr;
@@ -55,7 +55,7 @@ void BuildNameCache(ITypeInfo* info, std::vector<CachedName>* names) {
 
 // The shared information, loaded under the module's lock the first time.
 SharedTypeInfo& Shared() {
-    package::ModuleCriticalSection lock;
+    module::ModuleCriticalSection lock;
     if (!g_shared.loaded) {
         g_shared.loaded = true;
         g_shared.loadResult = LoadLibraryTypeInfo(&g_shared.info);
@@ -94,7 +94,7 @@ HRESULT ModelIdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
 }
 
 void ReleaseModelTypeInfo() {
-    package::ModuleCriticalSection lock;
+    module::ModuleCriticalSection lock;
     if (g_shared.info) g_shared.info->Release();
     g_shared = SharedTypeInfo{};
 }

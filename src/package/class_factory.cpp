@@ -19,9 +19,9 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
 
 HRESULT ClassFactory::LockServer(BOOL lock) {
     if (lock) {
-        LockModule();
+        module::LockModule();
     } else {
-        UnlockModule();
+        module::UnlockModule();
     }
     return S_OK;
 }

@@ -4,7 +4,7 @@
 
 #include "model/type_info.h"
 #include "package/class_factory.h"
-#include "package/module.h"
+#include "module/module.h"
 #include "registration/self_registration.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -31,7 +31,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
 }
 
 STDAPI DllCanUnloadNow() {
-    return qz::package::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return qz::module::ModuleLockCount() == 0 ? S_OK : S_FALSE;
 }
 
 STDAPI DllRegisterServer() {

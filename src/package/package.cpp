@@ -2,7 +2,7 @@
 
 #include "model/general_ppg.h"
 #include "package/service.h"
-#include "package/service_site.h"
+#include "module/service_site.h"
 #include "pages/compilers_page.h"
 #include "pages/gap_page.h"
 #include "pages/general_page.h"
@@ -15,7 +15,7 @@ using platform::ComPtr;
 CQZToolOpt::~CQZToolOpt() {
     // Released without Close: the satellite goes with the package, so the
     // resource instance must not keep pointing at it.
-    if (satellite_) ExchangeResourceInstance(nullptr);
+    if (satellite_) module::ExchangeResourceInstance(nullptr);
     if (service_) service_->Release();
 }
 
@@ -34,7 +34,7 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
     if (siteTaken_) return E_UNEXPECTED;
     siteTaken_ = true;
 
-    TheServiceSite().SetSite(provider);
+    module::TheServiceSite().SetSite(provider);
 
     ComPtr<IVsShell> shell;
     DWORD_PTR satellite = 0;
@@ -43,14 +43,14 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
         return E_FAIL;
     }
     satellite_.Reset(reinterpret_cast<HMODULE>(satellite));
-    ExchangeResourceInstance(satellite_.Get());
+    module::ExchangeResourceInstance(satellite_.Get());
 
     ComPtr<IProfferService> proffer;
-    if (SUCCEEDED(TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
+    if (SUCCEEDED(module::TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
                                                 proffer.PutVoid())) &&
         proffer) {
         DWORD cookie = 0;
-        proffer->ProfferService(SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
+        proffer->ProfferService(module::SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
     }
 
     CQZToolOptionsSvc* service = nullptr;
@@ -69,10 +69,10 @@ HRESULT CQZToolOpt::QueryClose(BOOL* canClose) {
 HRESULT CQZToolOpt::Close() {
     if (closed_) return E_UNEXPECTED;
     if (satellite_) {
-        ExchangeResourceInstance(nullptr);
+        module::ExchangeResourceInstance(nullptr);
         satellite_.Reset();
     }
-    TheServiceSite().SetSite(nullptr);
+    module::TheServiceSite().SetSite(nullptr);
     // The pages keep the model past their windows; it would hold the module
     // loaded for good.
     pages::ResetPageStates();
@@ -91,7 +91,7 @@ HRESULT CQZToolOpt::Close() {
 HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!name || CompareStringOrdinal(name, -1, kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
+    if (!name || CompareStringOrdinal(name, -1, module::kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
     // A model made after Close could not reach the IDE's registry root and
     // would stay unavailable, so none is made.
     if (closed_) return E_UNEXPECTED;
@@ -111,8 +111,8 @@ HRESULT CQZToolOpt::ResetDefaults(DWORD) {
 }
 
 HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
-    if (!IsEqualGUID(page, GUID_TOGeneralPPG) && !IsEqualGUID(page, GUID_TOCompilerPPG) &&
-        !IsEqualGUID(page, GUID_TOGAPPPG)) {
+    if (!IsEqualGUID(page, module::GUID_TOGeneralPPG) && !IsEqualGUID(page, module::GUID_TOCompilerPPG) &&
+        !IsEqualGUID(page, module::GUID_TOGAPPPG)) {
         return E_FAIL;
     }
     if (!sheet) return E_POINTER;
@@ -123,8 +123,8 @@ HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
     if (FAILED(hr)) return hr;
     if (!model) return E_UNEXPECTED;
     IUnknown* self = static_cast<IVsPackage*>(this);
-    if (IsEqualGUID(page, GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
-    if (IsEqualGUID(page, GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
+    if (IsEqualGUID(page, module::GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
+    if (IsEqualGUID(page, module::GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
     return pages::CreateGapPage(self, model.Get(), sheet);
 }
 
@@ -151,7 +151,7 @@ HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) {
     if (closed_) return E_UNEXPECTED;
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!IsEqualGUID(service, SID_SQZToolOptions)) return E_NOINTERFACE;
+    if (!IsEqualGUID(service, module::SID_SQZToolOptions)) return E_NOINTERFACE;
     // Not sited, or the service object could not be made: nothing to hand out.
     if (!service_) return E_UNEXPECTED;
     return service_->QueryInterface(iid, out);

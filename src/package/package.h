@@ -6,8 +6,8 @@
 #include <servprov.h>
 
 #include "QZToolOpt.h"
-#include "package/identifiers.h"
-#include "package/module.h"
+#include "module/identifiers.h"
+#include "module/module.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
@@ -53,7 +53,7 @@ private:
     platform::ModuleHandle satellite_;
     platform::ComPtr<IQZGeneralPPG> model_;
     CQZToolOptionsSvc* service_ = nullptr;  // owning reference
-    ModuleLock lock_;
+    module::ModuleLock lock_;
 };
 
 }  // namespace qz::package

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "package/package.h"
-#include "package/service_site.h"
-#include "pages/extension_lists.h"
-#include "platform/text.h"
+#include "module/service_site.h"
+#include "core/extension_lists.h"
+#include "core/text.h"
 #include "platform/files.h"
 #include "platform/vs_interfaces.h"
 #include "platform/com_object.h"
@@ -16,7 +16,6 @@ namespace qz::package {
 
 using platform::Bstr;
 using platform::ComPtr;
-using namespace qz::model;
 
 HRESULT CQZToolOptionsSvc::Create(CQZToolOpt* package, CQZToolOptionsSvc** out) {
     *out = nullptr;
@@ -116,40 +115,40 @@ HRESULT CQZToolOptionsSvc::JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BST
     Bstr fixed, free;
     GetStrProperty(fixedOrdinal, fixed.Put(), false);
     GetStrProperty(freeOrdinal, free.Put(), false);
-    const std::wstring result = platform::ToWide(
-        pages::JoinExtensionLists(platform::ToU16(std::wstring_view(fixed.Text(), fixed.Length())),
-                                  platform::ToU16(std::wstring_view(free.Text(), free.Length()))));
+    const std::wstring result = core::ToWide(
+        core::JoinExtensionLists(core::ToU16(std::wstring_view(fixed.Text(), fixed.Length())),
+                                  core::ToU16(std::wstring_view(free.Text(), free.Length()))));
     *out = SysAllocStringLen(result.data(), static_cast<UINT>(result.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CQZToolOptionsSvc::GetFortranExtensions(BSTR* out) { return JoinExtensions(kOptFixedSourceExt, kOptFreeSourceExt, out); }
-HRESULT CQZToolOptionsSvc::GetHeaderExtensions(BSTR* out) { return JoinExtensions(kOptFixedHeaderExt, kOptFreeHeaderExt, out); }
-HRESULT CQZToolOptionsSvc::GetFreeFormatExt(BSTR* out) { return GetStrProperty(kOptFreeSourceExt, out, false); }
-HRESULT CQZToolOptionsSvc::GetFixedFormatExt(BSTR* out) { return GetStrProperty(kOptFixedSourceExt, out, false); }
-HRESULT CQZToolOptionsSvc::GetFreeFormatExtHdr(BSTR* out) { return GetStrProperty(kOptFreeHeaderExt, out, false); }
-HRESULT CQZToolOptionsSvc::GetFixedFormatExtHdr(BSTR* out) { return GetStrProperty(kOptFixedHeaderExt, out, false); }
-HRESULT CQZToolOptionsSvc::DefGetFreeFormatExt(BSTR* out) { return GetStrProperty(kOptFreeSourceExt, out, true); }
-HRESULT CQZToolOptionsSvc::DefGetFixedFormatExt(BSTR* out) { return GetStrProperty(kOptFixedSourceExt, out, true); }
-HRESULT CQZToolOptionsSvc::DefGetFreeFormatExtHdr(BSTR* out) { return GetStrProperty(kOptFreeHeaderExt, out, true); }
-HRESULT CQZToolOptionsSvc::DefGetFixedFormatExtHdr(BSTR* out) { return GetStrProperty(kOptFixedHeaderExt, out, true); }
+HRESULT CQZToolOptionsSvc::GetFortranExtensions(BSTR* out) { return JoinExtensions(settings::kOptFixedSourceExt, settings::kOptFreeSourceExt, out); }
+HRESULT CQZToolOptionsSvc::GetHeaderExtensions(BSTR* out) { return JoinExtensions(settings::kOptFixedHeaderExt, settings::kOptFreeHeaderExt, out); }
+HRESULT CQZToolOptionsSvc::GetFreeFormatExt(BSTR* out) { return GetStrProperty(settings::kOptFreeSourceExt, out, false); }
+HRESULT CQZToolOptionsSvc::GetFixedFormatExt(BSTR* out) { return GetStrProperty(settings::kOptFixedSourceExt, out, false); }
+HRESULT CQZToolOptionsSvc::GetFreeFormatExtHdr(BSTR* out) { return GetStrProperty(settings::kOptFreeHeaderExt, out, false); }
+HRESULT CQZToolOptionsSvc::GetFixedFormatExtHdr(BSTR* out) { return GetStrProperty(settings::kOptFixedHeaderExt, out, false); }
+HRESULT CQZToolOptionsSvc::DefGetFreeFormatExt(BSTR* out) { return GetStrProperty(settings::kOptFreeSourceExt, out, true); }
+HRESULT CQZToolOptionsSvc::DefGetFixedFormatExt(BSTR* out) { return GetStrProperty(settings::kOptFixedSourceExt, out, true); }
+HRESULT CQZToolOptionsSvc::DefGetFreeFormatExtHdr(BSTR* out) { return GetStrProperty(settings::kOptFreeHeaderExt, out, true); }
+HRESULT CQZToolOptionsSvc::DefGetFixedFormatExtHdr(BSTR* out) { return GetStrProperty(settings::kOptFixedHeaderExt, out, true); }
 
-HRESULT CQZToolOptionsSvc::GetBuildLog(LONG* out) { return GetIntProperty(kOptGenerateBuildLog, reinterpret_cast<INT*>(out), false); }
-HRESULT CQZToolOptionsSvc::GetContinueOnErrors(LONG* out) { return GetIntProperty(kOptContinueOnError, reinterpret_cast<INT*>(out), false); }
-HRESULT CQZToolOptionsSvc::GetShowEnvInLog(LONG* out) { return GetIntProperty(kOptShowEnvInBuildLog, reinterpret_cast<INT*>(out), false); }
+HRESULT CQZToolOptionsSvc::GetBuildLog(LONG* out) { return GetIntProperty(settings::kOptGenerateBuildLog, reinterpret_cast<INT*>(out), false); }
+HRESULT CQZToolOptionsSvc::GetContinueOnErrors(LONG* out) { return GetIntProperty(settings::kOptContinueOnError, reinterpret_cast<INT*>(out), false); }
+HRESULT CQZToolOptionsSvc::GetShowEnvInLog(LONG* out) { return GetIntProperty(settings::kOptShowEnvInBuildLog, reinterpret_cast<INT*>(out), false); }
 
-HRESULT CQZToolOptionsSvc::GetGapLevel(INT* out) { return GetIntProperty(kOptGapLevel, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapLevel(INT value) { return PutIntProperty(kOptGapLevel, value); }
-HRESULT CQZToolOptionsSvc::GetGapSuppressWarnings(INT* out) { return GetIntProperty(kOptGapSuppressWarnings, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapSuppressWarnings(INT value) { return PutIntProperty(kOptGapSuppressWarnings, value); }
-HRESULT CQZToolOptionsSvc::GetGapSuppressRemarks(BSTR* out) { return GetStrProperty(kOptGapSuppressRemarks, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapSuppressRemarks(BSTR value) { return PutStrProperty(kOptGapSuppressRemarks, value); }
-HRESULT CQZToolOptionsSvc::GetGapRemarksToFile(INT* out) { return GetIntProperty(kOptGapRemarksToFile, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapRemarksToFile(INT value) { return PutIntProperty(kOptGapRemarksToFile, value); }
-HRESULT CQZToolOptionsSvc::GetGapRemarksFile(BSTR* out) { return GetStrProperty(kOptGapRemarksFile, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapRemarksFile(BSTR value) { return PutStrProperty(kOptGapRemarksFile, value); }
-HRESULT CQZToolOptionsSvc::GetGapShowDialog(INT* out) { return GetIntProperty(kOptGapShowDialogs, out, false); }
-HRESULT CQZToolOptionsSvc::SetGapShowDialog(INT value) { return PutIntProperty(kOptGapShowDialogs, value); }
+HRESULT CQZToolOptionsSvc::GetGapLevel(INT* out) { return GetIntProperty(settings::kOptGapLevel, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapLevel(INT value) { return PutIntProperty(settings::kOptGapLevel, value); }
+HRESULT CQZToolOptionsSvc::GetGapSuppressWarnings(INT* out) { return GetIntProperty(settings::kOptGapSuppressWarnings, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapSuppressWarnings(INT value) { return PutIntProperty(settings::kOptGapSuppressWarnings, value); }
+HRESULT CQZToolOptionsSvc::GetGapSuppressRemarks(BSTR* out) { return GetStrProperty(settings::kOptGapSuppressRemarks, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapSuppressRemarks(BSTR value) { return PutStrProperty(settings::kOptGapSuppressRemarks, value); }
+HRESULT CQZToolOptionsSvc::GetGapRemarksToFile(INT* out) { return GetIntProperty(settings::kOptGapRemarksToFile, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapRemarksToFile(INT value) { return PutIntProperty(settings::kOptGapRemarksToFile, value); }
+HRESULT CQZToolOptionsSvc::GetGapRemarksFile(BSTR* out) { return GetStrProperty(settings::kOptGapRemarksFile, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapRemarksFile(BSTR value) { return PutStrProperty(settings::kOptGapRemarksFile, value); }
+HRESULT CQZToolOptionsSvc::GetGapShowDialog(INT* out) { return GetIntProperty(settings::kOptGapShowDialogs, out, false); }
+HRESULT CQZToolOptionsSvc::SetGapShowDialog(INT value) { return PutIntProperty(settings::kOptGapShowDialogs, value); }
 
 // No option change is ever announced, so the sink is neither kept nor called.
 HRESULT CQZToolOptionsSvc::AdviseToolOptionEvents(IZRBToolOptionEvents* sink, DWORD* cookie) {
@@ -299,7 +298,7 @@ namespace {
 
 // The IDE's user-interface locale, read late-bound from its automation object.
 HRESULT IdeLocale(LONG* locale) {
-    auto* dte = TheServiceSite().Cached<DTE>(SiteService::Automation);
+    auto* dte = module::TheServiceSite().Cached<DTE>(module::SiteService::Automation);
     if (!dte) return E_NOINTERFACE;
     LPOLESTR name[] = {const_cast<LPOLESTR>(L"LocaleID")};
     DISPID id = 0;

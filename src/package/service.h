@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "QZToolOpt.h"
-#include "package/module.h"
+#include "module/module.h"
 
 namespace qz::package {
 
@@ -104,7 +104,7 @@ private:
     bool lockReady_ = false;
     bool closed_ = false;
     CQZToolOpt* package_ = nullptr;  // not counted: the package outlives the service's use
-    ModuleLock moduleLock_;
+    module::ModuleLock moduleLock_;
 };
 
 }  // namespace qz::package

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "package/module.h"
+#include "module/module.h"
 #include "pages/page_framework.h"
 #include "platform/com_ptr.h"
 #include "platform/window_system.h"
@@ -172,7 +172,7 @@ private:
     static void ListCompilers(HWND dialog, IQZGeneralPPG* model, const std::vector<int>& handles, int selected) {
         platform::IWindowSystem& windows = platform::WindowSystem();
         const HWND combo = windows.DialogItem(dialog, IDC_CMPLR_COMPILER);
-        const int first = windows.ComboAdd(combo, package::ResourceString(IDS_CMPLR_DEFAULT_ITEM).c_str());
+        const int first = windows.ComboAdd(combo, module::ResourceString(IDS_CMPLR_DEFAULT_ITEM).c_str());
         windows.ComboSetData(combo, first, kDefaultItem);
         windows.ComboSelect(combo, 0);
         for (int handle : handles) {

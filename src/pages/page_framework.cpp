@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "package/module.h"
-#include "package/service_site.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "pages/string_list_editor.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
@@ -30,7 +30,7 @@ PageState g_states[kPageKindCount];
 const KindInfo& InfoOf(PageKind kind) { return kKinds[static_cast<int>(kind)]; }
 
 void ShowF1Help(const wchar_t* keyword) {
-    IVsHelp* help = package::TheServiceSite().Cached<IVsHelp>(package::SiteService::F1Help);
+    IVsHelp* help = module::TheServiceSite().Cached<IVsHelp>(module::SiteService::F1Help);
     if (!help) return;
     platform::Bstr text(keyword);
     help->DisplayTopicFromF1Keyword(text.Get());
@@ -195,7 +195,7 @@ HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGener
     if (state.model.Get() != model) state.model = platform::ComPtr<IQZGeneralPPG>(model);
     sheet->dwSize = sizeof(VSPROPSHEETPAGE);
     sheet->dwFlags = kPageFlags;
-    sheet->hInstance = package::ResourceInstance();
+    sheet->hInstance = module::ResourceInstance();
     sheet->wTemplateId = InfoOf(kind).templateId;
     sheet->pfnDlgProc = procedure;
     sheet->lParam = 0;
@@ -269,13 +269,13 @@ bool EditListField(HWND dialog, int fieldId, UINT titleId) {
     platform::IWindowSystem& windows = platform::WindowSystem();
     const HWND field = windows.DialogItem(dialog, fieldId);
     CStrListEditor editor;
-    editor.SetTitle(package::ResourceString(titleId));
+    editor.SetTitle(module::ResourceString(titleId));
     editor.SetList(windows.Text(field));
 
     // The editor's own guard leaves the owner enabled; the owner is disabled
     // here so that the Options dialog takes no input while the editor is up.
     HWND owner = nullptr;
-    IVsUIShell* shell = package::TheServiceSite().Cached<IVsUIShell>(package::SiteService::UIShell);
+    IVsUIShell* shell = module::TheServiceSite().Cached<IVsUIShell>(module::SiteService::UIShell);
     if (!shell || FAILED(shell->GetDialogOwnerHwnd(&owner))) owner = nullptr;
     const bool ownerDisabled = owner && windows.IsEnabled(owner);
     if (ownerDisabled) windows.Enable(owner, false);

@@ -20,7 +20,7 @@ TEST(X64HostTest, DetectsThisMachineAndYieldsToATestsFlag) {
 
 TEST(IsCmplrOfferedTest, FollowsVersionRangeKeyAndHost) {
     const struct {
-        CmplrVersion version;
+        core::CmplrVersion version;
         const wchar_t* key;
         bool onX86, onX64;
     } cases[] = {

@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "compilers/compiler_table.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "platform/com_ptr.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::compilers {
 namespace {
 
-using platform::MemoryRegistry;
+using test::MemoryRegistry;
 using Lines = std::vector<std::wstring>;
 
 const std::wstring kRoot = kCompilersKey;
@@ -138,7 +138,7 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         store(HKEY_CURRENT_USER, c.user, L"U");
         platform::Bstr earlier(L"earlier");
         BSTR text = earlier.Get();
-        EXPECT_EQ(ReadRegString(c.root, L"K", L"V", &text), c.result);
+        EXPECT_EQ(platform::ReadRegString(c.root, L"K", L"V", &text), c.result);
         platform::Bstr owned;
         owned.Attach(text);
         if (c.text) {
@@ -146,7 +146,7 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         } else {
             EXPECT_EQ(owned.Detach(), nullptr);
         }
-        EXPECT_EQ(RegValueExists(c.root ? c.root : HKEY_LOCAL_MACHINE, L"K", L"V"),
+        EXPECT_EQ(platform::RegValueExists(c.root ? c.root : HKEY_LOCAL_MACHINE, L"K", L"V"),
                   (c.root == HKEY_CURRENT_USER ? c.user : c.machine) != None);
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }

@@ -102,7 +102,7 @@ TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     auto model = MakeModel();
     const std::string textDefault = Option(model.Get(), 0), numberDefault = Option(model.Get(), 4);
     // A value read as missing is left as it was until the next write.
-    using Value = platform::MemoryRegistry::Value;
+    using Value = test::MemoryRegistry::Value;
     for (const Stored& bad : BadTexts()) {
         registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", bad.type, bad.bytes);
         EXPECT_EQ(Option(model.Get(), 0), textDefault) << bad.what;

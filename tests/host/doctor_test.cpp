@@ -6,13 +6,13 @@
 #include "doctor.h"
 #include "session.h"
 #include "platform/host.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 
 namespace qz::host::doctor {
 namespace {
 
-using paths::Setting;
-using platform::MemoryRegistry;
+using compilers::Setting;
+using test::MemoryRegistry;
 
 constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran\\";
 

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "commands.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
 #include "reg_file.h"
-#include "support/registry_dump.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_dump.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::host {
 namespace {
@@ -155,7 +155,7 @@ TEST_F(ExportImport, AFailedWriteAnywhereLeavesTheSettingsAsTheyWere) {
         size_t position = 0;
         for (bool failed = true; failed; ++position) {
             SCOPED_TRACE("write " + std::to_string(position) + (seeded ? " over seeded settings" : " over none"));
-            platform::MemoryRegistry registry;
+            test::MemoryRegistry registry;
             platform::ScopedRegistry scope(registry);
             if (seeded) {
                 const std::wstring compiler = std::wstring(kUserSettingsKey) + L"\\111.065\\PX32_PX32";
@@ -180,7 +180,7 @@ TEST_F(ExportImport, AFailedWriteAnywhereLeavesTheSettingsAsTheyWere) {
                 EXPECT_EQ(test::Dump(HKEY_CURRENT_USER, L"Software"), before);
             } else {
                 EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\New\\Deeper", L""),
-                          (platform::MemoryRegistry::Value{REG_SZ, {'a', 0}}));
+                          (test::MemoryRegistry::Value{REG_SZ, {'a', 0}}));
                 EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\SelectedCompilers"));
             }
             EXPECT_EQ(registry.OpenHandleCount(), 0u);

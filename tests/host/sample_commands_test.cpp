@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(InstallSample(report));
         SitedPackageTest::SetUp();
-        ASSERT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
+        ASSERT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
     }
     void TearDown() override {
         automation.Reset();

@@ -202,7 +202,7 @@ TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
 
     EXPECT_EQ(model->SetSelectedCmplr(1025), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              platform::MemoryRegistry::Value::String(L"111.065|PX32_PX32"));
+              test::MemoryRegistry::Value::String(L"111.065|PX32_PX32"));
     EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, 1025);
 
@@ -219,7 +219,7 @@ TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
 
     EXPECT_EQ(model->ClearSelectedCmplr(win32.Get()), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              platform::MemoryRegistry::Value::String(L""));
+              test::MemoryRegistry::Value::String(L""));
     EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, -1);
 }

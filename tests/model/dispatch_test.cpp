@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "support/model_fixture.h"
 
 namespace qz::model {
@@ -95,11 +95,11 @@ TEST_F(DispatchTest, NamesMapToTheirDispatchIdentifiers) {
 TEST_F(DispatchTest, LateBoundClientsReadAndWriteOptions) {
     VARIANT result;
     VariantInit(&result);
-    ASSERT_EQ(Call(L"PutProperty", {I4(kOptGapLevel), I4(3)}, nullptr), S_OK);
-    ASSERT_EQ(Call(L"GetProperty", {I4(kOptGapLevel)}, &result), S_OK);
+    ASSERT_EQ(Call(L"PutProperty", {I4(settings::kOptGapLevel), I4(3)}, nullptr), S_OK);
+    ASSERT_EQ(Call(L"GetProperty", {I4(settings::kOptGapLevel)}, &result), S_OK);
     EXPECT_EQ(V_VT(&result), VT_I4);
     EXPECT_EQ(V_I4(&result), 3);
-    ASSERT_EQ(Call(L"GetPropertyDef", {I4(kOptFixedSourceExt)}, &result), S_OK);
+    ASSERT_EQ(Call(L"GetPropertyDef", {I4(settings::kOptFixedSourceExt)}, &result), S_OK);
     ASSERT_EQ(V_VT(&result), VT_BSTR);
     EXPECT_STREQ(V_BSTR(&result), L".f;.for;.fpp");
     VariantClear(&result);

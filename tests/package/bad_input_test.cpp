@@ -157,8 +157,8 @@ std::vector<Case> Cases() {
         {"model IsPlatformSupported", [](auto& s, auto&) { return M(s)->IsPlatformSupported(Bstr(L"x64").Get(), nullptr); }},
         {"model IsEmptyCompiler", [](auto& s, auto&) { return M(s)->IsEmptyCompiler(1024, nullptr); }},
         {"model GetTypeInfo", [](auto& s, auto&) { return M(s)->GetTypeInfo(0, 0, nullptr); }},
-        {"package GetAutomationObject", [](auto& s, auto&) { return s.package->GetAutomationObject(package::kAutomationName, nullptr); }},
-        {"package GetPropertyPage", [](auto& s, auto&) { return s.package->GetPropertyPage(package::GUID_TOGeneralPPG, nullptr); }},
+        {"package GetAutomationObject", [](auto& s, auto&) { return s.package->GetAutomationObject(module::kAutomationName, nullptr); }},
+        {"package GetPropertyPage", [](auto& s, auto&) { return s.package->GetPropertyPage(module::GUID_TOGeneralPPG, nullptr); }},
     };
     for (const auto& [name, call] : nullOuts) add(name + ", null out", E_POINTER, "", call);
 
@@ -250,7 +250,7 @@ std::vector<Case> Cases() {
         return s.package->GetAutomationObject(longName.c_str(), out.Put());
     });
     const std::pair<const GUID*, const IID*> services[] = {
-        {&GUID_NULL, &IID_IUnknown}, {&IID_IQZGeneralPPG, &IID_IUnknown}, {&package::SID_SQZToolOptions, &IID_IDispatch}};
+        {&GUID_NULL, &IID_IUnknown}, {&IID_IQZGeneralPPG, &IID_IUnknown}, {&module::SID_SQZToolOptions, &IID_IDispatch}};
     for (const auto& [service, iid] : services) {
         add("QueryService of what is not offered", E_NOINTERFACE, "", [service = service, iid = iid](auto& s, auto& o) {
             return s.template PackageAs<IServiceProvider>()->QueryService(*service, *iid, reinterpret_cast<void**>(&o.text));
@@ -321,7 +321,7 @@ protected:
         body(session);
         EXPECT_EQ(session.registry->OpenHandleCount(), 0u) << name;
         session.Close();
-        EXPECT_EQ(package::ModuleLockCount(), 0) << name << ": an object left alive";
+        EXPECT_EQ(module::ModuleLockCount(), 0) << name << ": an object left alive";
         EXPECT_EQ(balance.Outstanding(), 0u) << name << ": BSTR or SAFEARRAY left";
     }
 

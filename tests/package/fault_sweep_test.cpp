@@ -27,7 +27,7 @@
 namespace qz::test {
 namespace {
 
-using platform::MemoryRegistry;
+using test::MemoryRegistry;
 using platform::RegOp;
 
 using Call = std::function<HRESULT(InstalledSession&, CallOuts&)>;
@@ -237,7 +237,7 @@ protected:
             EXPECT_EQ(session.registry->OpenHandleCount(), 0u) << op.name << " failing at " << failAt;
             run.messages = session.windows.MessageBoxes().size();
             session.Close();
-            EXPECT_EQ(package::ModuleLockCount(), 0) << op.name << " failing at " << failAt << ": an object left alive";
+            EXPECT_EQ(module::ModuleLockCount(), 0) << op.name << " failing at " << failAt << ": an object left alive";
             EXPECT_EQ(balance.Outstanding(), 0u) << op.name << " failing at " << failAt << ": BSTR or SAFEARRAY";
             run.registry = std::move(session.registry);
         }

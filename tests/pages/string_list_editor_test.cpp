@@ -7,10 +7,10 @@
 #include <string>
 
 #include "ide/stand_in_ide.h"
-#include "package/module.h"
-#include "package/service_site.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "pages/string_list_editor.h"
-#include "platform/window_system.h"
+#include "testing/recording_window_system.h"
 #include "satellite/resource_ids.h"
 #include "support/dialog_player.h"
 #include "support/sited_module.h"
@@ -50,8 +50,8 @@ Window MakeOwner(DWORD visible = 0) {
 class StrListEditorTest : public test::SystemTest {
 protected:
     void Resite(ide::StandInIde& ide) {
-        package::TheServiceSite().SetSite(nullptr);
-        package::TheServiceSite().SetSite(ide.Provider());
+        module::TheServiceSite().SetSite(nullptr);
+        module::TheServiceSite().SetSite(ide.Provider());
     }
 
     ide::StandInIde ide_;
@@ -126,7 +126,7 @@ TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
         EXPECT_EQ(ide.MungeDialogFontCalls(), c.adjustments) << &c - cases;
         EXPECT_EQ(ownedBy, c.parentGiven ? parent.get() : ideOwner.get()) << &c - cases;
         EXPECT_EQ(shown, L"a\r\nb\r\n") << &c - cases;
-        platform::RecordingWindowSystem recorded;
+        test::RecordingWindowSystem recorded;
         platform::ScopedWindowSystem scope(recorded);
         editor_.DoModal(nullptr);
         ASSERT_EQ(recorded.DialogBoxes().size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
 }
 
 TEST_F(StrListEditorTest, WithoutTemplateAnswersMinusOneAndKeepsTheList) {
-    package::ExchangeResourceInstance(package::ModuleInstance());
+    module::ExchangeResourceInstance(module::ModuleInstance());
     editor_.SetList(L"a;b");
     Player player([](HWND dialog) { Press(dialog, IDOK); });
     EXPECT_EQ(editor_.DoModal(nullptr), -1);

@@ -9,14 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::platform {
 namespace {
 
-using Value = MemoryRegistry::Value;
+using Value = test::MemoryRegistry::Value;
 using Bytes = std::vector<BYTE>;
 
 enum class Backend { Memory, Win32 };
@@ -73,7 +73,7 @@ protected:
     }
 
     std::optional<test::RegistrySandbox> sandbox_;
-    MemoryRegistry memory_;
+    test::MemoryRegistry memory_;
     std::optional<ScopedRegistry> scope_;
     std::vector<RegKey> keys_;  // closed first, while the registry and sandbox are still there
 };

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "registration/script_engine.h"
 
 namespace qz::registration {
 namespace {
 
-using platform::MemoryRegistry;
+using test::MemoryRegistry;
 using platform::RegOp;
 using platform::ScopedRegistry;
 using Value = MemoryRegistry::Value;
@@ -45,11 +45,11 @@ const std::wstring kPages = kHive + L"\\ToolsOptionsPages\\Tavrel Fortran";
 const std::wstring kModule = L"C:\\it's here\\QZToolOpt.dll";
 
 HRESULT RunPackageScript(ScriptMode mode) {
-    const std::vector<ScriptVariable> variables = {
+    const std::vector<core::ScriptVariable> variables = {
         {u"REGROOTBEGIN", u"NoRemove Software\n{\nNoRemove Vendor\n{\nNoRemove 8.0\n{\n"},
         {u"REGROOTEND", u"}\n}\n}\n"},
         {u"MODULE", std::u16string(kModule.begin(), kModule.end())}};
-    ScriptError error;
+    core::ScriptError error;
     const HRESULT hr = RunScript(kScript, variables, mode, &error);
     EXPECT_EQ(error.line, 0u) << std::string(error.message.begin(), error.message.end());
     return hr;
@@ -220,7 +220,7 @@ TEST(ScriptEngineTest, EachRootIsItsHiveAndDeleteRemovesATree) {
 TEST(ScriptEngineTest, ScriptThatDoesNotParseTouchesNothing) {
     MemoryRegistry registry;
     ScopedRegistry scope(registry);
-    ScriptError error;
+    core::ScriptError error;
     EXPECT_EQ(RunScript(u"HKLM { A = s 'x' }\nHKLM { B", {}, ScriptMode::Register, &error),
               HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
     EXPECT_EQ(error.line, 2u);
