@@ -1,7 +1,6 @@
 #include "compilers/compiler_table.h"
 
 #include <algorithm>
-#include <new>
 #include <numeric>
 #include <string_view>
 
@@ -47,23 +46,16 @@ namespace {
 
 // Appends a record per readable architecture subkey of the version key `name`.
 void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* records) {
-    // Built inside a model method: what cannot be allocated is left out.
-    try {
-        const std::wstring path = std::wstring(kCompilersKey) + L'\\' + std::wstring(name);
-        bool opened = false;
-        const core::CmplrVersion version = ReadVersion(path, name, &opened);
-        if (!opened) return;
-        for (const CompilerKeyInfo& info : kCompilerKeys) {
-            std::wstring subkeyPath = path + L'\\' + info.archSubkey;
-            platform::RegKey subkey;
-            if (subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
-            subkey.Close();
-            try {
-                records->push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
-            } catch (const std::bad_alloc&) {
-            }
-        }
-    } catch (const std::bad_alloc&) {
+    const std::wstring path = std::wstring(kCompilersKey) + L'\\' + std::wstring(name);
+    bool opened = false;
+    const core::CmplrVersion version = ReadVersion(path, name, &opened);
+    if (!opened) return;
+    for (const CompilerKeyInfo& info : kCompilerKeys) {
+        std::wstring subkeyPath = path + L'\\' + info.archSubkey;
+        platform::RegKey subkey;
+        if (subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
+        subkey.Close();
+        records->push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
     }
 }
 
@@ -84,12 +76,7 @@ CCompilerTable::CCompilerTable() {
     }
     // Positions are sorted, not the records of several texts each, so that
     // sorting moves no text however many records there are.
-    try {
-        order_.resize(records_.size());
-    } catch (const std::bad_alloc&) {
-        records_.clear();
-        return;
-    }
+    order_.resize(records_.size());
     std::iota(order_.begin(), order_.end(), size_t{0});
     std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) {
         return records_[a].version.OrderKey() < records_[b].version.OrderKey();

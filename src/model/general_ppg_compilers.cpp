@@ -8,6 +8,7 @@
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "settings/selection.h"
+#include "platform/boundary.h"
 
 namespace qz::model {
 
@@ -39,15 +40,10 @@ HRESULT ReadArchitectureValue(std::wstring key, const wchar_t* name, BSTR* out) 
 
 }  // namespace
 
-HRESULT CQZGeneralPPG::BuildCmplrList() {
-    // Nothing may leave an interface method as an exception.
-    try {
-        compilers_.Build(settingsPath_);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+HRESULT CQZGeneralPPG::BuildCmplrList() try {
+    compilers_.Build(settingsPath_);
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::Lookup(int handle, CCmplrEntry** entry) {
     if (unavailable_) return S_FALSE;
@@ -57,7 +53,7 @@ HRESULT CQZGeneralPPG::Lookup(int handle, CCmplrEntry** entry) {
 
 // ---- lists ----
 
-HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) {
+HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) try {
     if (!out) return E_POINTER;
     if (unavailable_) return S_OK;
     if (compilers_.Empty()) BuildCmplrList();
@@ -70,9 +66,9 @@ HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) {
     }
     *out = array.Detach();
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, SAFEARRAY** handles) {
+HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, SAFEARRAY** handles) try {
     if (!names || !handles) return E_POINTER;
     if (unavailable_) return S_OK;
     if (compilers_.Empty()) BuildCmplrList();
@@ -98,47 +94,47 @@ HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, 
     *names = nameArray.Detach();
     *handles = handleArray.Detach();
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
 // ---- by handle ----
 
-HRESULT CQZGeneralPPG::get_CmplrVersionString(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrVersionString(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
     return hr == S_OK ? NewText(compilers::VersionText(entry->version), out) : (hr == S_FALSE ? S_OK : hr);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrDisplayName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
     return hr == S_OK ? NewText(entry->displayString, out) : (hr == S_FALSE ? S_OK : hr);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_SuiteDisplayName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_SuiteDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
     return hr == S_OK ? NewText(entry->suiteName, out) : (hr == S_FALSE ? S_OK : hr);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrPlatformName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrPlatformName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
     return hr == S_OK ? NewText(entry->platform->name, out) : (hr == S_FALSE ? S_OK : hr);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::IsEmptyCompiler(int handle, LONG* out) {
+HRESULT CQZGeneralPPG::IsEmptyCompiler(int handle, LONG* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
     if (hr == S_OK) *out = entry->empty ? 1 : 0;
     return hr == S_FALSE ? S_OK : hr;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     CCmplrEntry* entry = nullptr;
@@ -146,9 +142,9 @@ HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) {
     if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     // Machine first, then the user's own.
     return platform::ReadRegString(nullptr, entry->registryKey, L"CompilerInfo", out);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
@@ -158,9 +154,9 @@ HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) {
         return E_FAIL;
     }
     return ReadArchitectureValue(entry->registryKey, L"ProductDir", out);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) {
+HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) try {
     if (!out) return E_POINTER;
     CCmplrEntry* entry = nullptr;
     const HRESULT hr = Lookup(handle, &entry);
@@ -176,11 +172,11 @@ HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) {
     }
     *out = flags;
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
 // ---- selection ----
 
-HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) {
+HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) try {
     if (!out) return E_POINTER;
     *out = compilers::kNoCompiler;
     if (unavailable_) return E_FAIL;
@@ -200,12 +196,12 @@ HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) {
         }
     }
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
 // A platform without an entry has no default: the answer is "no compiler"
 // (-1), which callers already treat as such; GetSelectedCmplr of the same
 // name would first give it an empty compiler.
-HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) {
+HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) try {
     if (!out) return E_POINTER;
     *out = 0;
     if (unavailable_) return E_FAIL;
@@ -221,25 +217,25 @@ HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) {
     }
     if (best) *out = best->handle;
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) {
+HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) try {
     const CCmplrEntry* entry = compilers_.FindCmplr(handle);
     if (!entry) return E_INVALIDARG;
     return settings::WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) {
+HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) try {
     return settings::WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
-}
+} QZ_CATCH_RETURN()
 
 // ---- platforms ----
 
-HRESULT CQZGeneralPPG::CheckPlatformLoading() {
+HRESULT CQZGeneralPPG::CheckPlatformLoading() try {
     if (!compilers_.Empty()) return S_OK;
     SafeArray names;
     return get_Platforms(names.Put());
-}
+} QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY** out) {
     if (!count || !out) return E_POINTER;
@@ -262,18 +258,18 @@ HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY**
     return S_OK;
 }
 
-HRESULT CQZGeneralPPG::GetFullPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(false, count, out); }
-HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(true, count, out); }
-HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(false, count, out); }
+HRESULT CQZGeneralPPG::GetFullPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(true, count, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR* out) {
+HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR* out) try {
     if (!out) return E_POINTER;
     if (unavailable_) return E_FAIL;
     currentPlatform_ = L"Win32";
     return NewText(currentPlatform_, out);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) {
+HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) try {
     if (!out) return E_POINTER;
     if (currentPlatform_.empty()) {
         Bstr defaultName;
@@ -281,14 +277,14 @@ HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) {
         currentPlatform_ = TextOf(defaultName.Get());
     }
     return NewText(currentPlatform_, out);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR platformName) {
+HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR platformName) try {
     currentPlatform_ = TextOf(platformName);
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) {
+HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) try {
     if (!out) return E_POINTER;
     int position = 0;
     for (const auto& platform : compilers_.Platforms()) {
@@ -296,14 +292,14 @@ HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) {
         if (position++ == index) return NewText(platform->name, out);
     }
     return NewText(std::wstring(), out);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) {
+HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) try {
     if (!out) return E_POINTER;
     if (const CPlatformEntry* platform = compilers_.FindPlatform(TextOf(platformName))) {
         *out = platform->supported ? 1 : 0;
     }
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
 }  // namespace qz::model

@@ -2,6 +2,7 @@
 // layer, the user's committed layer and the Compilers page's copies.
 #include "model/general_ppg.h"
 #include "compilers/directories.h"
+#include "platform/boundary.h"
 
 namespace qz::model {
 
@@ -48,36 +49,36 @@ HRESULT CQZGeneralPPG::WriteDirectory(int handle, Layer layer, Setting setting, 
     return S_OK;
 }
 
-HRESULT CQZGeneralPPG::get_CmplrDefIncludePaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Default, Setting::IncludeDirs, out); }
-HRESULT CQZGeneralPPG::get_CmplrDefLibPaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Default, Setting::LibDirs, out); }
-HRESULT CQZGeneralPPG::get_CmplrDefBinPaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Default, Setting::BinDirs, out); }
-HRESULT CQZGeneralPPG::get_CmplrDefDefaultOptions(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Default, Setting::DefaultOptions, out); }
+HRESULT CQZGeneralPPG::get_CmplrDefIncludePaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::IncludeDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrDefLibPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::LibDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrDefBinPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::BinDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrDefDefaultOptions(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::DefaultOptions, out); } QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrIncludePaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Committed, Setting::IncludeDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrIncludePaths(int handle, BSTR text) { return WriteDirectory(handle, Layer::Committed, Setting::IncludeDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrLibPaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Committed, Setting::LibDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrLibPaths(int handle, BSTR text) { return WriteDirectory(handle, Layer::Committed, Setting::LibDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrBinPath(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Committed, Setting::BinDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrBinPath(int handle, BSTR text) { return WriteDirectory(handle, Layer::Committed, Setting::BinDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrDefaultOptions(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Committed, Setting::DefaultOptions, out); }
-HRESULT CQZGeneralPPG::put_CmplrDefaultOptions(int handle, BSTR text) { return WriteDirectory(handle, Layer::Committed, Setting::DefaultOptions, text); }
+HRESULT CQZGeneralPPG::get_CmplrIncludePaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Committed, Setting::IncludeDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrIncludePaths(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Committed, Setting::IncludeDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrLibPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Committed, Setting::LibDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrLibPaths(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Committed, Setting::LibDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrBinPath(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Committed, Setting::BinDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrBinPath(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Committed, Setting::BinDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrDefaultOptions(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Committed, Setting::DefaultOptions, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrDefaultOptions(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Committed, Setting::DefaultOptions, text); } QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrPPGIncludePaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Page, Setting::IncludeDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrPPGIncludePaths(int handle, BSTR text) { return WriteDirectory(handle, Layer::Page, Setting::IncludeDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrPPGLibPaths(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Page, Setting::LibDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrPPGLibPaths(int handle, BSTR text) { return WriteDirectory(handle, Layer::Page, Setting::LibDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrPPGBinPath(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Page, Setting::BinDirs, out); }
-HRESULT CQZGeneralPPG::put_CmplrPPGBinPath(int handle, BSTR text) { return WriteDirectory(handle, Layer::Page, Setting::BinDirs, text); }
-HRESULT CQZGeneralPPG::get_CmplrPPGDefaultOptions(int handle, BSTR* out) { return ReadDirectory(handle, Layer::Page, Setting::DefaultOptions, out); }
-HRESULT CQZGeneralPPG::put_CmplrPPGDefaultOptions(int handle, BSTR text) { return WriteDirectory(handle, Layer::Page, Setting::DefaultOptions, text); }
+HRESULT CQZGeneralPPG::get_CmplrPPGIncludePaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Page, Setting::IncludeDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrPPGIncludePaths(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::IncludeDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrPPGLibPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Page, Setting::LibDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrPPGLibPaths(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::LibDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrPPGBinPath(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Page, Setting::BinDirs, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrPPGBinPath(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::BinDirs, text); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::get_CmplrPPGDefaultOptions(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Page, Setting::DefaultOptions, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::put_CmplrPPGDefaultOptions(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::DefaultOptions, text); } QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrDocPath(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrDocPath(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     CCmplrEntry* entry = nullptr;
     const HRESULT found = Lookup(handle, &entry);
     if (found != S_OK) return found == S_FALSE ? S_OK : found;
     return compilers::ReadDocumentationDir(entry->registryKey, out);
-}
+} QZ_CATCH_RETURN()
 
 }  // namespace qz::model

@@ -17,13 +17,16 @@ struct CachedName {
 };
 
 struct SharedTypeInfo {
-    ITypeInfo* info = nullptr;
+    platform::ComPtr<ITypeInfo> info;
     HRESULT loadResult = S_OK;
     bool loaded = false;
     std::vector<CachedName> names;
 };
 
-SharedTypeInfo g_shared;
+// Never destroyed: at process exit the automation runtime may be gone before
+// this module's statics, and the information is released only when the
+// module is freed (ReleaseModelTypeInfo).
+SharedTypeInfo& g_shared = *new SharedTypeInfo;
 
 HRESULT LoadLibraryTypeInfo(ITypeInfo** out) {
     platform::ComPtr<ITypeLib> library;
@@ -58,8 +61,8 @@ SharedTypeInfo& Shared() {
     module::ModuleCriticalSection lock;
     if (!g_shared.loaded) {
         g_shared.loaded = true;
-        g_shared.loadResult = LoadLibraryTypeInfo(&g_shared.info);
-        if (SUCCEEDED(g_shared.loadResult)) BuildNameCache(g_shared.info, &g_shared.names);
+        g_shared.loadResult = LoadLibraryTypeInfo(g_shared.info.Put());
+        if (SUCCEEDED(g_shared.loadResult)) BuildNameCache(g_shared.info.Get(), &g_shared.names);
     }
     return g_shared;
 }
@@ -71,9 +74,7 @@ HRESULT ModelTypeInfo(ITypeInfo** out) {
     *out = nullptr;
     SharedTypeInfo& shared = Shared();
     if (FAILED(shared.loadResult)) return shared.loadResult;
-    shared.info->AddRef();
-    *out = shared.info;
-    return S_OK;
+    return shared.info.CopyTo(out);
 }
 
 HRESULT ModelIdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
@@ -95,7 +96,6 @@ HRESULT ModelIdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
 
 void ReleaseModelTypeInfo() {
     module::ModuleCriticalSection lock;
-    if (g_shared.info) g_shared.info->Release();
     g_shared = SharedTypeInfo{};
 }
 

@@ -62,26 +62,20 @@ bool FormatResourceString(std::wstring& out, UINT stringId, const wchar_t* const
     wchar_t pattern[kStringRoom];
     const int length = LoadResourceString(stringId, pattern);
     if (length <= 0) return false;
-    // Callers run inside interface methods and dialog procedures: a failed
-    // allocation is answered as a string that could not be made.
-    try {
-        std::vector<std::u16string> texts;
-        std::vector<const char16_t*> pointers;
-        if (args) {
-            texts.reserve(count);
-            pointers.reserve(count);
-            for (size_t i = 0; i < count; ++i) {
-                texts.push_back(args[i] ? core::ToU16(args[i]) : std::u16string());
-                pointers.push_back(args[i] ? texts.back().c_str() : nullptr);
-            }
+    std::vector<std::u16string> texts;
+    std::vector<const char16_t*> pointers;
+    if (args) {
+        texts.reserve(count);
+        pointers.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            texts.push_back(args[i] ? core::ToU16(args[i]) : std::u16string());
+            pointers.push_back(args[i] ? texts.back().c_str() : nullptr);
         }
-        const std::u16string formatted =
-            core::FormatPlaceholders(core::ToU16(std::wstring_view(pattern, static_cast<size_t>(length))), pointers.data(), pointers.size());
-        out.assign(formatted.begin(), formatted.end());
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
     }
+    const std::u16string formatted =
+        core::FormatPlaceholders(core::ToU16(std::wstring_view(pattern, static_cast<size_t>(length))), pointers.data(), pointers.size());
+    out.assign(formatted.begin(), formatted.end());
+    return true;
 }
 
 void ShowRegistryFailure(const wchar_t* keyPath, HKEY hive) {

@@ -25,20 +25,14 @@ static_assert(sizeof(kEntries) / sizeof(kEntries[0]) <= ServiceSite::kCacheSize)
 
 }  // namespace
 
-ServiceSite::~ServiceSite() {
-    ClearCache();
-    if (provider_) provider_->Release();
-}
+ServiceSite::~ServiceSite() { ClearCache(); }
 
 HRESULT ServiceSite::SetSite(IServiceProvider* provider) {
     count_ += provider ? 1 : -1;
     if (provider_ && count_ != 0) return S_OK;
 
     ClearCache();
-    if (provider) provider->AddRef();
-    IServiceProvider* old = provider_;
-    provider_ = provider;
-    if (old) old->Release();
+    provider_ = platform::ComPtr<IServiceProvider>(provider);
     return provider ? S_OK : E_NOINTERFACE;
 }
 
@@ -59,19 +53,14 @@ HRESULT ServiceSite::Cached(SiteService service, void** out) {
         const HRESULT hr = QueryService(*kEntries[index].service, *kEntries[index].iid, &fetched);
         if (FAILED(hr)) return hr;
         if (!fetched) return E_NOINTERFACE;
-        cache_[index] = static_cast<IUnknown*>(fetched);
+        cache_[index].Attach(static_cast<IUnknown*>(fetched));
     }
-    *out = cache_[index];
+    *out = cache_[index].Get();
     return S_OK;
 }
 
 void ServiceSite::ClearCache() {
-    for (IUnknown*& p : cache_) {
-        if (p) {
-            p->Release();
-            p = nullptr;
-        }
-    }
+    for (platform::ComPtr<IUnknown>& entry : cache_) entry.Reset();
 }
 
 ServiceSite& TheServiceSite() {

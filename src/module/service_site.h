@@ -7,6 +7,8 @@
 
 #include <array>
 
+#include "platform/com_ptr.h"
+
 namespace qz::module {
 
 // The IDE services the system uses, by their place in the cache.
@@ -49,14 +51,14 @@ public:
     }
 
     LONG SiteCount() const { return count_; }
-    bool HasProvider() const { return provider_ != nullptr; }
+    bool HasProvider() const { return bool(provider_); }
 
 private:
     void ClearCache();
 
-    IServiceProvider* provider_ = nullptr;
+    platform::ComPtr<IServiceProvider> provider_;
     LONG count_ = 0;
-    std::array<IUnknown*, kCacheSize> cache_{};
+    std::array<platform::ComPtr<IUnknown>, kCacheSize> cache_;
 };
 
 // The module's one ServiceSite.

@@ -6,6 +6,7 @@
 #include "package/class_factory.h"
 #include "module/module.h"
 #include "registration/self_registration.h"
+#include "platform/boundary.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -26,18 +27,18 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) try {
     return qz::package::GetClassObject(clsid, iid, out);
-}
+} QZ_CATCH_RETURN()
 
-STDAPI DllCanUnloadNow() {
+STDAPI DllCanUnloadNow() try {
     return qz::module::ModuleLockCount() == 0 ? S_OK : S_FALSE;
-}
+} QZ_CATCH_RETURN()
 
-STDAPI DllRegisterServer() {
+STDAPI DllRegisterServer() try {
     return qz::registration::RegisterServer();
-}
+} QZ_CATCH_RETURN()
 
-STDAPI DllUnregisterServer() {
+STDAPI DllUnregisterServer() try {
     return qz::registration::UnregisterServer();
-}
+} QZ_CATCH_RETURN()

@@ -7,6 +7,7 @@
 #include "pages/gap_page.h"
 #include "pages/general_page.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 
 namespace qz::package {
 
@@ -16,7 +17,6 @@ CQZToolOpt::~CQZToolOpt() {
     // Released without Close: the satellite goes with the package, so the
     // resource instance must not keep pointing at it.
     if (satellite_) module::ExchangeResourceInstance(nullptr);
-    if (service_) service_->Release();
 }
 
 void* CQZToolOpt::FindInterface(REFIID iid) {
@@ -26,7 +26,7 @@ void* CQZToolOpt::FindInterface(REFIID iid) {
     return nullptr;
 }
 
-HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
+HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) try {
     if (closed_) return E_UNEXPECTED;
     // The IDE sites a package once; re-siting or un-siting is refused rather
     // than leaving a second satellite or service object behind.
@@ -56,17 +56,17 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
     CQZToolOptionsSvc* service = nullptr;
     const HRESULT hr = CQZToolOptionsSvc::Create(this, &service);
     if (FAILED(hr)) return hr;
-    service_ = service;
+    service_.Attach(service);
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryClose(BOOL* canClose) {
+HRESULT CQZToolOpt::QueryClose(BOOL* canClose) try {
     if (!canClose) return E_POINTER;
     *canClose = TRUE;
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::Close() {
+HRESULT CQZToolOpt::Close() try {
     if (closed_) return E_UNEXPECTED;
     if (satellite_) {
         module::ExchangeResourceInstance(nullptr);
@@ -81,14 +81,13 @@ HRESULT CQZToolOpt::Close() {
         // Late callers of the service then get E_UNEXPECTED instead of
         // reaching a package that no longer has a model.
         service_->Close();
-        service_->Release();
-        service_ = nullptr;
+        service_.Reset();
     }
     closed_ = true;
     return S_OK;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
+HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!name || CompareStringOrdinal(name, -1, module::kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
@@ -100,17 +99,17 @@ HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
     if (FAILED(hr)) return hr;
     if (!model) return E_UNEXPECTED;
     return model->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::CreateTool(REFGUID) {
+HRESULT CQZToolOpt::CreateTool(REFGUID) try {
     return closed_ ? E_UNEXPECTED : E_NOTIMPL;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::ResetDefaults(DWORD) {
+HRESULT CQZToolOpt::ResetDefaults(DWORD) try {
     return E_NOTIMPL;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
+HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) try {
     if (!IsEqualGUID(page, module::GUID_TOGeneralPPG) && !IsEqualGUID(page, module::GUID_TOCompilerPPG) &&
         !IsEqualGUID(page, module::GUID_TOGAPPPG)) {
         return E_FAIL;
@@ -126,9 +125,9 @@ HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
     if (IsEqualGUID(page, module::GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
     if (IsEqualGUID(page, module::GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
     return pages::CreateGapPage(self, model.Get(), sheet);
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {
+HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!model_) {
@@ -137,17 +136,17 @@ HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {
     }
     if (!model_) return E_UNEXPECTED;
     return model_->QueryInterface(IID_IQZGeneralPPG, reinterpret_cast<void**>(out));
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) {
+HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) try {
     return OLECMDERR_E_UNKNOWNGROUP;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
+HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) try {
     return OLECMDERR_E_UNKNOWNGROUP;
-}
+} QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) {
+HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) try {
     if (closed_) return E_UNEXPECTED;
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -155,6 +154,6 @@ HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) {
     // Not sited, or the service object could not be made: nothing to hand out.
     if (!service_) return E_UNEXPECTED;
     return service_->QueryInterface(iid, out);
-}
+} QZ_CATCH_RETURN()
 
 }  // namespace qz::package

@@ -8,13 +8,12 @@
 #include "QZToolOpt.h"
 #include "module/identifiers.h"
 #include "module/module.h"
+#include "package/service.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 
 namespace qz::package {
-
-class CQZToolOptionsSvc;
 
 class CQZToolOpt : public IVsPackage, public IOleCommandTarget, public IServiceProvider {
 public:
@@ -52,7 +51,7 @@ private:
     bool siteTaken_ = false;
     platform::ModuleHandle satellite_;
     platform::ComPtr<IQZGeneralPPG> model_;
-    CQZToolOptionsSvc* service_ = nullptr;  // owning reference
+    platform::ComPtr<CQZToolOptionsSvc> service_;
     module::ModuleLock lock_;
 };
 

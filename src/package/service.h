@@ -18,7 +18,7 @@ public:
     static HRESULT Create(CQZToolOpt* package, CQZToolOptionsSvc** out);
 
     CQZToolOptionsSvc() = default;
-    virtual ~CQZToolOptionsSvc();
+    virtual ~CQZToolOptionsSvc() = default;
 
     IUnknown* Identity() { return this; }
     void* FindInterface(REFIID iid);
@@ -100,8 +100,6 @@ private:
     HRESULT WithModel(Call&& call);
     HRESULT JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BSTR* out);
 
-    CRITICAL_SECTION lock_;
-    bool lockReady_ = false;
     bool closed_ = false;
     CQZToolOpt* package_ = nullptr;  // not counted: the package outlives the service's use
     module::ModuleLock moduleLock_;

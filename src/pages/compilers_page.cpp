@@ -5,6 +5,7 @@
 
 #include "module/module.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/com_ptr.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
@@ -303,8 +304,8 @@ HRESULT CreateCompilersPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEET
     return CreatePage(kKind, CompilersPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK CompilersPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CompilersPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-}
+} QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -3,6 +3,7 @@
 #include "settings/options.h"
 #include "module/module.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -93,8 +94,8 @@ HRESULT CreateGapPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* 
     return CreatePage(kKind, GapPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK GapPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GapPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-}
+} QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -7,6 +7,7 @@
 #include "core/extension_lists.h"
 #include "module/modal_state.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/com_ptr.h"
 #include "core/text.h"
 #include "platform/window_system.h"
@@ -146,8 +147,8 @@ HRESULT CreateGeneralPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPA
     return CreatePage(kKind, GeneralPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK GeneralPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GeneralPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-}
+} QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -66,7 +66,6 @@ HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGener
                    VSPROPSHEETPAGE* sheet);
 
 // The dialog procedure of a page of `kind`: the shared frame around `logic`.
-// Nothing escapes it.
 INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Option access over the kind's model by ordinal (0 to 12). A failed read

@@ -10,6 +10,7 @@
 #include "platform/vs_interfaces.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
+#include "platform/boundary.h"
 
 namespace qz::pages {
 namespace {
@@ -61,7 +62,7 @@ INT_PTR CStrListEditor::DoModal(HWND parent) {
     return result;
 }
 
-INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     CStrListEditor* editor;
     if (message == WM_INITDIALOG) {
         editor = reinterpret_cast<CStrListEditor*>(lParam);
@@ -73,17 +74,13 @@ INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wP
         editor = reinterpret_cast<CStrListEditor*>(GetWindowLongPtrW(window, DWLP_USER));
         if (!editor) return FALSE;
     }
-    try {
-        LRESULT result = 0;
-        if (!editor->ProcessWindowMessage(message, wParam, lParam, result)) return FALSE;
-        if (message == WM_INITDIALOG) return result;
-        SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
-        return TRUE;
-    } catch (const std::bad_alloc&) {
-        // The list stays as it was; at OK the dialog stays open.
-        return FALSE;
-    }
-}
+    LRESULT result = 0;
+    if (!editor->ProcessWindowMessage(message, wParam, lParam, result)) return FALSE;
+    if (message == WM_INITDIALOG) return result;
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+    // Out of memory the list stays as it was; at OK the dialog stays open.
+} QZ_CATCH_RETURN_VALUE(FALSE)
 
 bool CStrListEditor::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {

@@ -86,6 +86,13 @@ public:
     Variant() { VariantInit(&v_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
+    Variant(Variant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
+    Variant& operator=(Variant&& other) noexcept {
+        VariantClear(&v_);
+        v_ = other.v_;
+        VariantInit(&other.v_);
+        return *this;
+    }
     ~Variant() { VariantClear(&v_); }
 
     static Variant Int(int value) {
@@ -101,10 +108,42 @@ public:
         V_BSTR(&v.v_) = text ? SysAllocString(text) : nullptr;
         return v;
     }
-    Variant(Variant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
+    // A copy of `length` characters of `text`; empty (VT_EMPTY) when it could not be made.
+    static Variant Text(const wchar_t* text, UINT length) {
+        Variant v;
+        if (BSTR copy = SysAllocStringLen(text, length)) {
+            V_VT(&v.v_) = VT_BSTR;
+            V_BSTR(&v.v_) = copy;
+        }
+        return v;
+    }
 
     VARIANT& Get() { return v_; }
     const VARIANT& Get() const { return v_; }
+    // For out arguments: clears what is held first.
+    VARIANT* Put() {
+        VariantClear(&v_);
+        return &v_;
+    }
+    // Hands the contents to `out`, which the caller owns; this one is left empty.
+    void Detach(VARIANT* out) {
+        *out = v_;
+        VariantInit(&v_);
+    }
+
+    // The number, when the value is one (VT_I4).
+    bool HoldsInt() const { return V_VT(&v_) == VT_I4; }
+    int AsInt() const { return V_I4(&v_); }
+    // The text, when the value is one (VT_BSTR); a null BSTR is COM's empty text.
+    bool HoldsText() const { return V_VT(&v_) == VT_BSTR; }
+    std::wstring AsText() const {
+        const BSTR text = V_BSTR(&v_);
+        return std::wstring(text ? text : L"", SysStringLen(text));
+    }
+    // A new copy of the text for an out argument; null when the value is no text.
+    BSTR CopyText() const {
+        return HoldsText() ? SysAllocStringLen(V_BSTR(&v_), SysStringLen(V_BSTR(&v_))) : nullptr;
+    }
 
 private:
     VARIANT v_;

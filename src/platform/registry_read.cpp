@@ -10,22 +10,15 @@ namespace qz::platform {
 namespace {
 
 HRESULT ReadFrom(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out, bool* present = nullptr) {
-    // Callers run inside interface methods: a failed allocation is a result, not a throw.
-    try {
-        platform::RegKey key;
-        if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return E_FAIL;
-        std::wstring text;
-        const LONG result = key.ReadString(name, &text);
-        // A value that is no text is there all the same.
-        if (present) *present = result == ERROR_SUCCESS || result == ERROR_INVALID_DATA;
-        if (result != ERROR_SUCCESS) return E_FAIL;
-        *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        return *out ? S_OK : E_OUTOFMEMORY;
-    } catch (const std::bad_alloc&) {
-        // The failure is the answer, wherever the value would have been found.
-        if (present) *present = true;
-        return E_OUTOFMEMORY;
-    }
+    platform::RegKey key;
+    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return E_FAIL;
+    std::wstring text;
+    const LONG result = key.ReadString(name, &text);
+    // A value that is no text is there all the same.
+    if (present) *present = result == ERROR_SUCCESS || result == ERROR_INVALID_DATA;
+    if (result != ERROR_SUCCESS) return E_FAIL;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace

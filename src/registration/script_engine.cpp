@@ -8,6 +8,7 @@
 
 #include "platform/registry.h"
 #include "core/text.h"
+#include "platform/boundary.h"
 
 namespace qz::registration {
 namespace {
@@ -179,18 +180,20 @@ bool Runner::IsEmpty(HKEY key) {
 
 HRESULT RunScript(const core::Script& script, ScriptMode mode, const FinishStep& finish) {
     Runner runner;
+    if (mode == ScriptMode::Unregister) return HRESULT_FROM_WIN32(runner.Unregister(script));
     HRESULT hr = S_OK;
+    // A registration that fails, also for want of memory, is undone.
     try {
-        hr = HRESULT_FROM_WIN32(mode == ScriptMode::Register ? runner.Register(script) : runner.Unregister(script));
-        if (mode == ScriptMode::Register && SUCCEEDED(hr) && finish) hr = finish();
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
+        hr = HRESULT_FROM_WIN32(runner.Register(script));
+        if (SUCCEEDED(hr) && finish) hr = finish();
+    } catch (...) {
+        hr = platform::CaughtResult();
     }
-    if (mode == ScriptMode::Register && FAILED(hr)) {
+    if (FAILED(hr)) {
+        // Best effort; the caller learns the failure that started it.
         try {
             runner.Unregister(script);
-        } catch (const std::bad_alloc&) {
-            // The undoing is best effort; the caller learns the failure that started it.
+        } catch (...) {
         }
     }
     return hr;
@@ -199,14 +202,10 @@ HRESULT RunScript(const core::Script& script, ScriptMode mode, const FinishStep&
 HRESULT RunScript(std::u16string_view script, const std::vector<core::ScriptVariable>& variables, ScriptMode mode,
                   core::ScriptError* syntaxError, const FinishStep& finish) {
     core::Script parsed;
-    try {
-        core::ScriptError error;
-        if (!core::ParseScript(script, variables, &parsed, &error)) {
-            if (syntaxError) *syntaxError = std::move(error);
-            return kScriptSyntaxError;
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+    core::ScriptError error;
+    if (!core::ParseScript(script, variables, &parsed, &error)) {
+        if (syntaxError) *syntaxError = std::move(error);
+        return kScriptSyntaxError;
     }
     return RunScript(parsed, mode, finish);
 }

@@ -76,42 +76,29 @@ void UnregisterTypeLibrary(ITypeLib* library) {
     library->ReleaseTLibAttr(attributes);
 }
 
-HRESULT Guarded(HRESULT (*work)()) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 }  // namespace
 
 HRESULT RegisterServer() {
-    return Guarded([]() -> HRESULT {
-        // Part of the registration: when it fails, the script's entries go again.
-        return RunRegistrationScript(ScriptMode::Register, []() -> HRESULT {
-            std::wstring modulePath = platform::ModuleFileName(module::ModuleInstance());
-            platform::ComPtr<ITypeLib> library;
-            const HRESULT hr = LoadOwnTypeLib(modulePath, library.Put());
-            if (FAILED(hr)) return hr;
-            std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
-            const HRESULT registered = RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
-            // What it recorded before it failed goes too.
-            if (FAILED(registered)) UnregisterTypeLibrary(library.Get());
-            return registered;
-        });
+    // Part of the registration: when it fails, the script's entries go again.
+    return RunRegistrationScript(ScriptMode::Register, []() -> HRESULT {
+        std::wstring modulePath = platform::ModuleFileName(module::ModuleInstance());
+        platform::ComPtr<ITypeLib> library;
+        const HRESULT hr = LoadOwnTypeLib(modulePath, library.Put());
+        if (FAILED(hr)) return hr;
+        std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
+        const HRESULT registered = RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
+        // What it recorded before it failed goes too.
+        if (FAILED(registered)) UnregisterTypeLibrary(library.Get());
+        return registered;
     });
 }
 
 HRESULT UnregisterServer() {
-    Guarded([]() -> HRESULT {
-        RunRegistrationScript(ScriptMode::Unregister, {});
-        platform::ComPtr<ITypeLib> library;
-        if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(module::ModuleInstance()), library.Put()))) {
-            UnregisterTypeLibrary(library.Get());
-        }
-        return S_OK;
-    });
+    RunRegistrationScript(ScriptMode::Unregister, {});
+    platform::ComPtr<ITypeLib> library;
+    if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(module::ModuleInstance()), library.Put()))) {
+        UnregisterTypeLibrary(library.Get());
+    }
     return S_OK;
 }
 

@@ -27,19 +27,13 @@ constexpr OptionInfo kOptions[kOptionCount] = {
 };
 
 HRESULT SetText(VARIANT* value, const wchar_t* text, UINT length) {
-    BSTR copy = SysAllocStringLen(text, length);
-    if (!copy) return E_OUTOFMEMORY;
-    VariantInit(value);
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = copy;
+    platform::Variant made = platform::Variant::Text(text, length);
+    if (!made.HoldsText()) return E_OUTOFMEMORY;
+    made.Detach(value);
     return S_OK;
 }
 
-void SetNumber(VARIANT* value, int number) {
-    VariantInit(value);
-    V_VT(value) = VT_I4;
-    V_I4(value) = number;
-}
+void SetNumber(VARIANT* value, int number) { platform::Variant::Int(number).Detach(value); }
 
 }  // namespace
 
@@ -82,13 +76,14 @@ HRESULT WriteOption(const std::wstring& settingsPath, int ordinal, const VARIANT
     // The automation callers pass VT_BSTR for texts and VT_I4 for numbers; a
     // late-bound client may pass another type, which is converted rather than
     // read as the wrong member of the VARIANT.
-    VARIANT converted;
-    VariantInit(&converted);
+    platform::Variant converted;
     const VARTYPE wanted = option->isText ? VT_BSTR : VT_I4;
     const VARIANT* source = &value;
     if (V_VT(&value) != wanted) {
-        if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&value), 0, wanted))) return DISP_E_TYPEMISMATCH;
-        source = &converted;
+        if (FAILED(VariantChangeType(converted.Put(), const_cast<VARIANT*>(&value), 0, wanted))) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        source = &converted.Get();
     }
     platform::RegKey key;
     LONG result = key.Create(HKEY_CURRENT_USER, settingsPath.c_str(), kReadWrite);
@@ -101,7 +96,6 @@ HRESULT WriteOption(const std::wstring& settingsPath, int ordinal, const VARIANT
             result = key.WriteDword(option->valueName, static_cast<DWORD>(V_I4(source)));
         }
     }
-    VariantClear(&converted);
     return result == ERROR_SUCCESS ? S_OK : E_FAIL;
 }
 

@@ -2,7 +2,7 @@
 
 #include "support/model_fixture.h"
 
-namespace qz::paths {
+namespace qz::compilers {
 namespace {
 
 using platform::Bstr;
@@ -111,4 +111,4 @@ TEST_F(DirectoriesTest, TheEmptyCompilerReadsNothingAndWritesNothing) {
 }
 
 }  // namespace
-}  // namespace qz::paths
+}  // namespace qz::compilers

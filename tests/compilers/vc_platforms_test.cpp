@@ -9,7 +9,7 @@
 #include "testing/memory_registry.h"
 #include "platform/registry.h"
 
-namespace qz::paths {
+namespace qz::compilers {
 namespace {
 
 using Names = std::vector<std::wstring>;
@@ -46,4 +46,4 @@ TEST(VcPlatformListTest, ReadsNormalisedNamesUpToTheFirstFailure) {
 }
 
 }  // namespace
-}  // namespace qz::paths
+}  // namespace qz::compilers

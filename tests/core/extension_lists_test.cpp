@@ -5,7 +5,7 @@
 
 #include "core/extension_lists.h"
 
-namespace qz::pages {
+namespace qz::core {
 namespace {
 
 template <typename Case>
@@ -128,4 +128,4 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName<CheckCase>);
 
 }  // namespace
-}  // namespace qz::pages
+}  // namespace qz::core

@@ -5,7 +5,7 @@
 
 #include "core/message_format.h"
 
-namespace qz::pages {
+namespace qz::core {
 namespace {
 
 struct FormatCase {
@@ -67,4 +67,4 @@ TEST(MessageFormatLimitsTest, NullArgumentArrayCountsAsNone) {
 }
 
 }  // namespace
-}  // namespace qz::pages
+}  // namespace qz::core

@@ -4,7 +4,7 @@
 
 #include "core/script_parser.h"
 
-namespace qz::registration {
+namespace qz::core {
 namespace {
 
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
@@ -190,4 +190,4 @@ TEST(ScriptParserTest, PlacesErrorsInTheScriptAsWritten) {
 }
 
 }  // namespace
-}  // namespace qz::registration
+}  // namespace qz::core

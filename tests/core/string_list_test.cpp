@@ -4,7 +4,7 @@
 
 #include "core/string_list.h"
 
-namespace qz::pages {
+namespace qz::core {
 namespace {
 
 // A list, the lines the editor shows for it, and what OK without edits gives back.
@@ -63,4 +63,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<JoinCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace qz::pages
+}  // namespace qz::core

@@ -4,7 +4,7 @@
 
 #include "core/version.h"
 
-namespace qz::compilers {
+namespace qz::core {
 namespace {
 
 // The three spellings of one version, the packed form's boundary at 60, _wtoi's
@@ -55,4 +55,4 @@ TEST(CmplrVersionTest, FormatsAndOrders) {
 }
 
 }  // namespace
-}  // namespace qz::compilers
+}  // namespace qz::core

@@ -93,19 +93,17 @@ TEST_F(DispatchTest, NamesMapToTheirDispatchIdentifiers) {
 }
 
 TEST_F(DispatchTest, LateBoundClientsReadAndWriteOptions) {
-    VARIANT result;
-    VariantInit(&result);
+    platform::Variant result;
     ASSERT_EQ(Call(L"PutProperty", {I4(settings::kOptGapLevel), I4(3)}, nullptr), S_OK);
-    ASSERT_EQ(Call(L"GetProperty", {I4(settings::kOptGapLevel)}, &result), S_OK);
-    EXPECT_EQ(V_VT(&result), VT_I4);
-    EXPECT_EQ(V_I4(&result), 3);
-    ASSERT_EQ(Call(L"GetPropertyDef", {I4(settings::kOptFixedSourceExt)}, &result), S_OK);
-    ASSERT_EQ(V_VT(&result), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&result), L".f;.for;.fpp");
-    VariantClear(&result);
+    ASSERT_EQ(Call(L"GetProperty", {I4(settings::kOptGapLevel)}, result.Put()), S_OK);
+    ASSERT_TRUE(result.HoldsInt());
+    EXPECT_EQ(result.AsInt(), 3);
+    ASSERT_EQ(Call(L"GetPropertyDef", {I4(settings::kOptFixedSourceExt)}, result.Put()), S_OK);
+    ASSERT_TRUE(result.HoldsText());
+    EXPECT_EQ(result.AsText(), L".f;.for;.fpp");
 
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+    EXPECT_EQ(dispatch->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, result.Put(), nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
 }
 

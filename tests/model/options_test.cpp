@@ -64,12 +64,8 @@ TEST_F(OptionsTest, WritesGoStraightToTheRegistryWithExactTypes) {
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel"), Value::Dword(3));
     EXPECT_EQ(NumberOf(model.Get(), settings::kOptGapLevel), 3);
 
-    VARIANT text;
-    VariantInit(&text);
-    V_VT(&text) = VT_BSTR;
-    platform::Bstr f90(L".f90");
-    V_BSTR(&text) = f90.Get();
-    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeHeaderExt), text), S_OK);
+    const platform::Variant text = platform::Variant::Text(L".f90");
+    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeHeaderExt), text.Get()), S_OK);
     // REG_SZ with its terminating zero: 2 bytes a character plus 2.
     const auto stored = registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"HeadersFree");
     ASSERT_TRUE(stored);
@@ -83,8 +79,8 @@ TEST_F(OptionsTest, WritesGoStraightToTheRegistryWithExactTypes) {
     EXPECT_EQ(SysStringLen(V_BSTR(&def.Get())), 0u);
 
     // A null text is COM's empty text; an empty stored text is a value, not a missing one.
-    V_BSTR(&text) = nullptr;
-    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeSourceExt), text), S_OK);
+    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeSourceExt), Variant::Text(nullptr).Get()),
+              S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree"), Value::String(L""));
     EXPECT_EQ(TextOf(model.Get(), settings::kOptFreeSourceExt), L"");
 

@@ -15,7 +15,7 @@
 #include "support/sited_module.h"
 #include "support/system_test.h"
 
-namespace qz::pages {
+namespace qz::module {
 namespace {
 
 using test::RecordingWindowSystem;
@@ -130,4 +130,4 @@ TEST_F(ModalStateTest, AMissingStringStillShowsTheMessage) {
 }
 
 }  // namespace
-}  // namespace qz::pages
+}  // namespace qz::module

@@ -9,7 +9,7 @@
 #include "platform/vs_interfaces.h"
 #include "support/system_test.h"
 
-namespace qz::package {
+namespace qz::module {
 namespace {
 
 using platform::ComPtr;
@@ -135,4 +135,4 @@ TEST_F(ServiceSiteTest, QueryServiceChecksItsArguments) {
 }
 
 }  // namespace
-}  // namespace qz::package
+}  // namespace qz::module

@@ -3,7 +3,7 @@
 #include "platform/host.h"
 #include "support/model_fixture.h"
 
-namespace qz::paths {
+namespace qz::settings {
 namespace {
 
 using Value = test::MemoryRegistry::Value;
@@ -59,17 +59,15 @@ TEST_F(FirstRunTest, WithoutTheProductTheUserIsToldOnceAndTheModelIsUnavailable)
     EXPECT_NE(windows.MessageBoxes()[0].text.find(L"HKEY_LOCAL_MACHINE\\Software\\Tavrel\\IDE\\Fortran\\120"),
               std::wstring::npos);
     EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, Seeded(L"120.000")));
-    VARIANT value;
-    VariantInit(&value);
-    EXPECT_EQ(first->GetProperty(static_cast<PropertyID>(0), &value), S_OK);
-    EXPECT_EQ(V_VT(&value), VT_EMPTY);
+    platform::Variant value;
+    EXPECT_EQ(first->GetProperty(static_cast<PropertyID>(0), value.Put()), S_OK);
+    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
 
     // The next run finds the key and neither seeds nor complains.
     auto second = MakeModel();
     EXPECT_EQ(windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(second->GetProperty(static_cast<PropertyID>(0), &value), S_OK);
-    EXPECT_EQ(V_VT(&value), VT_BSTR);
-    VariantClear(&value);
+    EXPECT_EQ(second->GetProperty(static_cast<PropertyID>(0), value.Put()), S_OK);
+    EXPECT_TRUE(value.HoldsText());
 }
 
 TEST_F(FirstRunTest, AKeyThatCannotBeCreatedStopsTheWalkAndKeepsWhatWasSeeded) {
@@ -80,12 +78,11 @@ TEST_F(FirstRunTest, AKeyThatCannotBeCreatedStopsTheWalkAndKeepsWhatWasSeeded) {
               std::wstring::npos);
     EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, Seeded(L"111.065\\PX32_PX32")));
     EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, Seeded(L"120.000\\PX32_PX32")));
-    VARIANT value;
-    VariantInit(&value);
-    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), &value), S_OK);
-    EXPECT_EQ(V_VT(&value), VT_EMPTY) << "unavailable";
+    platform::Variant value;
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), value.Put()), S_OK);
+    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY) << "unavailable";
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
 }  // namespace
-}  // namespace qz::paths
+}  // namespace qz::settings
