@@ -27,11 +27,11 @@
 #include "testing/registry_sandbox.h"
 #include "recording_registry.h"
 #include "timing.h"
+#include "module/registry_layout.h"
 
 namespace qz::bench {
 namespace {
 
-constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
 // Where the timed first runs seed, apart from the model's own settings key.
 constexpr wchar_t kSeedRoot[] = L"Software\\QZBench\\FirstRun";
 constexpr int kSizes[] = {10, 100, 1000, 10000};
@@ -49,33 +49,33 @@ void Install(int records) {
         const unsigned packed = 110 + version % 11, revision = version / 11;
         wchar_t name[16];
         std::swprintf(name, 16, L"%u.%03u", packed, revision);
-        const std::wstring path = std::wstring(compilers::kCompilersKey) + L"\\" + name;
+        const std::wstring path = std::wstring(module::kCompilersKey) + L"\\" + name;
         const std::wstring productDir = L"C:\\Program Files\\Tavrel\\Compiler\\" + std::wstring(name) + L"\\";
         platform::RegKey key;
         key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
-        key.WriteDword(L"Major Version", packed / 10);
-        key.WriteDword(L"Minor Version", packed % 10);
-        key.WriteDword(L"Revision", revision);
-        Write(key, L"SuiteName", L"Tavrel Fortran Compiler Professional " + std::wstring(name));
-        Write(key, L"ProductDir", productDir);
+        key.WriteDword(module::kMajorVersionValue, packed / 10);
+        key.WriteDword(module::kMinorVersionValue, packed % 10);
+        key.WriteDword(module::kRevisionValue, revision);
+        Write(key, module::kSuiteNameValue, L"Tavrel Fortran Compiler Professional " + std::wstring(name));
+        Write(key, module::kProductDirValue, productDir);
         for (int arch = 0; arch < 3 && version * 3 + arch < records; ++arch) {
             const std::wstring archPath = path + L"\\" + archs[arch];
             platform::RegKey compiler;
             compiler.Create(HKEY_LOCAL_MACHINE, archPath.c_str(), KEY_READ | KEY_WRITE);
-            Write(compiler, L"DisplayString", L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
-            Write(compiler, L"ProductId", L"QMV");
-            Write(compiler, L"BinDir", productDir + L"bin\\" + archs[arch]);
-            Write(compiler, L"LibDir", productDir + L"lib\\" + archs[arch]);
-            Write(compiler, L"IncludeDir", productDir + L"include");
+            Write(compiler, module::kDisplayStringValue, L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
+            Write(compiler, module::kProductIdValue, L"QMV");
+            Write(compiler, module::kBinDirValue, productDir + L"bin\\" + archs[arch]);
+            Write(compiler, module::kLibDirValue, productDir + L"lib\\" + archs[arch]);
+            Write(compiler, module::kIncludeDirValue, productDir + L"include");
             platform::RegKey forThisIde;
-            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L"\\VSNet2005").c_str(), KEY_READ | KEY_WRITE);
-            Write(forThisIde, L"DefaultOptions", L"/nologo");
-            Write(forThisIde, L"IncludeDir", productDir + L"include\\vs2005");
+            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L'\\' + module::kForThisIdeSubkey).c_str(), KEY_READ | KEY_WRITE);
+            Write(forThisIde, module::kDefaultOptionsValue, L"/nologo");
+            Write(forThisIde, module::kIncludeDirValue, productDir + L"include\\vs2005");
         }
     }
     for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
         platform::RegKey key;
-        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(kVcPlatforms) + L"\\" + vcPlatform).c_str(), KEY_READ);
+        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(module::kVcPlatformsKey.data()) + L"\\" + vcPlatform).c_str(), KEY_READ);
     }
 }
 

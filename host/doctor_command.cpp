@@ -16,6 +16,7 @@
 #include "platform/registry.h"
 #include "core/text.h"
 #include "text_output.h"
+#include "module/registry_layout.h"
 
 namespace qz::host {
 namespace doctor {
@@ -23,7 +24,6 @@ namespace {
 
 using compilers::CCompilerRecord;
 
-constexpr wchar_t kForThisIde[] = L"\\VSNet2005";
 constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
 // Names longer than a version key or an architecture subkey are of no interest.
 constexpr DWORD kNameRoom = 32;
@@ -71,7 +71,7 @@ void FindUnreadable(const std::wstring& versionKey, const std::wstring& name, st
 Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
     const wchar_t* name = compilers::ValueName(setting);
     if (platform::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
-    const std::wstring vsNet = registryKey + kForThisIde;
+    const std::wstring vsNet = registryKey + L'\\' + module::kForThisIdeSubkey;
     const bool forThisIde =
         setting == compilers::Setting::DefaultOptions || platform::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
     const std::wstring& key = forThisIde ? vsNet : registryKey;
@@ -104,7 +104,7 @@ std::vector<Found> FindCompilers() {
     std::vector<Found> found;
     for (size_t i = 0; i < table.Count(); ++i) found.push_back({table.At(i), true});
     platform::RegKey root;
-    if (root.Open(HKEY_LOCAL_MACHINE, compilers::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
+    if (root.Open(HKEY_LOCAL_MACHINE, module::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
         for (DWORD index = 0;; ++index) {
             wchar_t name[kNameRoom];
             DWORD length = kNameRoom;
@@ -112,7 +112,7 @@ std::vector<Found> FindCompilers() {
             if (result == ERROR_NO_MORE_ITEMS) break;
             // As the table reads them: names of at most 9 characters, none beginning with "-".
             if (result != ERROR_SUCCESS || length > 9 || name[0] == L'-') continue;
-            FindUnreadable(std::wstring(compilers::kCompilersKey) + L'\\' + name, name, &found);
+            FindUnreadable(std::wstring(module::kCompilersKey) + L'\\' + name, name, &found);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -189,7 +189,7 @@ DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bo
 
 std::vector<Selection> ReadSelections() {
     std::vector<Selection> stored;
-    const std::wstring key = std::wstring(kUserSettingsKey) + L"\\SelectedCompilers";
+    const std::wstring key = std::wstring(kUserSettingsKey) + L'\\' + module::kSelectionsSubkey;
     for (const wchar_t* arch : {L"PX32", L"HY64", L"Ventrix"}) {
         platform::Bstr text;
         if (platform::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
@@ -274,7 +274,7 @@ bool Doctor(Report& report, bool checkNetwork) {
     const auto view = ViewOf(platform::ProcessRegistryView());
     Print(L"Registry view: %ls (%ls)\n", view.first, view.second);
     Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
-                 compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
+                 module::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
         Print(L"  %-10ls %-16ls %ls\n      %ls\n",

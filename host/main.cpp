@@ -28,7 +28,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-const wchar_t kUsage[] =
+const wchar_t kUsageHead[] =
     L"Usage: QZIdeHost [--package PATH] [--json] [COMMAND [ARGUMENTS]]\n"
     L"\n"
     L"Plays the IDE for the Tavrel Fortran tool-options package.\n"
@@ -81,8 +81,9 @@ const wchar_t kUsage[] =
     L"             fails, the settings are put back as they were\n"
     L"\n"
     L"Options are kept in the registry of the machine (or Wine prefix) the host\n"
-    L"runs on, below HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\n"
-    L"\\Tavrel Fortran\\QZToolOpt\\120.\n"
+    L"runs on, below HKEY_CURRENT_USER\\";
+const wchar_t kUsageTail[] =
+    L".\n"
     L"\n"
     L"Options:\n"
     L"  --package PATH   the package DLL (default: QZToolOpt.dll beside this program)\n"
@@ -163,8 +164,10 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
     return report.Failed() ? kExitFailed : kExitOk;
 }
 
+std::wstring Usage() { return std::wstring(kUsageHead) + kUserSettingsKey + kUsageTail; }
+
 int UsageError(const std::wstring& what) {
-    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
+    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), Usage().c_str());
     return kExitUsage;
 }
 
@@ -176,7 +179,7 @@ std::wstring DefaultPackagePath() {
 
 int RunArguments(const Arguments& arguments) {
     if (arguments.help) {
-        Write(stdout, kUsage);
+        Write(stdout, Usage());
         return kExitOk;
     }
     if (!arguments.error.empty()) return UsageError(arguments.error);

@@ -89,7 +89,7 @@ void WriteVariant(JsonWriter& json, const VARIANT& v) {
 }  // namespace
 
 bool PrintOptions(Session& session, Report& report) {
-    Print(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
+    Print(L"\nOptions (HKEY_CURRENT_USER\\%ls):\n", kUserSettingsKey);
     Print(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
     bool ok = true;
     for (const OptionRow& row : kOptionRows) {

@@ -16,13 +16,14 @@
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "text_output.h"
+#include "module/registry_layout.h"
 
 namespace qz::host {
 
 using platform::ComPtr;
 
 // The options settings key the stand-in IDE's registry root gives, below HKEY_CURRENT_USER.
-inline constexpr wchar_t kUserSettingsKey[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+inline constexpr const wchar_t* kUserSettingsKey = module::kDefaultSettingsKey.data();
 
 std::wstring HresultText(HRESULT hr);
 // A string of the satellite library at `satellitePath`; empty when missing.

@@ -7,6 +7,7 @@
 #include "compilers/compiler_keys.h"
 #include "platform/registry.h"
 #include "core/text.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 namespace {
@@ -25,11 +26,11 @@ core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name,
     *opened = key.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS;
     if (!*opened) return version;
     DWORD major = 0, minor = 0, revision = 0;
-    bool read = key.ReadDword(L"Major Version", &major) == ERROR_SUCCESS;
+    bool read = key.ReadDword(module::kMajorVersionValue, &major) == ERROR_SUCCESS;
     // A major version of 0 ends the reading, and the 0.0.0 it leaves is never offered.
     if (read && major != 0) {
-        read = key.ReadDword(L"Minor Version", &minor) == ERROR_SUCCESS &&
-               key.ReadDword(L"Revision", &revision) == ERROR_SUCCESS;
+        read = key.ReadDword(module::kMinorVersionValue, &minor) == ERROR_SUCCESS &&
+               key.ReadDword(module::kRevisionValue, &revision) == ERROR_SUCCESS;
     }
     key.Close();
     if (!read) {
@@ -46,7 +47,7 @@ namespace {
 
 // Appends a record per readable architecture subkey of the version key `name`.
 void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* records) {
-    const std::wstring path = std::wstring(kCompilersKey) + L'\\' + std::wstring(name);
+    const std::wstring path = std::wstring(module::kCompilersKey) + L'\\' + std::wstring(name);
     bool opened = false;
     const core::CmplrVersion version = ReadVersion(path, name, &opened);
     if (!opened) return;
@@ -63,7 +64,7 @@ void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* record
 
 CCompilerTable::CCompilerTable() {
     platform::RegKey root;
-    if (root.Open(HKEY_LOCAL_MACHINE, kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
+    if (root.Open(HKEY_LOCAL_MACHINE, module::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
         for (DWORD index = 0; index < kMaxIndices; ++index) {
             wchar_t name[kNameRoom];
             DWORD length = kNameRoom;

@@ -3,6 +3,7 @@
 #include "platform/registry_read.h"
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 
@@ -11,16 +12,15 @@ using platform::ReadRegStringIfPresent;
 
 namespace {
 
-constexpr wchar_t kForThisIde[] = L"\\VSNet2005";
 
 }  // namespace
 
 const wchar_t* ValueName(Setting setting) {
     switch (setting) {
-        case Setting::IncludeDirs: return L"IncludeDir";
-        case Setting::LibDirs: return L"LibDir";
-        case Setting::BinDirs: return L"BinDir";
-        case Setting::DefaultOptions: return L"DefaultOptions";
+        case Setting::IncludeDirs: return module::kIncludeDirValue;
+        case Setting::LibDirs: return module::kLibDirValue;
+        case Setting::BinDirs: return module::kBinDirValue;
+        case Setting::DefaultOptions: return module::kDefaultOptionsValue;
     }
     return L"";
 }
@@ -39,7 +39,7 @@ HRESULT ReadDefault(const std::wstring& registryKey, Setting setting, BSTR* out)
     if (!key.empty()) {
         // Default options exist for this IDE alone; the directories prefer its
         // values and fall back to the compiler's general ones.
-        const std::wstring forThisIde = key + kForThisIde;
+        const std::wstring forThisIde = key + L'\\' + module::kForThisIdeSubkey;
         bool found = false;
         if (setting == Setting::DefaultOptions) {
             key = forThisIde;
@@ -83,7 +83,7 @@ HRESULT WriteCommitted(const std::wstring& settingsKey, Setting setting, BSTR te
 HRESULT ReadDocumentationDir(const std::wstring& registryKey, BSTR* out) {
     *out = nullptr;
     if (registryKey.empty()) return E_FAIL;
-    return platform::ReadRegString(nullptr, registryKey, L"DocumentationDir", out);
+    return platform::ReadRegString(nullptr, registryKey, module::kDocumentationDirValue, out);
 }
 
 }  // namespace qz::compilers

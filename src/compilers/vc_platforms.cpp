@@ -4,11 +4,11 @@
 
 #include "compilers/compiler_keys.h"
 #include "platform/registry.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 namespace {
 
-constexpr wchar_t kPlatformInfoKey[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
 // Characters per name, the terminating zero included: longer names end the list.
 constexpr DWORD kNameRoom = 32;
 
@@ -16,7 +16,7 @@ constexpr DWORD kNameRoom = 32;
 
 std::vector<std::wstring> ReadVcPlatformList() {
     platform::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kPlatformInfoKey, KEY_READ) != ERROR_SUCCESS) return {L"Win32", L"x64"};
+    if (key.Open(HKEY_LOCAL_MACHINE, module::kVcPlatformsKey.data(), KEY_READ) != ERROR_SUCCESS) return {L"Win32", L"x64"};
     std::vector<std::wstring> platforms;
     for (DWORD index = 0;; ++index) {
         wchar_t name[kNameRoom];

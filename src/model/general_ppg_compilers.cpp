@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "settings/selection.h"
 #include "platform/boundary.h"
+#include "module/registry_layout.h"
 
 namespace qz::model {
 
@@ -141,7 +142,7 @@ HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) try {
     const HRESULT hr = Lookup(handle, &entry);
     if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     // Machine first, then the user's own.
-    return platform::ReadRegString(nullptr, entry->registryKey, L"CompilerInfo", out);
+    return platform::ReadRegString(nullptr, entry->registryKey, module::kCompilerInfoValue, out);
 } QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) try {
@@ -153,7 +154,7 @@ HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) try {
         *out = nullptr;
         return E_FAIL;
     }
-    return ReadArchitectureValue(entry->registryKey, L"ProductDir", out);
+    return ReadArchitectureValue(entry->registryKey, module::kProductDirValue, out);
 } QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) try {
@@ -165,7 +166,7 @@ HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) try {
     if (!entry->registryKey.empty()) {
         Bstr productId;
         Bstr qmv(L"QMV");
-        if (SUCCEEDED(ReadArchitectureValue(entry->registryKey, L"ProductId", productId.Put())) &&
+        if (SUCCEEDED(ReadArchitectureValue(entry->registryKey, module::kProductIdValue, productId.Put())) &&
             VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
             flags = 1;
         }

@@ -159,9 +159,7 @@ void Runner::UnregisterKey(HKEY parent, const core::ScriptEntry& entry) {
     Note(Registry().DeleteTree(parent, name.c_str()));
 }
 
-// The registry layer enumerates subkeys but not values, so of the values only
-// the default one can be seen: a key whose only contents are named values the
-// script does not name counts as empty.
+// Nothing else left: no subkey and no value, named or default.
 bool Runner::IsEmpty(HKEY key) {
     wchar_t name[256];  // room for the longest key name the registry allows
     DWORD chars = static_cast<DWORD>(std::size(name));
@@ -170,9 +168,10 @@ bool Runner::IsEmpty(HKEY key) {
         if (subkey != ERROR_MORE_DATA) Note(subkey);
         return false;
     }
-    const LONG value = Registry().QueryValue(key, nullptr, nullptr, nullptr, nullptr);
-    if (IsMissing(value)) return true;
-    Note(value);
+    chars = static_cast<DWORD>(std::size(name));
+    const LONG value = Registry().EnumValue(key, 0, name, &chars);
+    if (value == ERROR_NO_MORE_ITEMS) return true;
+    if (value != ERROR_SUCCESS && value != ERROR_MORE_DATA) Note(value);
     return false;
 }
 

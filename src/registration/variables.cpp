@@ -7,6 +7,7 @@
 #include "module/module.h"
 #include "platform/module.h"
 #include "satellite/resource_ids.h"
+#include "module/registry_layout.h"
 
 namespace qz::registration {
 namespace {
@@ -45,7 +46,7 @@ std::wstring RegistryForm(REFGUID guid) {
 }  // namespace
 
 std::wstring HostHive(const std::wstring& rootSuffix) {
-    return L"Software\\Microsoft\\VisualStudio\\8.0" + rootSuffix;
+    return module::kIdeRoot + rootSuffix;
 }
 
 HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& rootSuffix,

@@ -6,17 +6,17 @@
 #include "compilers/directories.h"
 #include "platform/registry.h"
 #include "core/text.h"
+#include "module/registry_layout.h"
 
 namespace qz::settings {
 namespace {
 
 // Seeding stands on the product's own installation record.
-constexpr wchar_t kProductKey[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
 
 bool ProductInstalled() {
     platform::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ) != ERROR_SUCCESS || key.Close() != ERROR_SUCCESS) {
-        module::ShowRegistryFailure(kProductKey, HKEY_LOCAL_MACHINE);
+    if (key.Open(HKEY_LOCAL_MACHINE, module::kProductKey, KEY_READ) != ERROR_SUCCESS || key.Close() != ERROR_SUCCESS) {
+        module::ShowRegistryFailure(module::kProductKey, HKEY_LOCAL_MACHINE);
         return false;
     }
     return true;
@@ -51,7 +51,7 @@ HRESULT SeedFirstRun(const std::wstring& settingsPath) {
         general.Open(record.root, record.registryKey.c_str(), KEY_READ);
         platform::RegKey forThisIde;
         std::wstring include, lib, bin;
-        if (forThisIde.Open(record.root, (record.registryKey + L"\\VSNet2005").c_str(), KEY_READ) == ERROR_SUCCESS) {
+        if (forThisIde.Open(record.root, (record.registryKey + L'\\' + module::kForThisIdeSubkey).c_str(), KEY_READ) == ERROR_SUCCESS) {
             const std::wstring options = ReadOrEmpty(forThisIde, compilers::Setting::DefaultOptions);
             target.WriteString(compilers::ValueName(compilers::Setting::DefaultOptions), options.c_str(), options.size());
             include = ReadOrEmpty(forThisIde, compilers::Setting::IncludeDirs);

@@ -3,6 +3,7 @@
 
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
+#include "module/registry_layout.h"
 
 namespace qz::settings {
 namespace {
@@ -11,19 +12,19 @@ constexpr REGSAM kRead = KEY_READ;
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;
 
 constexpr OptionInfo kOptions[kOptionCount] = {
-    {L"ExtFree", true, L".f90", 0},
-    {L"HeadersFree", true, L"", 0},
-    {L"ExtFixed", true, L".f;.for;.fpp", 0},
-    {L"HeadersFixed", true, L".fi;.fd", 0},
-    {L"LogBuilds", false, nullptr, 1},
-    {L"ShowEnvInLog", false, nullptr, 0},
-    {L"ContinueOnErrors", false, nullptr, 0},
-    {L"GapLevel", false, nullptr, 0},
-    {L"GapSuppressWarnings", false, nullptr, 1},
-    {L"GapSuppressRemarks", true, L"", 0},
-    {L"GapRemarksToFile", false, nullptr, 0},
-    {L"GapRemarksFile", true, L"", 0},
-    {L"GapShowDialogs", false, nullptr, 1},
+    {module::kFreeSourceExtValue, true, L".f90", 0},
+    {module::kFreeHeaderExtValue, true, L"", 0},
+    {module::kFixedSourceExtValue, true, L".f;.for;.fpp", 0},
+    {module::kFixedHeaderExtValue, true, L".fi;.fd", 0},
+    {module::kBuildLogValue, false, nullptr, 1},
+    {module::kEnvInBuildLogValue, false, nullptr, 0},
+    {module::kContinueOnErrorsValue, false, nullptr, 0},
+    {module::kGapLevelValue, false, nullptr, 0},
+    {module::kGapSuppressWarningsValue, false, nullptr, 1},
+    {module::kGapSuppressRemarksValue, true, L"", 0},
+    {module::kGapRemarksToFileValue, false, nullptr, 0},
+    {module::kGapRemarksFileValue, true, L"", 0},
+    {module::kGapShowDialogsValue, false, nullptr, 1},
 };
 
 HRESULT SetText(VARIANT* value, const wchar_t* text, UINT length) {

@@ -4,11 +4,12 @@
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "platform/registry_read.h"
+#include "module/registry_layout.h"
 
 namespace qz::settings {
 namespace {
 
-std::wstring SelectionsPath(const std::wstring& settingsPath) { return settingsPath + L"\\SelectedCompilers"; }
+std::wstring SelectionsPath(const std::wstring& settingsPath) { return settingsPath + L'\\' + module::kSelectionsSubkey; }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "platform/vs_interfaces.h"
+#include "module/registry_layout.h"
 
 namespace qz::settings {
 
@@ -18,7 +19,7 @@ HRESULT InitSettingsKey(std::wstring* path) {
     if (FAILED(hr)) return hr;
     if (!root.Get()) return E_FAIL;
 
-    const std::wstring settings = std::wstring(root.Text(), root.Length()) + L"\\Tavrel Fortran\\QZToolOpt\\120";
+    const std::wstring settings = std::wstring(root.Text(), root.Length()) + module::kSettingsBelowIdeRoot;
     // A root that leaves the path no room is not supported: refused before the
     // registry is touched, and without a message, since no key was tried.
     if (settings.size() >= kSettingsPathRoom) return E_INVALIDARG;

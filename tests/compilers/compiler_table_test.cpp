@@ -12,6 +12,7 @@
 #include "testing/memory_registry.h"
 #include "platform/registry.h"
 #include "testing/registry_sandbox.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 using test::MemoryRegistry;
 using Lines = std::vector<std::wstring>;
 
-const std::wstring kRoot = kCompilersKey;
+const std::wstring kRoot = module::kCompilersKey;
 
 // "11.1.65 PX32_PX32 11.1.065\PX32": version, key, subkey path below kRoot.
 Lines Describe(const CCompilerTable& table) {

@@ -15,6 +15,7 @@
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
 #include "support/sweep_calls.h"
+#include "module/registry_layout.h"
 
 namespace qz::test {
 namespace {
@@ -24,7 +25,7 @@ using platform::RegOp;
 using platform::SafeArray;
 using Bytes = std::vector<BYTE>;
 
-const std::wstring kVersions = std::wstring(compilers::kCompilersKey) + L"\\";
+const std::wstring kVersions = std::wstring(module::kCompilersKey) + L"\\";
 const std::wstring kVcPlatforms = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO\\";
 
 Bytes TextBytes(const std::wstring& text, bool terminated) {
@@ -243,7 +244,7 @@ TEST_F(MalformedRegistryTest, EnumerationsThatFailPartWay) {
         std::vector<std::wstring> win32;
         int supported;
     };
-    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(compilers::kCompilersKey);
+    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(module::kCompilersKey);
     const std::wstring vcKey = L"HKEY_LOCAL_MACHINE\\" + kVcPlatforms.substr(0, kVcPlatforms.size() - 1);
     const Failing cases[] = {
         {compilersKey.c_str(), false, {L"12.0.000", L"11.1.065"}, 2},

@@ -140,6 +140,13 @@ TEST(ScriptEngineTest, UnregisterLeavesNoRemoveKeysAndWhatStoodBefore) {
     EXPECT_EQ(RunPackageScript(ScriptMode::Unregister), S_OK);
     EXPECT_TRUE(Keys(registry).empty());
 
+    // A key the registration made stays while another package's value is in it.
+    ASSERT_EQ(RunPackageScript(ScriptMode::Register), S_OK);
+    registry.SetString(HKEY_LOCAL_MACHINE, kHive + L"\\Menus", L"{Third}", L", 1001, 1");
+    EXPECT_EQ(RunPackageScript(ScriptMode::Unregister), S_OK);
+    EXPECT_TRUE(registry.Get(HKEY_LOCAL_MACHINE, kHive + L"\\Menus", L"{Third}"));
+    ASSERT_EQ(registry.DeleteTree(HKEY_LOCAL_MACHINE, L"Software"), ERROR_SUCCESS);
+
     Populate(registry);
     std::vector<std::wstring> expected = Keys(registry);
     ASSERT_EQ(RunPackageScript(ScriptMode::Register), S_OK);

@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include "module/registry_layout.h"
 #include "testing/memory_registry.h"
 
 namespace qz::test {
 
-inline constexpr wchar_t kProductKey[] = L"Software\\Tavrel\\IDE\\Fortran\\120";
+inline constexpr const wchar_t* kProductKey = module::kProductKey;
 // The user's options settings below HKEY_CURRENT_USER, under the IDE's default registry root.
-inline constexpr wchar_t kSettingsPath[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+inline constexpr const wchar_t* kSettingsPath = module::kDefaultSettingsKey.data();
 
 inline void InstallProduct(test::MemoryRegistry& registry) {
     registry.SetString(HKEY_LOCAL_MACHINE, kProductKey, L"ProductDir", L"C:\\Tavrel\\");
