@@ -62,27 +62,30 @@ void Install(int records) {
             const std::wstring archPath = path + L"\\" + archs[arch];
             platform::RegKey compiler;
             compiler.Create(HKEY_LOCAL_MACHINE, archPath.c_str(), KEY_READ | KEY_WRITE);
-            Write(compiler, module::kDisplayStringValue, L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
+            Write(compiler, module::kDisplayStringValue,
+                  L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
             Write(compiler, module::kProductIdValue, L"QMV");
             Write(compiler, module::kBinDirValue, productDir + L"bin\\" + archs[arch]);
             Write(compiler, module::kLibDirValue, productDir + L"lib\\" + archs[arch]);
             Write(compiler, module::kIncludeDirValue, productDir + L"include");
             platform::RegKey forThisIde;
-            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L'\\' + module::kForThisIdeSubkey).c_str(), KEY_READ | KEY_WRITE);
+            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L'\\' + module::kForThisIdeSubkey).c_str(),
+                              KEY_READ | KEY_WRITE);
             Write(forThisIde, module::kDefaultOptionsValue, L"/nologo");
             Write(forThisIde, module::kIncludeDirValue, productDir + L"include\\vs2005");
         }
     }
     for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
         platform::RegKey key;
-        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(module::kVcPlatformsKey.data()) + L"\\" + vcPlatform).c_str(), KEY_READ);
+        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(module::kVcPlatformsKey.data()) + L"\\" + vcPlatform).c_str(),
+                   KEY_READ);
     }
 }
 
 struct Figure {
-    double seconds;         // one run
-    double rawSeconds;      // its registry calls replayed straight through the registry
-    double ownSeconds;      // the difference: the package's own cost
+    double seconds;     // one run
+    double rawSeconds;  // its registry calls replayed straight through the registry
+    double ownSeconds;  // the difference: the package's own cost
     double ratio;
     double callsPerRecord;
 };
@@ -111,7 +114,10 @@ Figure Measure(int records, int repeats, F&& run, P&& prepare) {
     std::vector<double> own, raw, difference, ratio;
     for (int pair = 0; pair < repeats; ++pair) {
         const auto timeRun = [&] { return MedianOfRuns(1, run, prepare); };
-        const auto timeReplay = [&] { return MedianOfRuns(1, [&] { replay.Run(); }, prepare); };
+        const auto timeReplay = [&] {
+            return MedianOfRuns(
+                1, [&] { replay.Run(); }, prepare);
+        };
         if (pair % 2 == 0) {
             own.push_back(timeRun());
             raw.push_back(timeReplay());
@@ -133,11 +139,13 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     Figures figures{};
 
     std::optional<compilers::CompilerList> list;
-    figures.build = Measure(records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
+    figures.build = Measure(
+        records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
     list.reset();
 
-    figures.seed = Measure(records, repeats, [] { settings::SeedFirstRun(kSeedRoot); },
-                           [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
+    figures.seed = Measure(
+        records, repeats, [] { settings::SeedFirstRun(kSeedRoot); },
+        [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
     platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot);
 
     // The model, its own first run and its compiler list come first, untimed,
@@ -149,8 +157,8 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     record.dwSize = sizeof record;
     record.lParam = sheet.lParam;
     sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&record));
-    const HWND host = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                      nullptr);
+    const HWND host =
+        CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
     HWND page = nullptr;
     bool filled = true;
     figures.page = Measure(
@@ -225,9 +233,10 @@ bool RunOver(const wchar_t* title, bool inMemory) {
 }  // namespace
 
 bool RunScalingBench() {
-    std::wprintf(L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered; the page fill\n"
-                 L"is the page's WM_INITDIALOG with its controls. raw: the same registry calls replayed straight\n"
-                 L"through the registry of the table; own: time less raw; medians of 5 to 9 pairs side by side.\n\n");
+    std::wprintf(
+        L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered; the page fill\n"
+        L"is the page's WM_INITDIALOG with its controls. raw: the same registry calls replayed straight\n"
+        L"through the registry of the table; own: time less raw; medians of 5 to 9 pairs side by side.\n\n");
     const bool memory = RunOver(L"Growing installations, in-memory registry (the algorithm)", true);
     const bool wine = RunOver(L"Growing installations, registry of the Wine prefix (the real cost)", false);
     return memory && wine;

@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < 8; ++i) CheckList(texts[i], texts[(i + 1) % 8]);
 
     const ExtensionLists fields{texts[0], texts[1], texts[2], texts[3]};
-    const ExtensionLists defaults = own_defaults ? ExtensionLists{texts[4], texts[5], texts[6], texts[7]} : kOptionDefaults;
+    const ExtensionLists defaults =
+        own_defaults ? ExtensionLists{texts[4], texts[5], texts[6], texts[7]} : kOptionDefaults;
     const qz::core::ExtensionListsCheck check = qz::core::CheckExtensionLists(fields, defaults);
 
     // Case never matters: the rules compare and name lower-cased entries.
@@ -105,19 +106,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     switch (check.message) {
-        case 0:
-            FUZZ_CHECK(all_dotted && check.entry.empty());
-            break;
-        case IDS_MSG_EXT_NO_DOT:
-            FUZZ_CHECK(!all_dotted && named_entry_found && !HasDot(check.entry));
-            break;
-        case IDS_MSG_EXT_IN_TWO_LISTS:
-            FUZZ_CHECK(all_dotted && HasDot(check.entry));
-            FUZZ_CHECK(check.entry.find(u';') == std::u16string::npos &&
-                       check.entry == qz::core::LowerExtensionList(check.entry));
-            break;
-        default:
-            FUZZ_CHECK(!"a known message");
+    case 0:
+        FUZZ_CHECK(all_dotted && check.entry.empty());
+        break;
+    case IDS_MSG_EXT_NO_DOT:
+        FUZZ_CHECK(!all_dotted && named_entry_found && !HasDot(check.entry));
+        break;
+    case IDS_MSG_EXT_IN_TWO_LISTS:
+        FUZZ_CHECK(all_dotted && HasDot(check.entry));
+        FUZZ_CHECK(check.entry.find(u';') == std::u16string::npos &&
+                   check.entry == qz::core::LowerExtensionList(check.entry));
+        break;
+    default:
+        FUZZ_CHECK(!"a known message");
     }
     return 0;
 }

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A pattern cut anywhere but after a "%" formats piece by piece.
     const size_t cut = pattern.size() / 2;
     if (cut == 0 || pattern[cut - 1] != u'%') {
-        FUZZ_CHECK(formatted == Format(pattern.substr(0, cut), args.get(), count) +
-                                    Format(pattern.substr(cut), args.get(), count));
+        FUZZ_CHECK(formatted ==
+                   Format(pattern.substr(0, cut), args.get(), count) + Format(pattern.substr(cut), args.get(), count));
     }
 
     // Formatting with one marker character per argument number shows which

@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // OK again may only shed blanks and semicolons that the first pass left at
     // the end (";" is removed after the lines were trimmed).
     const std::u16string again = qz::core::JoinLinesIntoList(qz::core::SplitListIntoLines(back));
-    FUZZ_CHECK(back.compare(0, again.size(), again) == 0 && Without(back.substr(again.size()), IsBlankOrSemicolon).empty());
+    FUZZ_CHECK(back.compare(0, again.size(), again) == 0 &&
+               Without(back.substr(again.size()), IsBlankOrSemicolon).empty());
     if (text.find_first_of(u"'\"") == std::u16string::npos && Without(text, IsBlank) == text) {
         FUZZ_CHECK(back == PlainEntries(text));
     }

@@ -211,11 +211,13 @@ bool PrintCompilers(Session& session, Report& report) {
             const HRESULT hrInfo = service->GetCmplrPackageInfo(handle, packageInfo.Put());
             platform::Variant suite;
             const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, suite.Put());
-            const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
+            const std::wstring mark =
+                std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
             const std::wstring identifier = identifiers.Of(handle);
             Print(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
-                         displays[i].c_str());
-            Print(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite.Get()).c_str() : HresultText(hrSuite).c_str());
+                  displays[i].c_str());
+            Print(L"        suite: %ls\n",
+                  SUCCEEDED(hrSuite) ? VariantText(suite.Get()).c_str() : HresultText(hrSuite).c_str());
             Print(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
             Print(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
             Print(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
@@ -297,13 +299,14 @@ bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& repo
         if (handle == -1) return false;
         Bstr platformName;
         HRESULT hr = service->GetCmplrPlatform(handle, platformName.Put());
-        if (SUCCEEDED(hr) && CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
+        if (SUCCEEDED(hr) &&
+            CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
             return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
                                           L", not " + command[1]);
         }
         if (SUCCEEDED(hr)) hr = service->SetSelectedCmplr(handle);
-        return report.Step(SUCCEEDED(hr), L"selected compiler " + command[2] + L" for " + command[1] + L": " +
-                                              HresultText(hr));
+        return report.Step(SUCCEEDED(hr),
+                           L"selected compiler " + command[2] + L" for " + command[1] + L": " + HresultText(hr));
     }
     const platform::Variant name = platform::Variant::Text(command[1].c_str());
     const HRESULT hr = CallByName(automation, L"ClearSelectedCmplr", {name.Get()}, nullptr);

@@ -28,9 +28,7 @@ constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
 // Names longer than a version key or an architecture subkey are of no interest.
 constexpr DWORD kNameRoom = 32;
 
-std::wstring Packed(const core::CmplrVersion& version) {
-    return core::ToWide(core::PackedVersion(version));
-}
+std::wstring Packed(const core::CmplrVersion& version) { return core::ToWide(core::PackedVersion(version)); }
 
 std::wstring ArchOf(const std::wstring& compilerKey) {
     return compilers::PlatformToArch(compilers::TargetOf(compilerKey).platform);
@@ -89,12 +87,18 @@ Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey
 
 const wchar_t* VerdictText(Verdict verdict) {
     switch (verdict) {
-        case Verdict::Offered: return L"offered";
-        case Verdict::OutOfRange: return L"not offered: version outside 11.0 to 12.0";
-        case Verdict::HostRule: return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
-        case Verdict::NativeEpic: return L"not offered: native EPIC compilers never are";
-        case Verdict::Unreadable: return L"not offered: the compiler key does not open";
-        case Verdict::Duplicate: return L"not offered: the same version and key is listed from another version key";
+    case Verdict::Offered:
+        return L"offered";
+    case Verdict::OutOfRange:
+        return L"not offered: version outside 11.0 to 12.0";
+    case Verdict::HostRule:
+        return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
+    case Verdict::NativeEpic:
+        return L"not offered: native EPIC compilers never are";
+    case Verdict::Unreadable:
+        return L"not offered: the compiler key does not open";
+    case Verdict::Duplicate:
+        return L"not offered: the same version and key is listed from another version key";
     }
     return L"";
 }
@@ -150,12 +154,18 @@ std::wstring SettingsKeyOf(const CCompilerRecord& record) {
 
 const wchar_t* SourceText(Source source) {
     switch (source) {
-        case Source::Committed: return L"the user's committed value";
-        case Source::VsNetMachine: return L"the compiler key's VSNet2005 subkey (machine)";
-        case Source::VsNetUser: return L"the compiler key's VSNet2005 subkey (user)";
-        case Source::KeyMachine: return L"the compiler key (machine)";
-        case Source::KeyUser: return L"the compiler key (user)";
-        case Source::Nowhere: return L"nowhere";
+    case Source::Committed:
+        return L"the user's committed value";
+    case Source::VsNetMachine:
+        return L"the compiler key's VSNet2005 subkey (machine)";
+    case Source::VsNetUser:
+        return L"the compiler key's VSNet2005 subkey (user)";
+    case Source::KeyMachine:
+        return L"the compiler key (machine)";
+    case Source::KeyUser:
+        return L"the compiler key (user)";
+    case Source::Nowhere:
+        return L"nowhere";
     }
     return L"";
 }
@@ -206,8 +216,8 @@ std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, con
         bool matched = false;
         for (size_t i = 0; i < found.size() && !matched; ++i) {
             const CCompilerRecord& record = found[i].record;
-            matched = verdicts[i] == Verdict::Offered && _wcsicmp(ArchOf(record.compilerKey).c_str(),
-                                                                  selection.first.c_str()) == 0 &&
+            matched = verdicts[i] == Verdict::Offered &&
+                      _wcsicmp(ArchOf(record.compilerKey).c_str(), selection.first.c_str()) == 0 &&
                       _wcsicmp(IdentifierOf(record).c_str(), selection.second.c_str()) == 0;
         }
         if (!matched) stale.push_back(selection);
@@ -222,7 +232,7 @@ namespace {
 using namespace doctor;
 
 constexpr compilers::Setting kSettings[] = {compilers::Setting::IncludeDirs, compilers::Setting::LibDirs,
-                                        compilers::Setting::BinDirs, compilers::Setting::DefaultOptions};
+                                            compilers::Setting::BinDirs, compilers::Setting::DefaultOptions};
 
 // What doctor finds, read once and then told as text or as JSON.
 struct Findings {
@@ -249,13 +259,12 @@ DirectoryCheck CheckOf(compilers::Setting setting, const Located& located, bool 
 // The view's name, and where it reads.
 std::pair<const wchar_t*, const wchar_t*> ViewOf(platform::RegistryView view) {
     switch (view) {
-        case platform::RegistryView::Native64:
-            return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
-        case platform::RegistryView::Wow64:
-            return {L"32-bit",
-                    L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
-        case platform::RegistryView::Only32:
-            return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
+    case platform::RegistryView::Native64:
+        return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
+    case platform::RegistryView::Wow64:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
+    case platform::RegistryView::Only32:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
     }
     return {L"", L""};
 }
@@ -273,13 +282,12 @@ bool Doctor(Report& report, bool checkNetwork) {
     const std::vector<Found>& found = findings.found;
     const auto view = ViewOf(platform::ProcessRegistryView());
     Print(L"Registry view: %ls (%ls)\n", view.first, view.second);
-    Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
-                 module::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
+    Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n", module::kCompilersKey,
+          platform::X64Host() ? L"is" : L"is not");
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
-        Print(L"  %-10ls %-16ls %ls\n      %ls\n",
-                     core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-                     record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
+        Print(L"  %-10ls %-16ls %ls\n      %ls\n", core::ToWide(core::VersionString(record.version)).c_str(),
+              record.compilerKey.c_str(), record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
     }
     if (found.empty()) Print(L"  none\n");
 
@@ -288,18 +296,17 @@ bool Doctor(Report& report, bool checkNetwork) {
         const compilers::CCompilerRecord& record = found[i].record;
         const std::wstring settingsKey = SettingsKeyOf(record);
         Print(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
-                     core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-                     settingsKey.c_str());
+              core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+              settingsKey.c_str());
         for (compilers::Setting setting : kSettings) {
             const Located located = Locate(settingsKey, record.registryKey, setting);
             Print(L"  %-15ls from %ls%ls: %ls\n", compilers::ValueName(setting), SourceText(located.source),
-                         located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
-                         located.text.c_str());
+                  located.readable || located.source == Source::Nowhere ? L"" : L", unreadable", located.text.c_str());
             const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
             for (const std::wstring& missing : check.missing) Print(L"      missing on disk: %ls\n", missing.c_str());
             for (const std::wstring& unchecked : check.unchecked) {
                 Print(L"      not checked, on another machine (doctor --check-network checks it): %ls\n",
-                             unchecked.c_str());
+                      unchecked.c_str());
             }
         }
     }
@@ -308,8 +315,8 @@ bool Doctor(Report& report, bool checkNetwork) {
     if (findings.stored.empty()) Print(L"  none: every platform uses its default (the highest version)\n");
     for (const Selection& selection : findings.stored) {
         Print(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
-                     findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
-                                                 : L"in use");
+              findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
+                                          : L"in use");
     }
     return Summary(findings, report);
 }

@@ -124,11 +124,11 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 for (const auto& entry : session.Ide().Proffered()) {
                     offered |= IsEqualGUID(entry.sid, qz::module::SID_SQZToolOptions) != 0;
                 }
-                report.Step(offered, L"the package offered SID_SQZToolOptions " +
-                                         GuidText(qz::module::SID_SQZToolOptions));
+                report.Step(offered,
+                            L"the package offered SID_SQZToolOptions " + GuidText(qz::module::SID_SQZToolOptions));
                 ComPtr<IQZToolOptions> again;
                 const HRESULT hr = session.Ide().Provider()->QueryService(qz::module::SID_SQZToolOptions,
-                                                                         IID_IQZToolOptions, again.PutVoid());
+                                                                          IID_IQZToolOptions, again.PutVoid());
                 report.Step(SUCCEEDED(hr) && again.Get() == session.Service(),
                             L"asked again, the IDE handed out the same IQZToolOptions object");
                 PrintOptions(session, report);

@@ -147,7 +147,8 @@ bool StoreOption(Session& session, Report& report, const std::vector<std::wstrin
     } else {
         value = row->isText ? platform::Variant::Text(command[2].c_str()) : platform::Variant::Int(number);
     }
-    if (SUCCEEDED(hr)) hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value.Get()}, nullptr);
+    if (SUCCEEDED(hr))
+        hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value.Get()}, nullptr);
     return report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" = " + VariantText(value.Get()) + L": " +
                                           HresultText(hr));
 }

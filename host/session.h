@@ -69,8 +69,10 @@ public:
         ide_.SetPackagePath(packagePath_);
         ComPtr<IClassFactory> factory;
         HRESULT hr = getClassObject_(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid());
-        if (!report.Step(SUCCEEDED(hr), L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) +
-                                            L") gave the class factory: " + HresultText(hr), verbose)) {
+        if (!report.Step(
+                SUCCEEDED(hr),
+                L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) + L") gave the class factory: " + HresultText(hr),
+                verbose)) {
             return false;
         }
         hr = factory->CreateInstance(nullptr, __uuidof(IVsPackage), package_.PutVoid());
@@ -84,8 +86,9 @@ public:
             return false;
         }
         hr = package_->GetAutomationObject(qz::module::kAutomationName, automation_.Put());
-        return report.Step(SUCCEEDED(hr), L"the package gave its automation object \"" +
-                                              std::wstring(qz::module::kAutomationName) + L"\": " + HresultText(hr),
+        return report.Step(SUCCEEDED(hr),
+                           L"the package gave its automation object \"" + std::wstring(qz::module::kAutomationName) +
+                               L"\": " + HresultText(hr),
                            verbose);
     }
 

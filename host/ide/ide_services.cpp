@@ -50,7 +50,8 @@ public:
         }
         *out = reinterpret_cast<DWORD_PTR>(module);
         return S_OK;
-    } QZ_CATCH_RETURN()
+    }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE IsPackageInstalled(REFGUID, BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE IsPackageLoaded(REFGUID, IVsPackage**) override { return E_NOTIMPL; }
@@ -77,7 +78,8 @@ public:
         state_->lastCookie = next;
         *cookie = next;
         return S_OK;
-    } QZ_CATCH_RETURN()
+    }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE RevokeService(DWORD cookie) override {
         if (const HRESULT hr = state_->Failure(Service::ProfferService); hr != S_OK) return hr;
@@ -135,13 +137,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetToolWindowEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDocumentWindowEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE FindToolWindow(DWORD, REFGUID, IUnknown**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateToolWindow(DWORD, DWORD, IUnknown*, REFCLSID, REFGUID, REFGUID,
-                                               IServiceProvider*, LPCOLESTR, BOOL*, IUnknown**) override {
+    HRESULT STDMETHODCALLTYPE CreateToolWindow(DWORD, DWORD, IUnknown*, REFCLSID, REFGUID, REFGUID, IServiceProvider*,
+                                               LPCOLESTR, BOOL*, IUnknown**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE CreateDocumentWindow(DWORD, LPCOLESTR, IUnknown*, VSITEMID, IUnknown*, IUnknown*,
-                                                   REFGUID, LPCOLESTR, REFGUID, IServiceProvider*, LPCOLESTR,
-                                                   LPCOLESTR, BOOL*, IUnknown**) override {
+    HRESULT STDMETHODCALLTYPE CreateDocumentWindow(DWORD, LPCOLESTR, IUnknown*, VSITEMID, IUnknown*, IUnknown*, REFGUID,
+                                                   LPCOLESTR, REFGUID, IServiceProvider*, LPCOLESTR, LPCOLESTR, BOOL*,
+                                                   IUnknown**) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE SetErrorInfo(HRESULT, LPCOLESTR, DWORD, LPCOLESTR, LPCOLESTR) override {
@@ -162,7 +164,8 @@ public:
         if (const HRESULT hr = state_->Failure(Service::UIShell); hr != S_OK) return hr;
         state_->modelessDepth += enable ? -1 : 1;
         return S_OK;
-    } QZ_CATCH_RETURN()
+    }
+    QZ_CATCH_RETURN()
 
 private:
     std::shared_ptr<IdeState> state_;
@@ -187,7 +190,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDialogFont(LOGFONTW*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE LoadUILibrary(LPCOLESTR, LPCOLESTR, DWORD, DWORD_PTR*) override try { return E_NOTIMPL; } QZ_CATCH_RETURN()
+    HRESULT STDMETHODCALLTYPE LoadUILibrary(LPCOLESTR, LPCOLESTR, DWORD, DWORD_PTR*) override try { return E_NOTIMPL; }
+    QZ_CATCH_RETURN()
 
     // The real IDE puts its own dialog font into the template; an unchanged
     // copy is enough to show that the caller uses and frees what it gets.
@@ -229,7 +233,8 @@ public:
     HRESULT STDMETHODCALLTYPE DisplayTopicFromIdentifier(LPCOLESTR file, DWORD_PTR id, DWORD_PTR command) override try {
         state_->helpTopics.push_back({file ? file : L"", id, command});
         return state_->Failure(Service::HelpSystem);
-    } QZ_CATCH_RETURN()
+    }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE ActivateHelpSystem(DWORD_PTR) override { return E_NOTIMPL; }
 
@@ -271,7 +276,8 @@ public:
     HRESULT STDMETHODCALLTYPE DisplayTopicFromF1Keyword(BSTR keyword) override try {
         state_->f1Keywords.emplace_back(keyword ? keyword : L"", SysStringLen(keyword));
         return state_->Failure(Service::Help);
-    } QZ_CATCH_RETURN()
+    }
+    QZ_CATCH_RETURN()
 
 private:
     std::shared_ptr<IdeState> state_;
@@ -294,8 +300,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (count == 0) return S_OK;
         if (!names || !ids) return E_POINTER;
@@ -362,23 +367,32 @@ ComPtr<IUnknown> Make(std::shared_ptr<IdeState> state) {
 
 const GUID& ServiceId(Service service) {
     static const GUID ids[kServiceCount] = {
-        platform::kSID_SVsShell,     platform::kSID_SProfferService, platform::kSID_SLocalRegistry,
-        platform::kSID_SVsUIShell,   platform::kSID_SUIHostLocale,   platform::kSID_SVsHelpSystem,
-        platform::kSID_SVsHelp,      platform::kSID_SDTE,
+        platform::kSID_SVsShell,       platform::kSID_SProfferService,
+        platform::kSID_SLocalRegistry, platform::kSID_SVsUIShell,
+        platform::kSID_SUIHostLocale,  platform::kSID_SVsHelpSystem,
+        platform::kSID_SVsHelp,        platform::kSID_SDTE,
     };
     return ids[static_cast<int>(service)];
 }
 
 ComPtr<IUnknown> CreateServiceObject(Service service, std::shared_ptr<IdeState> state) {
     switch (service) {
-        case Service::Shell: return Make<Shell>(std::move(state));
-        case Service::ProfferService: return Make<ProfferServiceImpl>(std::move(state));
-        case Service::LocalRegistry: return Make<LocalRegistry>(std::move(state));
-        case Service::UIShell: return Make<UIShell>(std::move(state));
-        case Service::UILocale: return Make<UILocale>(std::move(state));
-        case Service::HelpSystem: return Make<HelpSystem>(std::move(state));
-        case Service::Help: return Make<Help>(std::move(state));
-        case Service::Dte: return Make<Dte>(std::move(state));
+    case Service::Shell:
+        return Make<Shell>(std::move(state));
+    case Service::ProfferService:
+        return Make<ProfferServiceImpl>(std::move(state));
+    case Service::LocalRegistry:
+        return Make<LocalRegistry>(std::move(state));
+    case Service::UIShell:
+        return Make<UIShell>(std::move(state));
+    case Service::UILocale:
+        return Make<UILocale>(std::move(state));
+    case Service::HelpSystem:
+        return Make<HelpSystem>(std::move(state));
+    case Service::Help:
+        return Make<Help>(std::move(state));
+    case Service::Dte:
+        return Make<Dte>(std::move(state));
     }
     return nullptr;
 }

@@ -54,12 +54,14 @@ void CompilerList::Build(const std::wstring& settingsPath) {
         AddCmplr(entry, std::move(compiler));
         const std::wstring versionText = VersionText(added->version);
 
-        if (key.ReadString(module::kDisplayStringValue, &added->displayString) != ERROR_SUCCESS || added->displayString.empty()) {
+        if (key.ReadString(module::kDisplayStringValue, &added->displayString) != ERROR_SUCCESS ||
+            added->displayString.empty()) {
             added->displayString = displayLabel + L"  " + versionText + L" [" + target.archLabel + L"]";
         }
         platform::Bstr suite;
         bool suiteNamed = false;
-        platform::ReadRegStringIfPresent(record.root, record.versionKey, module::kSuiteNameValue, suite.Put(), &suiteNamed);
+        platform::ReadRegStringIfPresent(record.root, record.versionKey, module::kSuiteNameValue, suite.Put(),
+                                         &suiteNamed);
         if (suiteNamed) {
             added->suiteName.assign(suite.Text(), suite.Length());
         } else {

@@ -10,17 +10,18 @@ namespace qz::compilers {
 using platform::ReadRegString;
 using platform::ReadRegStringIfPresent;
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 const wchar_t* ValueName(Setting setting) {
     switch (setting) {
-        case Setting::IncludeDirs: return module::kIncludeDirValue;
-        case Setting::LibDirs: return module::kLibDirValue;
-        case Setting::BinDirs: return module::kBinDirValue;
-        case Setting::DefaultOptions: return module::kDefaultOptionsValue;
+    case Setting::IncludeDirs:
+        return module::kIncludeDirValue;
+    case Setting::LibDirs:
+        return module::kLibDirValue;
+    case Setting::BinDirs:
+        return module::kBinDirValue;
+    case Setting::DefaultOptions:
+        return module::kDefaultOptionsValue;
     }
     return L"";
 }

@@ -16,7 +16,8 @@ constexpr DWORD kNameRoom = 32;
 
 std::vector<std::wstring> ReadVcPlatformList() {
     platform::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, module::kVcPlatformsKey.data(), KEY_READ) != ERROR_SUCCESS) return {L"Win32", L"x64"};
+    if (key.Open(HKEY_LOCAL_MACHINE, module::kVcPlatformsKey.data(), KEY_READ) != ERROR_SUCCESS)
+        return {L"Win32", L"x64"};
     std::vector<std::wstring> platforms;
     for (DWORD index = 0;; ++index) {
         wchar_t name[kNameRoom];

@@ -69,7 +69,8 @@ std::u16string FindExtensionOverlap(std::u16string_view first, std::u16string_vi
 }
 
 ExtensionListsCheck CheckExtensionLists(const ExtensionLists& fields, const ExtensionLists& defaults) {
-    for (const std::u16string* field : {&fields.free_source, &fields.free_header, &fields.fixed_source, &fields.fixed_header}) {
+    for (const std::u16string* field :
+         {&fields.free_source, &fields.free_header, &fields.fixed_source, &fields.fixed_header}) {
         if (field->empty()) continue;
         for (std::u16string& entry : SplitExtensionList(LowerExtensionList(*field))) {
             if (entry.empty() || entry.front() != u'.') return Failure(IDS_MSG_EXT_NO_DOT, std::move(entry));

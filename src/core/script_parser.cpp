@@ -15,13 +15,24 @@ constexpr size_t kMaxDepth = 64;
 
 bool IsWhiteSpace(char16_t c) {
     switch (c) {
-        case u' ': case u'\t': case u'\n': case u'\v': case u'\f': case u'\r':
-        case u'\u0085': case u'\u00A0': case u'\u1680': case u'\u2028': case u'\u2029':
-        case u'\u202F': case u'\u205F': case u'\u3000':
-        case u'\uFEFF':  // a byte-order mark left at the start of a resource
-            return true;
-        default:
-            return c >= u'\u2000' && c <= u'\u200A';
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case u'\u0085':
+    case u'\u00A0':
+    case u'\u1680':
+    case u'\u2028':
+    case u'\u2029':
+    case u'\u202F':
+    case u'\u205F':
+    case u'\u3000':
+    case u'\uFEFF':  // a byte-order mark left at the start of a resource
+        return true;
+    default:
+        return c >= u'\u2000' && c <= u'\u200A';
     }
 }
 
@@ -167,8 +178,10 @@ bool RootOf(const Token& token, RootKey* key) {
         const char16_t* abbreviation;
         RootKey key;
     } kRoots[] = {
-        {u"HKEY_CLASSES_ROOT", u"HKCR", RootKey::ClassesRoot}, {u"HKEY_CURRENT_USER", u"HKCU", RootKey::CurrentUser},
-        {u"HKEY_LOCAL_MACHINE", u"HKLM", RootKey::LocalMachine}, {u"HKEY_USERS", u"HKU", RootKey::Users},
+        {u"HKEY_CLASSES_ROOT", u"HKCR", RootKey::ClassesRoot},
+        {u"HKEY_CURRENT_USER", u"HKCU", RootKey::CurrentUser},
+        {u"HKEY_LOCAL_MACHINE", u"HKLM", RootKey::LocalMachine},
+        {u"HKEY_USERS", u"HKU", RootKey::Users},
         {u"HKEY_CURRENT_CONFIG", u"HKCC", RootKey::CurrentConfig},
     };
     for (const auto& root : kRoots) {
@@ -409,8 +422,8 @@ bool ParseText(std::u16string_view text, Script* script, size_t* errorOffset, st
 
 }  // namespace
 
-bool SubstituteVariables(std::u16string_view script, const std::vector<ScriptVariable>& variables,
-                         std::u16string* text, ScriptError* error) {
+bool SubstituteVariables(std::u16string_view script, const std::vector<ScriptVariable>& variables, std::u16string* text,
+                         ScriptError* error) {
     Substitution substitution;
     if (!Substitute(script, variables, &substitution)) {
         *error = ErrorAt(script, substitution.errorOffset, std::move(substitution.message));

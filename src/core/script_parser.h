@@ -74,8 +74,8 @@ struct ScriptError {
 // Replaces every %NAME% by its value and %% by %. A value that lands inside a
 // quoted text has its quotes doubled, so that it stays one text whatever it holds.
 // Fails on a % without a closing partner and on an unknown name.
-bool SubstituteVariables(std::u16string_view script, const std::vector<ScriptVariable>& variables,
-                         std::u16string* text, ScriptError* error);
+bool SubstituteVariables(std::u16string_view script, const std::vector<ScriptVariable>& variables, std::u16string* text,
+                         ScriptError* error);
 
 // Parses a script that needs no substitution.
 bool ParseScript(std::u16string_view text, Script* script, ScriptError* error);

@@ -12,7 +12,8 @@ bool IsSeparator(char16_t c) { return c == u';' || c == u','; }
 bool IsWhiteSpace(char16_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; }
 
 bool EndsWithLineEnd(const std::u16string& text) {
-    return text.size() >= kLineEnd.size() && std::u16string_view(text).substr(text.size() - kLineEnd.size()) == kLineEnd;
+    return text.size() >= kLineEnd.size() &&
+           std::u16string_view(text).substr(text.size() - kLineEnd.size()) == kLineEnd;
 }
 
 }  // namespace

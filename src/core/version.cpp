@@ -74,19 +74,19 @@ bool ParseCmplrVersion(std::u16string_view text, CmplrVersion* version) {
 
 std::u16string PackedVersion(const CmplrVersion& version) {
     char text[32];
-    return Widen(text, std::snprintf(text, sizeof text, "%u.%03u",
-                                     static_cast<unsigned>(version.major * 10 + version.minor),
-                                     static_cast<unsigned>(version.revision)));
+    return Widen(text,
+                 std::snprintf(text, sizeof text, "%u.%03u", static_cast<unsigned>(version.major * 10 + version.minor),
+                               static_cast<unsigned>(version.revision)));
 }
 
 std::u16string VersionString(const CmplrVersion& version) {
-    const auto major = static_cast<unsigned>(version.major);
-    const auto minor = static_cast<unsigned>(version.minor);
+    // A negative part prints as its 32-bit two's complement, as in the packed form.
+    const auto major = static_cast<unsigned>(static_cast<int>(version.major));
+    const auto minor = static_cast<unsigned>(static_cast<int>(version.minor));
     char text[48];
-    const int length = version.revision == 0
-                           ? std::snprintf(text, sizeof text, "%u.%u", major, minor)
-                           : std::snprintf(text, sizeof text, "%u.%u.%03u", major, minor,
-                                           static_cast<unsigned>(version.revision));
+    const int length = version.revision == 0 ? std::snprintf(text, sizeof text, "%u.%u", major, minor)
+                                             : std::snprintf(text, sizeof text, "%u.%u.%03u", major, minor,
+                                                             static_cast<unsigned>(version.revision));
     return Widen(text, length);
 }
 

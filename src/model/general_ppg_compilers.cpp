@@ -44,13 +44,8 @@ HRESULT ReadArchitectureValue(std::wstring key, const wchar_t* name, BSTR* out) 
 HRESULT CQZGeneralPPG::BuildCmplrList() try {
     compilers_.Build(settingsPath_);
     return S_OK;
-} QZ_CATCH_RETURN()
-
-HRESULT CQZGeneralPPG::Lookup(int handle, CCmplrEntry** entry) {
-    if (unavailable_) return S_FALSE;
-    *entry = compilers_.FindCmplr(handle);
-    return *entry ? S_OK : E_INVALIDARG;
 }
+QZ_CATCH_RETURN()
 
 // ---- lists ----
 
@@ -67,7 +62,8 @@ HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) try {
     }
     *out = array.Detach();
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, SAFEARRAY** handles) try {
     if (!names || !handles) return E_POINTER;
@@ -95,85 +91,84 @@ HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, 
     *names = nameArray.Detach();
     *handles = handleArray.Detach();
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 // ---- by handle ----
 
 HRESULT CQZGeneralPPG::get_CmplrVersionString(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(compilers::VersionText(entry->version), out) : (hr == S_FALSE ? S_OK : hr);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle,
+                        [&](const CCmplrEntry& entry) { return NewText(compilers::VersionText(entry.version), out); });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_CmplrDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->displayString, out) : (hr == S_FALSE ? S_OK : hr);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.displayString, out); });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_SuiteDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->suiteName, out) : (hr == S_FALSE ? S_OK : hr);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.suiteName, out); });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_CmplrPlatformName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->platform->name, out) : (hr == S_FALSE ? S_OK : hr);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.platform->name, out); });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::IsEmptyCompiler(int handle, LONG* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr == S_OK) *out = entry->empty ? 1 : 0;
-    return hr == S_FALSE ? S_OK : hr;
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        *out = entry.empty ? 1 : 0;
+        return S_OK;
+    });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     // Machine first, then the user's own.
-    return platform::ReadRegString(nullptr, entry->registryKey, module::kCompilerInfoValue, out);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        return platform::ReadRegString(nullptr, entry.registryKey, module::kCompilerInfoValue, out);
+    });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    if (entry->registryKey.empty()) {
-        *out = nullptr;
-        return E_FAIL;
-    }
-    return ReadArchitectureValue(entry->registryKey, module::kProductDirValue, out);
-} QZ_CATCH_RETURN()
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        if (entry.registryKey.empty()) {
+            *out = nullptr;
+            return E_FAIL;
+        }
+        return ReadArchitectureValue(entry.registryKey, module::kProductDirValue, out);
+    });
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    int flags = 0;
-    if (!entry->registryKey.empty()) {
-        Bstr productId;
-        Bstr qmv(L"QMV");
-        if (SUCCEEDED(ReadArchitectureValue(entry->registryKey, module::kProductIdValue, productId.Put())) &&
-            VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
-            flags = 1;
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        int flags = 0;
+        if (!entry.registryKey.empty()) {
+            Bstr productId;
+            Bstr qmv(L"QMV");
+            if (SUCCEEDED(ReadArchitectureValue(entry.registryKey, module::kProductIdValue, productId.Put())) &&
+                VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
+                flags = 1;
+            }
         }
-    }
-    *out = flags;
-    return S_OK;
-} QZ_CATCH_RETURN()
+        *out = flags;
+        return S_OK;
+    });
+}
+QZ_CATCH_RETURN()
 
 // ---- selection ----
 
@@ -197,7 +192,8 @@ HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) try {
         }
     }
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 // A platform without an entry has no default: the answer is "no compiler"
 // (-1), which callers already treat as such; GetSelectedCmplr of the same
@@ -218,17 +214,20 @@ HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) try {
     }
     if (best) *out = best->handle;
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) try {
     const CCmplrEntry* entry = compilers_.FindCmplr(handle);
     if (!entry) return E_INVALIDARG;
     return settings::WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) try {
     return settings::WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 // ---- platforms ----
 
@@ -236,7 +235,8 @@ HRESULT CQZGeneralPPG::CheckPlatformLoading() try {
     if (!compilers_.Empty()) return S_OK;
     SafeArray names;
     return get_Platforms(names.Put());
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY** out) {
     if (!count || !out) return E_POINTER;
@@ -259,16 +259,19 @@ HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY**
     return S_OK;
 }
 
+// clang-format off
 HRESULT CQZGeneralPPG::GetFullPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(true, count, out); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
+// clang-format on
 
 HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR* out) try {
     if (!out) return E_POINTER;
     if (unavailable_) return E_FAIL;
     currentPlatform_ = L"Win32";
     return NewText(currentPlatform_, out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) try {
     if (!out) return E_POINTER;
@@ -278,12 +281,14 @@ HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) try {
         currentPlatform_ = TextOf(defaultName.Get());
     }
     return NewText(currentPlatform_, out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR platformName) try {
     currentPlatform_ = TextOf(platformName);
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) try {
     if (!out) return E_POINTER;
@@ -293,7 +298,8 @@ HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) try
         if (position++ == index) return NewText(platform->name, out);
     }
     return NewText(std::wstring(), out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) try {
     if (!out) return E_POINTER;
@@ -301,6 +307,7 @@ HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) try {
         *out = platform->supported ? 1 : 0;
     }
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 }  // namespace qz::model

@@ -12,14 +12,18 @@ using compilers::Setting;
 namespace {
 
 // The page's copy of one setting in a compiler entry.
-std::wstring& PageCopy(CCmplrEntry* entry, Setting setting) {
+std::wstring& PageCopy(CCmplrEntry& entry, Setting setting) {
     switch (setting) {
-        case Setting::IncludeDirs: return entry->pageIncludePaths;
-        case Setting::LibDirs: return entry->pageLibPaths;
-        case Setting::BinDirs: return entry->pageBinPaths;
-        case Setting::DefaultOptions: break;
+    case Setting::IncludeDirs:
+        return entry.pageIncludePaths;
+    case Setting::LibDirs:
+        return entry.pageLibPaths;
+    case Setting::BinDirs:
+        return entry.pageBinPaths;
+    case Setting::DefaultOptions:
+        break;
     }
-    return entry->pageDefaultOptions;
+    return entry.pageDefaultOptions;
 }
 
 }  // namespace
@@ -27,28 +31,30 @@ std::wstring& PageCopy(CCmplrEntry* entry, Setting setting) {
 HRESULT CQZGeneralPPG::ReadDirectory(int handle, Layer layer, Setting setting, BSTR* out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT found = Lookup(handle, &entry);
-    if (found != S_OK) return found == S_FALSE ? S_OK : found;
-    switch (layer) {
-        case Layer::Default: return compilers::ReadDefault(entry->registryKey, setting, out);
-        case Layer::Committed: return compilers::ReadCommitted(entry->settingsKey, entry->registryKey, setting, out);
-        case Layer::Page: break;
-    }
-    const std::wstring& copy = PageCopy(entry, setting);
-    *out = SysAllocStringLen(copy.data(), static_cast<UINT>(copy.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
+    return WithCompiler(handle, [&](CCmplrEntry& entry) {
+        switch (layer) {
+        case Layer::Default:
+            return compilers::ReadDefault(entry.registryKey, setting, out);
+        case Layer::Committed:
+            return compilers::ReadCommitted(entry.settingsKey, entry.registryKey, setting, out);
+        case Layer::Page:
+            break;
+        }
+        const std::wstring& copy = PageCopy(entry, setting);
+        *out = SysAllocStringLen(copy.data(), static_cast<UINT>(copy.size()));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
 HRESULT CQZGeneralPPG::WriteDirectory(int handle, Layer layer, Setting setting, BSTR text) {
-    CCmplrEntry* entry = nullptr;
-    const HRESULT found = Lookup(handle, &entry);
-    if (found != S_OK) return found == S_FALSE ? S_OK : found;
-    if (layer == Layer::Committed) return compilers::WriteCommitted(entry->settingsKey, setting, text);
-    PageCopy(entry, setting).assign(text ? text : L"", SysStringLen(text));
-    return S_OK;
+    return WithCompiler(handle, [&](CCmplrEntry& entry) {
+        if (layer == Layer::Committed) return compilers::WriteCommitted(entry.settingsKey, setting, text);
+        PageCopy(entry, setting).assign(text ? text : L"", SysStringLen(text));
+        return S_OK;
+    });
 }
 
+// clang-format off
 HRESULT CQZGeneralPPG::get_CmplrDefIncludePaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::IncludeDirs, out); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::get_CmplrDefLibPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::LibDirs, out); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::get_CmplrDefBinPaths(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Default, Setting::BinDirs, out); } QZ_CATCH_RETURN()
@@ -71,14 +77,14 @@ HRESULT CQZGeneralPPG::get_CmplrPPGBinPath(int handle, BSTR* out) try { return R
 HRESULT CQZGeneralPPG::put_CmplrPPGBinPath(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::BinDirs, text); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::get_CmplrPPGDefaultOptions(int handle, BSTR* out) try { return ReadDirectory(handle, Layer::Page, Setting::DefaultOptions, out); } QZ_CATCH_RETURN()
 HRESULT CQZGeneralPPG::put_CmplrPPGDefaultOptions(int handle, BSTR text) try { return WriteDirectory(handle, Layer::Page, Setting::DefaultOptions, text); } QZ_CATCH_RETURN()
+// clang-format on
 
 HRESULT CQZGeneralPPG::get_CmplrDocPath(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT found = Lookup(handle, &entry);
-    if (found != S_OK) return found == S_FALSE ? S_OK : found;
-    return compilers::ReadDocumentationDir(entry->registryKey, out);
-} QZ_CATCH_RETURN()
+    return WithCompiler(
+        handle, [&](const CCmplrEntry& entry) { return compilers::ReadDocumentationDir(entry.registryKey, out); });
+}
+QZ_CATCH_RETURN()
 
 }  // namespace qz::model

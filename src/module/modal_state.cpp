@@ -24,7 +24,6 @@ int LoadResourceString(UINT stringId, wchar_t (&buffer)[kStringRoom]) {
     return LoadStringW(module::ResourceInstance(), stringId, buffer, kStringRoom);
 }
 
-
 }  // namespace
 
 CVsModalState::CVsModalState(bool disableOwner) {
@@ -72,8 +71,8 @@ bool FormatResourceString(std::wstring& out, UINT stringId, const wchar_t* const
             pointers.push_back(args[i] ? texts.back().c_str() : nullptr);
         }
     }
-    const std::u16string formatted =
-        core::FormatPlaceholders(core::ToU16(std::wstring_view(pattern, static_cast<size_t>(length))), pointers.data(), pointers.size());
+    const std::u16string formatted = core::FormatPlaceholders(
+        core::ToU16(std::wstring_view(pattern, static_cast<size_t>(length))), pointers.data(), pointers.size());
     out.assign(formatted.begin(), formatted.end());
     return true;
 }

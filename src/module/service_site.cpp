@@ -66,7 +66,7 @@ void ServiceSite::ClearCache() {
 ServiceSite& TheServiceSite() {
     // Never destroyed: when the module unloads at process exit, a provider the
     // IDE left here may already be gone, and releasing it then would crash.
-    static ServiceSite* site = new ServiceSite;
+    static auto* site = new ServiceSite;
     return *site;
 }
 

@@ -16,7 +16,8 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) tr
     // An aggregated object must hand its inner unknown to the outer object first.
     if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
     return create_(outer, iid, out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT ClassFactory::LockServer(BOOL lock) try {
     if (lock) {
@@ -25,7 +26,8 @@ HRESULT ClassFactory::LockServer(BOOL lock) try {
         module::UnlockModule();
     }
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;

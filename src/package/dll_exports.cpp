@@ -29,16 +29,14 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) try {
     return qz::package::GetClassObject(clsid, iid, out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
-STDAPI DllCanUnloadNow() try {
-    return qz::module::ModuleLockCount() == 0 ? S_OK : S_FALSE;
-} QZ_CATCH_RETURN()
+STDAPI DllCanUnloadNow() try { return qz::module::ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+QZ_CATCH_RETURN()
 
-STDAPI DllRegisterServer() try {
-    return qz::registration::RegisterServer();
-} QZ_CATCH_RETURN()
+STDAPI DllRegisterServer() try { return qz::registration::RegisterServer(); }
+QZ_CATCH_RETURN()
 
-STDAPI DllUnregisterServer() try {
-    return qz::registration::UnregisterServer();
-} QZ_CATCH_RETURN()
+STDAPI DllUnregisterServer() try { return qz::registration::UnregisterServer(); }
+QZ_CATCH_RETURN()

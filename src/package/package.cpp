@@ -47,7 +47,7 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) try {
 
     ComPtr<IProfferService> proffer;
     if (SUCCEEDED(module::TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
-                                                proffer.PutVoid())) &&
+                                                        proffer.PutVoid())) &&
         proffer) {
         DWORD cookie = 0;
         proffer->ProfferService(module::SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
@@ -58,13 +58,15 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) try {
     if (FAILED(hr)) return hr;
     service_.Attach(service);
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::QueryClose(BOOL* canClose) try {
     if (!canClose) return E_POINTER;
     *canClose = TRUE;
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::Close() try {
     if (closed_) return E_UNEXPECTED;
@@ -85,7 +87,8 @@ HRESULT CQZToolOpt::Close() try {
     }
     closed_ = true;
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) try {
     if (!out) return E_POINTER;
@@ -99,15 +102,14 @@ HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) try {
     if (FAILED(hr)) return hr;
     if (!model) return E_UNEXPECTED;
     return model->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::CreateTool(REFGUID) try {
-    return closed_ ? E_UNEXPECTED : E_NOTIMPL;
-} QZ_CATCH_RETURN()
+HRESULT CQZToolOpt::CreateTool(REFGUID) try { return closed_ ? E_UNEXPECTED : E_NOTIMPL; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::ResetDefaults(DWORD) try {
-    return E_NOTIMPL;
-} QZ_CATCH_RETURN()
+HRESULT CQZToolOpt::ResetDefaults(DWORD) try { return E_NOTIMPL; }
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) try {
     if (!IsEqualGUID(page, module::GUID_TOGeneralPPG) && !IsEqualGUID(page, module::GUID_TOCompilerPPG) &&
@@ -125,7 +127,8 @@ HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) try {
     if (IsEqualGUID(page, module::GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
     if (IsEqualGUID(page, module::GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
     return pages::CreateGapPage(self, model.Get(), sheet);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) try {
     if (!out) return E_POINTER;
@@ -136,15 +139,14 @@ HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) try {
     }
     if (!model_) return E_UNEXPECTED;
     return model_->QueryInterface(IID_IQZGeneralPPG, reinterpret_cast<void**>(out));
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) try {
-    return OLECMDERR_E_UNKNOWNGROUP;
-} QZ_CATCH_RETURN()
+HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) try { return OLECMDERR_E_UNKNOWNGROUP; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) try {
-    return OLECMDERR_E_UNKNOWNGROUP;
-} QZ_CATCH_RETURN()
+HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) try { return OLECMDERR_E_UNKNOWNGROUP; }
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) try {
     if (closed_) return E_UNEXPECTED;
@@ -154,6 +156,7 @@ HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) try {
     // Not sited, or the service object could not be made: nothing to hand out.
     if (!service_) return E_UNEXPECTED;
     return service_->QueryInterface(iid, out);
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 }  // namespace qz::package

@@ -37,10 +37,8 @@ public:
     virtual HRESULT STDMETHODCALLTYPE GetGeneralPPG(IQZGeneralPPG** out);
 
     // IOleCommandTarget: the package handles no command.
-    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD commands[],
-                                          OLECMDTEXT* text) override;
-    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in,
-                                   VARIANT* out) override;
+    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT* text) override;
+    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
 
     // IServiceProvider: the tool-options service the package offered the IDE.
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override;

@@ -89,13 +89,14 @@ HRESULT CQZToolOptionsSvc::JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BST
     Bstr fixed, free;
     GetStrProperty(fixedOrdinal, fixed.Put(), false);
     GetStrProperty(freeOrdinal, free.Put(), false);
-    const std::wstring result = core::ToWide(
-        core::JoinExtensionLists(core::ToU16(std::wstring_view(fixed.Text(), fixed.Length())),
-                                  core::ToU16(std::wstring_view(free.Text(), free.Length()))));
+    const std::wstring result =
+        core::ToWide(core::JoinExtensionLists(core::ToU16(std::wstring_view(fixed.Text(), fixed.Length())),
+                                              core::ToU16(std::wstring_view(free.Text(), free.Length()))));
     *out = SysAllocStringLen(result.data(), static_cast<UINT>(result.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+// clang-format off
 HRESULT CQZToolOptionsSvc::GetFortranExtensions(BSTR* out) try { return JoinExtensions(settings::kOptFixedSourceExt, settings::kOptFreeSourceExt, out); } QZ_CATCH_RETURN()
 HRESULT CQZToolOptionsSvc::GetHeaderExtensions(BSTR* out) try { return JoinExtensions(settings::kOptFixedHeaderExt, settings::kOptFreeHeaderExt, out); } QZ_CATCH_RETURN()
 HRESULT CQZToolOptionsSvc::GetFreeFormatExt(BSTR* out) try { return GetStrProperty(settings::kOptFreeSourceExt, out, false); } QZ_CATCH_RETURN()
@@ -123,33 +124,37 @@ HRESULT CQZToolOptionsSvc::GetGapRemarksFile(BSTR* out) try { return GetStrPrope
 HRESULT CQZToolOptionsSvc::SetGapRemarksFile(BSTR value) try { return PutStrProperty(settings::kOptGapRemarksFile, value); } QZ_CATCH_RETURN()
 HRESULT CQZToolOptionsSvc::GetGapShowDialog(INT* out) try { return GetIntProperty(settings::kOptGapShowDialogs, out, false); } QZ_CATCH_RETURN()
 HRESULT CQZToolOptionsSvc::SetGapShowDialog(INT value) try { return PutIntProperty(settings::kOptGapShowDialogs, value); } QZ_CATCH_RETURN()
+// clang-format on
 
 // No option change is ever announced, so the sink is neither kept nor called.
 HRESULT CQZToolOptionsSvc::AdviseToolOptionEvents(IZRBToolOptionEvents* sink, DWORD* cookie) try {
     if (!sink) return E_INVALIDARG;
     if (!cookie) return E_POINTER;
     return closed_ ? E_UNEXPECTED : S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOptionsSvc::UnadviseToolOptionEvents(DWORD) try {
-    return closed_ ? E_UNEXPECTED : S_OK;
-} QZ_CATCH_RETURN()
+HRESULT CQZToolOptionsSvc::UnadviseToolOptionEvents(DWORD) try { return closed_ ? E_UNEXPECTED : S_OK; }
+QZ_CATCH_RETURN()
 
 // ---- compilers and platforms ----
 
 HRESULT CQZToolOptionsSvc::GetPlatforms(SAFEARRAY** out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_Platforms(out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetPlatformCmplrs(BSTR platform, SAFEARRAY** compilers, SAFEARRAY** handles) try {
     if (!compilers || !handles) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_PlatformCmplrs(platform, compilers, handles); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetSelectedCmplr(INT handle) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->SetSelectedCmplr(handle); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetSelectedCmplr(BSTR platform, INT* handle) try {
     if (!handle) return E_POINTER;
@@ -159,50 +164,60 @@ HRESULT CQZToolOptionsSvc::GetSelectedCmplr(BSTR platform, INT* handle) try {
         if (SUCCEEDED(hr) && *handle == -1) return m->GetDefaultCmplr(platform, handle);
         return hr;
     });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetFullPlatformsList(INT* count, SAFEARRAY** out) try {
     if (!count || !out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetFullPlatformsList(count, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetSupportedPlatformsList(INT* count, SAFEARRAY** out) try {
     if (!count || !out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetSupportedPlatformsList(count, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetUsedInCfgsPlatformsList(INT* count, SAFEARRAY** out) try {
     if (!count || !out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetUsedInCfgsPlatformsList(count, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetDefaultPlatform(BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetDefaultPlatform(out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCurrentPlatformName(BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetCurrentPlatformName(out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetCurrentPlatformName(BSTR platform) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->SetCurrentPlatformName(platform); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetNameSupportedPlatformByIndex(INT index, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetNameSupportedPlatformByIndex(index, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::CheckPlatformLoading() try {
     return WithModel([&](IQZGeneralPPG* m) { return m->CheckPlatformLoading(); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrVersion(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrVersionString(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrFlags(INT handle, INT* out) try {
     if (!out) return E_POINTER;
@@ -210,12 +225,14 @@ HRESULT CQZToolOptionsSvc::GetCmplrFlags(INT handle, INT* out) try {
     // Always S_OK from here on; the flags are written only when the model answers.
     WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrFlags(handle, out); });
     return S_OK;
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrPlatform(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrPlatformName(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDisplay(INT handle, BSTR* full, BSTR* platformVer) try {
     if (!full || !platformVer) return E_POINTER;
@@ -226,47 +243,56 @@ HRESULT CQZToolOptionsSvc::GetCmplrDisplay(INT handle, BSTR* full, BSTR* platfor
         *platformVer = SysAllocStringLen(*full, SysStringLen(*full));
         return (*full && !*platformVer) ? E_OUTOFMEMORY : hr;
     });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrProductDir(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->GetCmplrProductDir(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefIncludePaths(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrDefIncludePaths(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefLibPaths(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrDefLibPaths(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefBinPaths(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrDefBinPaths(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefDefaultOptions(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrDefDefaultOptions(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrIncludePaths(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrIncludePaths(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrLibPaths(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrLibPaths(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrBinPath(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrBinPath(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 namespace {
 
@@ -315,42 +341,51 @@ HRESULT CQZToolOptionsSvc::GetCmplrDocPath(INT handle, BSTR* out) try {
         *out = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
         return *out ? S_OK : E_OUTOFMEMORY;
     });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrDefaultOptions(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrDefaultOptions(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::GetCmplrPackageInfo(INT handle, BSTR* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->get_CmplrPackageInfo(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetCmplrIncludePaths(INT handle, BSTR value) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->put_CmplrIncludePaths(handle, value); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetCmplrLibPaths(INT handle, BSTR value) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->put_CmplrLibPaths(handle, value); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetCmplrBinPath(INT handle, BSTR value) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->put_CmplrBinPath(handle, value); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::SetCmplrDefaultOptions(INT handle, BSTR value) try {
     return WithModel([&](IQZGeneralPPG* m) { return m->put_CmplrDefaultOptions(handle, value); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::IsPlatformSupported(BSTR platform, LONG* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->IsPlatformSupported(platform, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 HRESULT CQZToolOptionsSvc::IsEmptyCompiler(INT handle, LONG* out) try {
     if (!out) return E_POINTER;
     return WithModel([&](IQZGeneralPPG* m) { return m->IsEmptyCompiler(handle, out); });
-} QZ_CATCH_RETURN()
+}
+QZ_CATCH_RETURN()
 
 }  // namespace qz::package

@@ -35,8 +35,9 @@ struct Field {
 constexpr Field kFields[] = {
     {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN, &IQZGeneralPPG::get_CmplrPPGBinPath, &IQZGeneralPPG::put_CmplrPPGBinPath,
      &IQZGeneralPPG::get_CmplrBinPath, &IQZGeneralPPG::put_CmplrBinPath, &IQZGeneralPPG::get_CmplrDefBinPaths},
-    {IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB, &IQZGeneralPPG::get_CmplrPPGLibPaths, &IQZGeneralPPG::put_CmplrPPGLibPaths,
-     &IQZGeneralPPG::get_CmplrLibPaths, &IQZGeneralPPG::put_CmplrLibPaths, &IQZGeneralPPG::get_CmplrDefLibPaths},
+    {IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB, &IQZGeneralPPG::get_CmplrPPGLibPaths,
+     &IQZGeneralPPG::put_CmplrPPGLibPaths, &IQZGeneralPPG::get_CmplrLibPaths, &IQZGeneralPPG::put_CmplrLibPaths,
+     &IQZGeneralPPG::get_CmplrDefLibPaths},
     {IDC_CMPLR_INCLUDE_PATHS, IDC_CMPLR_EDIT_INCLUDE, &IQZGeneralPPG::get_CmplrPPGIncludePaths,
      &IQZGeneralPPG::put_CmplrPPGIncludePaths, &IQZGeneralPPG::get_CmplrIncludePaths,
      &IQZGeneralPPG::put_CmplrIncludePaths, &IQZGeneralPPG::get_CmplrDefIncludePaths},
@@ -306,6 +307,7 @@ HRESULT CreateCompilersPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEET
 
 INT_PTR CALLBACK CompilersPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-} QZ_CATCH_RETURN_VALUE(0)
+}
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -33,10 +33,9 @@ public:
         FollowRemarksToFile(dialog);
 
         const int showDialogs = ReadNumber(kKind, settings::kOptGapShowDialogs);
-        windows.SetCheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS),
-                              showDialogs == 1   ? BST_CHECKED
-                              : showDialogs == 0 ? BST_UNCHECKED
-                                                 : BST_INDETERMINATE);
+        windows.SetCheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS), showDialogs == 1   ? BST_CHECKED
+                                                                                : showDialogs == 0 ? BST_UNCHECKED
+                                                                                                   : BST_INDETERMINATE);
     }
 
     void Apply(HWND dialog) override {
@@ -96,6 +95,7 @@ HRESULT CreateGapPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* 
 
 INT_PTR CALLBACK GapPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-} QZ_CATCH_RETURN_VALUE(0)
+}
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -17,8 +17,7 @@ namespace qz::pages {
 namespace {
 
 constexpr PageKind kKind = PageKind::General;
-// MB_ICONWARNING | MB_OK.
-constexpr UINT kMessageType = 0x30;
+constexpr UINT kMessageType = MB_ICONWARNING | MB_OK;
 
 struct ListField {
     int option;
@@ -78,15 +77,15 @@ public:
     }
 
     bool Validate(HWND dialog) override {
-        const core::ExtensionListsCheck check = core::CheckExtensionLists(
-            {core::ToU16(FieldText(dialog, IDC_GEN_FREE_SOURCE_EXT)),
-             core::ToU16(FieldText(dialog, IDC_GEN_FREE_HEADER_EXT)),
-             core::ToU16(FieldText(dialog, IDC_GEN_FIXED_SOURCE_EXT)),
-             core::ToU16(FieldText(dialog, IDC_GEN_FIXED_HEADER_EXT))},
-            {core::ToU16(ReadText(kKind, settings::kOptFreeSourceExt, true)),
-             core::ToU16(ReadText(kKind, settings::kOptFreeHeaderExt, true)),
-             core::ToU16(ReadText(kKind, settings::kOptFixedSourceExt, true)),
-             core::ToU16(ReadText(kKind, settings::kOptFixedHeaderExt, true))});
+        const core::ExtensionListsCheck check =
+            core::CheckExtensionLists({core::ToU16(FieldText(dialog, IDC_GEN_FREE_SOURCE_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FREE_HEADER_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FIXED_SOURCE_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FIXED_HEADER_EXT))},
+                                      {core::ToU16(ReadText(kKind, settings::kOptFreeSourceExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFreeHeaderExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFixedSourceExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFixedHeaderExt, true))});
         if (check.valid) return true;
         const std::wstring entry = core::ToWide(check.entry);
         const wchar_t* args[] = {entry.c_str()};
@@ -149,6 +148,7 @@ HRESULT CreateGeneralPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPA
 
 INT_PTR CALLBACK GeneralPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
-} QZ_CATCH_RETURN_VALUE(0)
+}
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

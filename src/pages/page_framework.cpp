@@ -32,7 +32,7 @@ PageState g_states[kPageKindCount];
 const KindInfo& InfoOf(PageKind kind) { return kKinds[static_cast<int>(kind)]; }
 
 void ShowF1Help(const wchar_t* keyword) {
-    IVsHelp* help = module::TheServiceSite().Cached<IVsHelp>(module::SiteService::F1Help);
+    auto* help = module::TheServiceSite().Cached<IVsHelp>(module::SiteService::F1Help);
     if (!help) return;
     platform::Bstr text(keyword);
     help->DisplayTopicFromF1Keyword(text.Get());
@@ -70,10 +70,11 @@ LRESULT RunHook(PageKind kind, HWND window, UINT message, WPARAM wParam, LPARAM 
 template <PageKind K>
 LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunHook(K, window, message, wParam, lParam);
-} QZ_CATCH_RETURN_VALUE(0)
+}
+QZ_CATCH_RETURN_VALUE(0)
 
-constexpr WNDPROC kHookProcedures[kPageKindCount] = {
-    HookProcedure<PageKind::General>, HookProcedure<PageKind::Compilers>, HookProcedure<PageKind::Gap>};
+constexpr WNDPROC kHookProcedures[kPageKindCount] = {HookProcedure<PageKind::General>,
+                                                     HookProcedure<PageKind::Compilers>, HookProcedure<PageKind::Gap>};
 
 void InstallHook(PageKind kind, HWND host) {
     PageState& state = StateOf(kind);
@@ -103,7 +104,8 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) try {
         --state.created;
     }
     return 1;
-} QZ_CATCH_RETURN_VALUE(1)
+}
+QZ_CATCH_RETURN_VALUE(1)
 
 constexpr LPFNPSPCALLBACKA kCallbacks[kPageKindCount] = {
     PageCallback<PageKind::General>, PageCallback<PageKind::Compilers>, PageCallback<PageKind::Gap>};
@@ -190,8 +192,7 @@ void ResetPageStates() {
     }
 }
 
-HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model,
-                   VSPROPSHEETPAGE* sheet) {
+HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* sheet) {
     if (!model || !sheet || !package) return E_POINTER;
     PageState& state = StateOf(kind);
     if (state.model.Get() != model) state.model = platform::ComPtr<IQZGeneralPPG>(model);
@@ -265,7 +266,7 @@ bool EditListField(HWND dialog, int fieldId, UINT titleId) {
     // The editor's own guard leaves the owner enabled; the owner is disabled
     // here so that the Options dialog takes no input while the editor is up.
     HWND owner = nullptr;
-    IVsUIShell* shell = module::TheServiceSite().Cached<IVsUIShell>(module::SiteService::UIShell);
+    auto* shell = module::TheServiceSite().Cached<IVsUIShell>(module::SiteService::UIShell);
     if (!shell || FAILED(shell->GetDialogOwnerHwnd(&owner))) owner = nullptr;
     const bool ownerDisabled = owner && windows.IsEnabled(owner);
     if (ownerDisabled) windows.Enable(owner, false);

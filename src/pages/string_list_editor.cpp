@@ -49,7 +49,7 @@ INT_PTR CStrListEditor::DoModal(HWND parent) {
     if (!parent) parent = guard.Owner();
     platform::IWindowSystem& windows = platform::WindowSystem();
     const HINSTANCE instance = module::ResourceInstance();
-    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    const auto self = reinterpret_cast<LPARAM>(this);
     INT_PTR result;
     if (BYTE* adjusted = AdjustedTemplate(instance)) {
         result = windows.DialogBoxIndirectParam(instance, reinterpret_cast<const DLGTEMPLATE*>(adjusted), parent,
@@ -80,7 +80,8 @@ INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wP
     SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
     return TRUE;
     // Out of memory the list stays as it was; at OK the dialog stays open.
-} QZ_CATCH_RETURN_VALUE(FALSE)
+}
+QZ_CATCH_RETURN_VALUE(FALSE)
 
 bool CStrListEditor::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {

@@ -26,13 +26,13 @@ inline HRESULT CaughtResult() noexcept {
 }  // namespace qz::platform
 
 // Ends a function-try-block that answers an HRESULT.
-#define QZ_CATCH_RETURN() \
-    catch (...) {         \
+#define QZ_CATCH_RETURN()                      \
+    catch (...) {                              \
         return ::qz::platform::CaughtResult(); \
     }
 
 // Ends a function-try-block that answers `value` when anything was thrown.
 #define QZ_CATCH_RETURN_VALUE(value) \
-    catch (...) {                     \
-        return (value);               \
+    catch (...) {                    \
+        return (value);              \
     }

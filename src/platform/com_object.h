@@ -78,9 +78,10 @@ private:
     };
 
     template <class... Args>
-    explicit ComObject(IUnknown* outer, Args&&... args)
-        : T(std::forward<Args>(args)...), outer_(outer), inner_(this) {}
-    ~ComObject() = default;
+    explicit ComObject(IUnknown* outer, Args&&... args) : T(std::forward<Args>(args)...), outer_(outer), inner_(this) {}
+    // Private: only the last Release deletes. Not marked override, since not
+    // every T has a virtual destructor (none is needed: the type is final).
+    ~ComObject() = default;  // NOLINT(modernize-use-override)
 
     IUnknown* outer_;
     InnerUnknown inner_;

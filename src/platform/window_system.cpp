@@ -39,7 +39,9 @@ public:
         return SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
     }
     int ComboSelection(HWND combo) override { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
-    void ComboSelect(HWND combo, int index) override { SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    void ComboSelect(HWND combo, int index) override {
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
     int CheckState(HWND button) override { return static_cast<int>(SendMessageW(button, BM_GETCHECK, 0, 0)); }
     void SetCheckState(HWND button, int state) override {
         SendMessageW(button, BM_SETCHECK, static_cast<WPARAM>(state), 0);

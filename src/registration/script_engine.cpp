@@ -13,19 +13,24 @@
 namespace qz::registration {
 namespace {
 
-using platform::RegKey;
-using platform::Registry;
 using core::ToWide;
+using platform::Registry;
+using platform::RegKey;
 
 constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
 
 HKEY RootHandle(core::RootKey key) {
     switch (key) {
-        case core::RootKey::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case core::RootKey::CurrentUser: return HKEY_CURRENT_USER;
-        case core::RootKey::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case core::RootKey::Users: return HKEY_USERS;
-        case core::RootKey::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case core::RootKey::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case core::RootKey::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case core::RootKey::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case core::RootKey::Users:
+        return HKEY_USERS;
+    case core::RootKey::CurrentConfig:
+        return HKEY_CURRENT_CONFIG;
     }
     return nullptr;
 }
@@ -35,17 +40,16 @@ bool IsMissing(LONG result) { return result == ERROR_FILE_NOT_FOUND; }
 LONG WriteValue(HKEY key, const wchar_t* name, const core::ScriptValue& value) {
     platform::IRegistry& registry = Registry();
     switch (value.type) {
-        case core::ValueType::String: {
-            const std::wstring text = ToWide(value.text);
-            return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-        }
-        case core::ValueType::Dword:
-            return registry.SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value.number),
-                                     sizeof value.number);
-        case core::ValueType::Binary:
-            return registry.SetValue(key, name, REG_BINARY, value.bytes.data(),
-                                     static_cast<DWORD>(value.bytes.size()));
+    case core::ValueType::String: {
+        const std::wstring text = ToWide(value.text);
+        return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1) * DWORD{sizeof(wchar_t)});
+    }
+    case core::ValueType::Dword:
+        return registry.SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value.number),
+                                 sizeof value.number);
+    case core::ValueType::Binary:
+        return registry.SetValue(key, name, REG_BINARY, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
     }
     return ERROR_INVALID_DATA;
 }
@@ -83,16 +87,16 @@ LONG Runner::RegisterEntries(HKEY key, const std::vector<core::ScriptEntry>& ent
     for (const core::ScriptEntry& entry : entries) {
         LONG result = ERROR_SUCCESS;
         switch (entry.kind) {
-            case core::EntryKind::Key:
-                result = RegisterKey(key, entry);
-                break;
-            case core::EntryKind::Value:
-                result = WriteValue(key, ToWide(entry.name).c_str(), *entry.value);
-                break;
-            case core::EntryKind::Delete:
-                result = Registry().DeleteTree(key, ToWide(entry.name).c_str());
-                if (IsMissing(result)) result = ERROR_SUCCESS;
-                break;
+        case core::EntryKind::Key:
+            result = RegisterKey(key, entry);
+            break;
+        case core::EntryKind::Value:
+            result = WriteValue(key, ToWide(entry.name).c_str(), *entry.value);
+            break;
+        case core::EntryKind::Delete:
+            result = Registry().DeleteTree(key, ToWide(entry.name).c_str());
+            if (IsMissing(result)) result = ERROR_SUCCESS;
+            break;
         }
         if (result != ERROR_SUCCESS) return result;
     }
@@ -128,14 +132,14 @@ LONG Runner::Unregister(const core::Script& script) {
 void Runner::UnregisterEntries(HKEY key, const std::vector<core::ScriptEntry>& entries) {
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         switch (entry->kind) {
-            case core::EntryKind::Key:
-                UnregisterKey(key, *entry);
-                break;
-            case core::EntryKind::Value:
-                Note(Registry().DeleteValue(key, ToWide(entry->name).c_str()));
-                break;
-            case core::EntryKind::Delete:  // what registering deleted is not brought back
-                break;
+        case core::EntryKind::Key:
+            UnregisterKey(key, *entry);
+            break;
+        case core::EntryKind::Value:
+            Note(Registry().DeleteValue(key, ToWide(entry->name).c_str()));
+            break;
+        case core::EntryKind::Delete:  // what registering deleted is not brought back
+            break;
         }
     }
 }
@@ -162,7 +166,7 @@ void Runner::UnregisterKey(HKEY parent, const core::ScriptEntry& entry) {
 // Nothing else left: no subkey and no value, named or default.
 bool Runner::IsEmpty(HKEY key) {
     wchar_t name[256];  // room for the longest key name the registry allows
-    DWORD chars = static_cast<DWORD>(std::size(name));
+    auto chars = static_cast<DWORD>(std::size(name));
     const LONG subkey = Registry().EnumKey(key, 0, name, &chars);
     if (subkey != ERROR_NO_MORE_ITEMS) {
         if (subkey != ERROR_MORE_DATA) Note(subkey);

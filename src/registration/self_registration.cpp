@@ -45,6 +45,7 @@ HRESULT RunRegistrationScript(ScriptMode mode, const FinishStep& finish) {
     hr = LoadScript(&script);
     if (FAILED(hr)) return hr;
     std::vector<core::ScriptVariable> scriptVariables;
+    scriptVariables.reserve(variables.size());
     for (const Variable& v : variables) scriptVariables.push_back({core::ToU16(v.first), core::ToU16(v.second)});
 
     // The script's texts are read under the system's locale, whatever the

@@ -45,9 +45,7 @@ std::wstring RegistryForm(REFGUID guid) {
 
 }  // namespace
 
-std::wstring HostHive(const std::wstring& rootSuffix) {
-    return module::kIdeRoot + rootSuffix;
-}
+std::wstring HostHive(const std::wstring& rootSuffix) { return module::kIdeRoot + rootSuffix; }
 
 HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& rootSuffix,
                          std::vector<Variable>* variables) {

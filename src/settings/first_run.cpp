@@ -51,9 +51,11 @@ HRESULT SeedFirstRun(const std::wstring& settingsPath) {
         general.Open(record.root, record.registryKey.c_str(), KEY_READ);
         platform::RegKey forThisIde;
         std::wstring include, lib, bin;
-        if (forThisIde.Open(record.root, (record.registryKey + L'\\' + module::kForThisIdeSubkey).c_str(), KEY_READ) == ERROR_SUCCESS) {
+        if (forThisIde.Open(record.root, (record.registryKey + L'\\' + module::kForThisIdeSubkey).c_str(), KEY_READ) ==
+            ERROR_SUCCESS) {
             const std::wstring options = ReadOrEmpty(forThisIde, compilers::Setting::DefaultOptions);
-            target.WriteString(compilers::ValueName(compilers::Setting::DefaultOptions), options.c_str(), options.size());
+            target.WriteString(compilers::ValueName(compilers::Setting::DefaultOptions), options.c_str(),
+                               options.size());
             include = ReadOrEmpty(forThisIde, compilers::Setting::IncludeDirs);
             lib = ReadOrEmpty(forThisIde, compilers::Setting::LibDirs);
             bin = ReadOrEmpty(forThisIde, compilers::Setting::BinDirs);

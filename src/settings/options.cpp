@@ -1,6 +1,5 @@
 #include "settings/options.h"
 
-
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "module/registry_layout.h"

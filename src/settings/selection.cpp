@@ -9,14 +9,16 @@
 namespace qz::settings {
 namespace {
 
-std::wstring SelectionsPath(const std::wstring& settingsPath) { return settingsPath + L'\\' + module::kSelectionsSubkey; }
+std::wstring SelectionsPath(const std::wstring& settingsPath) {
+    return settingsPath + L'\\' + module::kSelectionsSubkey;
+}
 
 }  // namespace
 
 std::wstring ReadSelection(const std::wstring& settingsPath, const std::wstring& platformName) {
     platform::Bstr stored;
-    platform::ReadRegString(HKEY_CURRENT_USER, SelectionsPath(settingsPath), compilers::PlatformToArch(platformName).c_str(),
-                            stored.Put());
+    platform::ReadRegString(HKEY_CURRENT_USER, SelectionsPath(settingsPath),
+                            compilers::PlatformToArch(platformName).c_str(), stored.Put());
     return std::wstring(stored.Text(), stored.Length());
 }
 

@@ -11,8 +11,7 @@
 namespace qz::settings {
 
 HRESULT InitSettingsKey(std::wstring* path) {
-    auto* localRegistry =
-        module::TheServiceSite().Cached<ILocalRegistry2>(module::SiteService::LocalRegistry);
+    auto* localRegistry = module::TheServiceSite().Cached<ILocalRegistry2>(module::SiteService::LocalRegistry);
     if (!localRegistry) return E_NOINTERFACE;
     platform::Bstr root;
     HRESULT hr = localRegistry->GetLocalRegistryRoot(root.Put());

@@ -123,9 +123,9 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         HRESULT result;
         const wchar_t* text;
     } cases[] = {
-        {nullptr, Text, Text, S_OK, L"M%X%"},    {nullptr, None, Text, S_OK, L"U"},
-        {nullptr, Number, Text, S_OK, L"U"},     {nullptr, Number, Number, E_FAIL, nullptr},
-        {nullptr, None, None, E_FAIL, nullptr},  {HKEY_LOCAL_MACHINE, None, Text, E_FAIL, nullptr},
+        {nullptr, Text, Text, S_OK, L"M%X%"},        {nullptr, None, Text, S_OK, L"U"},
+        {nullptr, Number, Text, S_OK, L"U"},         {nullptr, Number, Number, E_FAIL, nullptr},
+        {nullptr, None, None, E_FAIL, nullptr},      {HKEY_LOCAL_MACHINE, None, Text, E_FAIL, nullptr},
         {HKEY_CURRENT_USER, Text, Text, S_OK, L"U"},
     };
     for (const auto& c : cases) {

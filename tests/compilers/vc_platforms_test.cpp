@@ -28,7 +28,10 @@ TEST(VcPlatformListTest, ReadsNormalisedNamesUpToTheFirstFailure) {
         {"no key", false, ERROR_SUCCESS, {}, {L"Win32", L"x64"}},
         {"key denied", true, ERROR_ACCESS_DENIED, {L"Itanium"}, {L"Win32", L"x64"}},
         {"empty key", true, ERROR_SUCCESS, {}, {}},
-        {"normalised", true, ERROR_SUCCESS, {L"Itanium", L"win32", L"Win64 (AMD64)", L"WIN64 (VENTRIX)"},
+        {"normalised",
+         true,
+         ERROR_SUCCESS,
+         {L"Itanium", L"win32", L"Win64 (AMD64)", L"WIN64 (VENTRIX)"},
          {L"Itanium", L"Win32", L"x64", L"Ventrix"}},
         {"32 characters", true, ERROR_SUCCESS, {L"A", name31, L"N" + std::wstring(31, L'x'), L"Z"}, {L"A", name31}},
     };

@@ -14,9 +14,12 @@ std::string Narrow(const std::u16string& text) { return std::string(text.begin()
 std::string Describe(const core::ScriptValue& value) {
     static const char kHex[] = "0123456789ABCDEF";
     switch (value.type) {
-        case core::ValueType::String: return "s'" + Narrow(value.text) + "'";
-        case core::ValueType::Dword: return "d" + std::to_string(value.number);
-        case core::ValueType::Binary: break;
+    case core::ValueType::String:
+        return "s'" + Narrow(value.text) + "'";
+    case core::ValueType::Dword:
+        return "d" + std::to_string(value.number);
+    case core::ValueType::Binary:
+        break;
     }
     std::string hex = "b";
     for (const uint8_t b : value.bytes) hex += {kHex[b >> 4], kHex[b & 15]};
@@ -32,7 +35,8 @@ std::string Describe(const std::vector<core::ScriptEntry>& entries) {
             continue;
         }
         if (e.kind == core::EntryKind::Value) out += "val(";
-        if (e.marker != core::KeyMarker::None) out += e.marker == core::KeyMarker::NoRemove ? "NoRemove " : "ForceRemove ";
+        if (e.marker != core::KeyMarker::None)
+            out += e.marker == core::KeyMarker::NoRemove ? "NoRemove " : "ForceRemove ";
         out += Narrow(e.name) + (e.kind == core::EntryKind::Value ? ")" : "");
         if (e.value) out += "=" + Describe(*e.value);
         if (!e.children.empty()) out += "{" + Describe(e.children) + "}";
@@ -83,8 +87,8 @@ TEST(ScriptParserTest, ParsesEveryForm) {
         SCOPED_TRACE(Narrow(c.text).substr(0, 80));
         core::Script script;
         core::ScriptError error;
-        ASSERT_TRUE(core::ParseScript(c.text, &script, &error)) << error.line << ":" << error.column << " "
-                                                          << Narrow(error.message);
+        ASSERT_TRUE(core::ParseScript(c.text, &script, &error))
+            << error.line << ":" << error.column << " " << Narrow(error.message);
         if (c.tree) {
             EXPECT_EQ(Describe(script), c.tree);
         }
@@ -169,8 +173,8 @@ TEST(ScriptParserTest, SubstitutesVariables) {
 // The script as written is what a developer reads, not the substituted text:
 // errors count its lines, and one inside a value points at the variable.
 TEST(ScriptParserTest, PlacesErrorsInTheScriptAsWritten) {
-    const std::vector<core::ScriptVariable> variables = {{u"BEGIN", u"NoRemove S\n{\n"}, {u"END", u"}\n"},
-                                                   {u"BAD", u"= q"}};
+    const std::vector<core::ScriptVariable> variables = {
+        {u"BEGIN", u"NoRemove S\n{\n"}, {u"END", u"}\n"}, {u"BAD", u"= q"}};
     const struct {
         const char16_t* script;
         size_t line, column;

@@ -24,7 +24,8 @@ protected:
         return id;
     }
     // Calls a method by name with the arguments in the order written.
-    HRESULT Call(const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result, WORD flags = DISPATCH_METHOD) {
+    HRESULT Call(const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result,
+                 WORD flags = DISPATCH_METHOD) {
         std::vector<VARIANT> reversed(args.begin(), args.end());
         std::reverse(reversed.begin(), reversed.end());
         DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
@@ -74,8 +75,8 @@ TEST_F(DispatchTest, NamesMapToTheirDispatchIdentifiers) {
         DISPID id;
     };
     const Case cases[] = {
-        {L"PutProperty", 0x60020000}, {L"GetProperty", 0x60020001},   {L"getproperty", 0x60020001},
-        {L"Platforms", 10},           {L"CmplrFlags", 0x6002000E},     {L"CmplrPPGBinPath", 33},
+        {L"PutProperty", 0x60020000}, {L"GetProperty", 0x60020001},        {L"getproperty", 0x60020001},
+        {L"Platforms", 10},           {L"CmplrFlags", 0x6002000E},         {L"CmplrPPGBinPath", 33},
         {L"CmplrDocPath", 35},        {L"GetCmplrProductDir", 0x6002002E},
     };
     for (const Case& c : cases) EXPECT_EQ(IdOf(c.name), c.id) << c.name;

@@ -21,7 +21,8 @@ protected:
         Variant value;
         EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.Get()), S_OK);
         EXPECT_EQ(V_VT(&value.Get()), VT_BSTR) << "ordinal " << ordinal;
-        return V_VT(&value.Get()) == VT_BSTR ? std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get()))) : L"?";
+        return V_VT(&value.Get()) == VT_BSTR ? std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get())))
+                                             : L"?";
     }
     int NumberOf(IQZGeneralPPG* model, int ordinal) {
         Variant value;
@@ -38,9 +39,9 @@ struct Default {
 };
 
 const Default kDefaults[] = {
-    {0, L".f90", 0}, {1, L"", 0},         {2, L".f;.for;.fpp", 0}, {3, L".fi;.fd", 0}, {4, nullptr, 1},
-    {5, nullptr, 0}, {6, nullptr, 0},     {7, nullptr, 0},         {8, nullptr, 1},    {9, L"", 0},
-    {10, nullptr, 0}, {11, L"", 0},       {12, nullptr, 1},
+    {0, L".f90", 0},  {1, L"", 0},     {2, L".f;.for;.fpp", 0}, {3, L".fi;.fd", 0}, {4, nullptr, 1},
+    {5, nullptr, 0},  {6, nullptr, 0}, {7, nullptr, 0},         {8, nullptr, 1},    {9, L"", 0},
+    {10, nullptr, 0}, {11, L"", 0},    {12, nullptr, 1},
 };
 
 TEST_F(OptionsTest, NewUserReadsEveryDefaultAndTheKeyExists) {

@@ -46,9 +46,15 @@ protected:
 // fails gives no owner but is still told.
 TEST_F(ModalStateTest, OwnerIsTheIdesDialogOwnerElseTheActiveWindow) {
     enum Shell { Offered, Failing, Withheld, NotSited };
-    const struct { Shell shell; HWND ideOwner, owner; bool told; } cases[] = {
-        {Offered, kIdeOwner, kIdeOwner, true}, {Offered, nullptr, kActive, true}, {Failing, kIdeOwner, kActive, true},
-        {Withheld, kIdeOwner, kActive, false}, {NotSited, kIdeOwner, kActive, false}};
+    const struct {
+        Shell shell;
+        HWND ideOwner, owner;
+        bool told;
+    } cases[] = {{Offered, kIdeOwner, kIdeOwner, true},
+                 {Offered, nullptr, kActive, true},
+                 {Failing, kIdeOwner, kActive, true},
+                 {Withheld, kIdeOwner, kActive, false},
+                 {NotSited, kIdeOwner, kActive, false}};
     Unsite();
     for (const auto& c : cases) {
         ide::StandInIde ide;
@@ -78,7 +84,10 @@ TEST_F(ModalStateTest, NestedGuardsStopAndRestartTheIdeOnceEach) {
 
 // The enable calls on the owner, in order: - disables, + enables.
 TEST_F(ModalStateTest, DisablesOnlyAnEnabledOwnerAndOnlyWhenAsked) {
-    const struct { bool disableOwner, ownerEnabled, enabledWhileAlive; const char* enableCalls; } cases[] = {
+    const struct {
+        bool disableOwner, ownerEnabled, enabledWhileAlive;
+        const char* enableCalls;
+    } cases[] = {
         {false, true, true, ""}, {false, false, false, ""}, {true, true, false, "-+"}, {true, false, false, ""}};
     for (const auto& c : cases) {
         RecordingWindowSystem windows;

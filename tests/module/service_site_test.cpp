@@ -82,13 +82,12 @@ TEST_P(ServiceSiteSequenceTest, KeepsTheFirstProviderWhileCounted) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ServiceSiteSequenceTest,
-    ::testing::Values(
-        SiteCase{"one", {{1, S_OK, 1, 1}}},
-        SiteCase{"second_is_ignored", {{1, S_OK, 1, 1}, {2, S_OK, 2, 1}}},
-        SiteCase{"cleared", {{1, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}}},
-        SiteCase{"nested", {{1, S_OK, 1, 1}, {2, S_OK, 2, 1}, {0, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}}},
-        SiteCase{"null_first", {{0, E_NOINTERFACE, -1, 0}, {1, S_OK, 0, 1}, {2, S_OK, 1, 1}}},
-        SiteCase{"replaced_after_clear", {{1, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}, {2, S_OK, 1, 2}}}),
+    ::testing::Values(SiteCase{"one", {{1, S_OK, 1, 1}}},
+                      SiteCase{"second_is_ignored", {{1, S_OK, 1, 1}, {2, S_OK, 2, 1}}},
+                      SiteCase{"cleared", {{1, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}}},
+                      SiteCase{"nested", {{1, S_OK, 1, 1}, {2, S_OK, 2, 1}, {0, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}}},
+                      SiteCase{"null_first", {{0, E_NOINTERFACE, -1, 0}, {1, S_OK, 0, 1}, {2, S_OK, 1, 1}}},
+                      SiteCase{"replaced_after_clear", {{1, S_OK, 1, 1}, {0, E_NOINTERFACE, 0, 0}, {2, S_OK, 1, 2}}}),
     [](const ::testing::TestParamInfo<SiteCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ServiceSiteTest, CachesEachServiceOnFirstUse) {

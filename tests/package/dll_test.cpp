@@ -152,7 +152,8 @@ void LoadUseAndFree() {
         factory.Reset();
         ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
         ComPtr<IQZToolOptions> service;
-        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+                  S_OK);
         INT level = -1;
         ASSERT_EQ(service->GetGapLevel(&level), S_OK);
         service.Reset();

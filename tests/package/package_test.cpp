@@ -78,10 +78,18 @@ class PackageSatelliteFaultTest : public PackageTest, public ::testing::WithPara
 
 TEST_P(PackageSatelliteFaultTest, SetSiteFailsAndOffersNothing) {
     switch (GetParam()) {
-        case SatelliteFault::ShellWithheld: ide.Withhold(ide::Service::Shell); break;
-        case SatelliteFault::LoadFails: ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY); break;
-        case SatelliteFault::NullHandle: ide.SetUILibraryYieldsNull(true); break;
-        case SatelliteFault::SatelliteMissing: ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll"); break;
+    case SatelliteFault::ShellWithheld:
+        ide.Withhold(ide::Service::Shell);
+        break;
+    case SatelliteFault::LoadFails:
+        ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY);
+        break;
+    case SatelliteFault::NullHandle:
+        ide.SetUILibraryYieldsNull(true);
+        break;
+    case SatelliteFault::SatelliteMissing:
+        ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll");
+        break;
     }
     EXPECT_EQ(package->SetSite(ide.Provider()), E_FAIL);
     EXPECT_TRUE(ide.Proffered().empty());
@@ -153,7 +161,8 @@ TEST_F(PackageTest, OneModelUntilCloseIsTheAutomationObjectUnderItsNameInAnyCase
     EXPECT_EQ(IdentityOf(model.Get()).Get(), IdentityOf(exact.Get()).Get());
     EXPECT_EQ(self->GetGeneralPPG(nullptr), E_POINTER);
 
-    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"", nullptr};
+    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"",
+                                     nullptr};
     for (const wchar_t* name : others) {
         IDispatch* out = reinterpret_cast<IDispatch*>(1);
         EXPECT_EQ(package->GetAutomationObject(name, &out), E_NOTIMPL);

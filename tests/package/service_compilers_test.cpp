@@ -22,7 +22,6 @@ protected:
         }
         SitedPackageTest::SetUp();
     }
-
 };
 
 TEST_F(ServiceCompilersTest, SelectionRoundTripFallsBackToTheDefault) {

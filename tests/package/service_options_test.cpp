@@ -27,7 +27,6 @@ protected:
         EXPECT_EQ((service.Get()->*get)(text.Put()), S_OK);
         return std::wstring(text.Text(), text.Length());
     }
-
 };
 
 TEST_F(ServiceOptionsTest, JoinedListsAndSwitchesFollowTheStoredValuesElseTheDefaults) {
@@ -56,10 +55,10 @@ TEST_F(ServiceOptionsTest, SingleListsAndTheirDefaults) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {&IQZToolOptions::GetFreeFormatExt, L".f95"},       {&IQZToolOptions::DefGetFreeFormatExt, L".f90"},
+        {&IQZToolOptions::GetFreeFormatExt, L".f95"},          {&IQZToolOptions::DefGetFreeFormatExt, L".f90"},
         {&IQZToolOptions::GetFixedFormatExt, L".f;.for;.fpp"}, {&IQZToolOptions::DefGetFixedFormatExt, L".f;.for;.fpp"},
-        {&IQZToolOptions::GetFreeFormatExtHdr, L""},         {&IQZToolOptions::DefGetFreeFormatExtHdr, L""},
-        {&IQZToolOptions::GetFixedFormatExtHdr, L".h"},      {&IQZToolOptions::DefGetFixedFormatExtHdr, L".fi;.fd"},
+        {&IQZToolOptions::GetFreeFormatExtHdr, L""},           {&IQZToolOptions::DefGetFreeFormatExtHdr, L""},
+        {&IQZToolOptions::GetFixedFormatExtHdr, L".h"},        {&IQZToolOptions::DefGetFixedFormatExtHdr, L".fi;.fd"},
     };
     for (const Case& c : cases) EXPECT_EQ(Text(c.get), c.expected);
 }
@@ -74,7 +73,8 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
     };
     const Case cases[] = {
         {&IQZToolOptions::SetGapLevel, &IQZToolOptions::GetGapLevel, L"GapLevel", 0, 3},
-        {&IQZToolOptions::SetGapSuppressWarnings, &IQZToolOptions::GetGapSuppressWarnings, L"GapSuppressWarnings", 1, 0},
+        {&IQZToolOptions::SetGapSuppressWarnings, &IQZToolOptions::GetGapSuppressWarnings, L"GapSuppressWarnings", 1,
+         0},
         {&IQZToolOptions::SetGapRemarksToFile, &IQZToolOptions::GetGapRemarksToFile, L"GapRemarksToFile", 0, 1},
         {&IQZToolOptions::SetGapShowDialog, &IQZToolOptions::GetGapShowDialog, L"GapShowDialogs", 1, 0},
     };
@@ -143,8 +143,9 @@ TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
     // In reverse order: the value, then the ordinal; a VT_I4 holds nothing to free.
     VARIANT args[2] = {platform::Variant::Int(3).Get(), platform::Variant::Int(settings::kOptGapLevel).Get()};
     DISPPARAMS params{args, nullptr, 2, 0};
-    ASSERT_EQ(automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-              S_OK);
+    ASSERT_EQ(
+        automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        S_OK);
 
     ComPtr<IQZToolOptions> service;
     ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);

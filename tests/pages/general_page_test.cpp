@@ -151,8 +151,8 @@ TEST_F(GeneralPageTest, LeavingThePageChecksTheListsAndNamesTheFirstBadEntry) {
     };
     OpenPage();
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.freeSource << " | " << c.freeHeader << " | " << c.fixedSource
-                                        << " | " << c.fixedHeader);
+        SCOPED_TRACE(testing::Message() << c.freeSource << " | " << c.freeHeader << " | " << c.fixedSource << " | "
+                                        << c.fixedHeader);
         const size_t before = pageWindows_.MessageBoxes().size();
         SetFields(c.freeSource, c.freeHeader, c.fixedSource, c.fixedHeader);
         EXPECT_EQ(Notify(PSN_KILLACTIVE), c.message ? 1 : 0) << "1 keeps the user on the page";

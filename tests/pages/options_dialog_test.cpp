@@ -79,9 +79,9 @@ protected:
     // A showing of the Options window, opened on the General page.
     std::unique_ptr<ide::OptionsDialog> Show() {
         auto window = std::make_unique<ide::OptionsDialog>(ide);
-        const std::vector<ide::OptionsPage> pages = {
-            {module::GUID_TOGeneralPPG, L"General"}, {module::GUID_TOCompilerPPG, L"Compilers"},
-            {module::GUID_TOGAPPPG, L"GAP"}};
+        const std::vector<ide::OptionsPage> pages = {{module::GUID_TOGeneralPPG, L"General"},
+                                                     {module::GUID_TOCompilerPPG, L"Compilers"},
+                                                     {module::GUID_TOGAPPPG, L"GAP"}};
         EXPECT_EQ(window->Open(package.Get(), pages, L"Options", true), S_OK);
         EXPECT_TRUE(window->IsOpen());
         return window;

@@ -156,8 +156,8 @@ TEST_F(PageCreationTest, NotificationsAnswerByTheTable) {
         INT_PTR answer;
         bool reloadAfter;
     } cases[] = {
-        {PSN_SETACTIVE, 1, false}, {PSN_KILLACTIVE, 1, false}, {PSN_HELP, 0, false}, {PSN_RESET, 0, false},
-        {0u - 1000, 1, false},       {PSN_APPLY, 1, true},       {PSN_SETACTIVE, 1, false}, {PSN_QUERYCANCEL, 0, true},
+        {PSN_SETACTIVE, 1, false}, {PSN_KILLACTIVE, 1, false}, {PSN_HELP, 0, false},      {PSN_RESET, 0, false},
+        {0u - 1000, 1, false},     {PSN_APPLY, 1, true},       {PSN_SETACTIVE, 1, false}, {PSN_QUERYCANCEL, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);

@@ -41,8 +41,8 @@ struct WindowDeleter {
 using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 Window MakeOwner(DWORD visible = 0) {
-    return Window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | visible, 200, 150, 600, 400, nullptr, nullptr,
-                                  nullptr, nullptr));
+    return Window(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | visible, 200, 150, 600, 400, nullptr, nullptr, nullptr, nullptr));
 }
 
 // The real window system, the stand-in IDE as the service site and the
@@ -86,8 +86,11 @@ TEST_F(StrListEditorTest, InitialisesOverTheIdesDialogOwner) {
 }
 
 TEST_F(StrListEditorTest, OkJoinsTheEditedLinesAndCancelKeepsTheList) {
-    const struct { const wchar_t* typed; int button; const wchar_t* back; } cases[] = {
-        {L"  x \r\n\r\n\ty\r\n", IDOK, L"x;y"}, {L"", IDOK, L""}, {L"x", IDCANCEL, L"a;b"}};
+    const struct {
+        const wchar_t* typed;
+        int button;
+        const wchar_t* back;
+    } cases[] = {{L"  x \r\n\r\n\ty\r\n", IDOK, L"x;y"}, {L"", IDOK, L""}, {L"x", IDCANCEL, L"a;b"}};
     for (const auto& c : cases) {
         CStrListEditor editor;
         editor.SetList(L"a;b");
@@ -105,8 +108,11 @@ TEST_F(StrListEditorTest, OkJoinsTheEditedLinesAndCancelKeepsTheList) {
 // owned by the given parent, else by the IDE's dialog owner.
 TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
     enum Locale { Offered, Failing, Withheld };
-    const struct { Locale locale; bool parentGiven; int adjustments; } cases[] = {
-        {Offered, false, 1}, {Offered, true, 1}, {Failing, false, 1}, {Withheld, true, 0}};
+    const struct {
+        Locale locale;
+        bool parentGiven;
+        int adjustments;
+    } cases[] = {{Offered, false, 1}, {Offered, true, 1}, {Failing, false, 1}, {Withheld, true, 0}};
     const Window ideOwner = MakeOwner(), parent = MakeOwner();
     for (const auto& c : cases) {
         ide::StandInIde ide;
@@ -175,7 +181,8 @@ TEST_F(StrListEditorTest, KeepsTheMinimumSize) {
             EXPECT_EQ(rect.top != 500, has('t')) << e;
             EXPECT_EQ(rect.bottom != 510, has('b')) << e;
             if (e != 8) continue;
-            SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+            SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
             const RECT atMinimum = Rect(GetDlgItem(dialog, IDC_STRLIST_EDIT));
             // The rule counts the dialog frame; a resizable window's frame is a little wider.
             EXPECT_NEAR(atMinimum.bottom - atMinimum.top, 2 * h, 4);

@@ -12,15 +12,16 @@
 namespace qz::registration {
 namespace {
 
-using test::MemoryRegistry;
 using platform::RegOp;
 using platform::ScopedRegistry;
+using test::MemoryRegistry;
 using Value = MemoryRegistry::Value;
 
 // Shaped like the package's own script: a NoRemove chain from variables, ForceRemove
 // trees below NoRemove keys, a val under a NoRemove key, plain keys, and a second
 // tree that reaches into keys the first one makes.
-constexpr char16_t kScript[] = uR"(HKLM {
+constexpr char16_t kScript[] =
+    uR"(HKLM {
   %REGROOTBEGIN%
     NoRemove Packages {
       ForceRemove {0DE3E8C5-8C7F-4C1F-97D6-59D5AEBDAFFC} = s 'Tool Options Package' {
@@ -73,8 +74,11 @@ std::vector<std::wstring> Keys(MemoryRegistry& registry) {
     const struct {
         HKEY key;
         const wchar_t* name;
-    } roots[] = {{HKEY_CLASSES_ROOT, L"HKCR"}, {HKEY_CURRENT_USER, L"HKCU"}, {HKEY_LOCAL_MACHINE, L"HKLM"},
-                 {HKEY_USERS, L"HKU"}, {HKEY_CURRENT_CONFIG, L"HKCC"}};
+    } roots[] = {{HKEY_CLASSES_ROOT, L"HKCR"},
+                 {HKEY_CURRENT_USER, L"HKCU"},
+                 {HKEY_LOCAL_MACHINE, L"HKLM"},
+                 {HKEY_USERS, L"HKU"},
+                 {HKEY_CURRENT_CONFIG, L"HKCC"}};
     for (const auto& root : roots) CollectKeys(registry, root.key, root.name, &keys);
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -214,11 +218,12 @@ TEST(ScriptEngineTest, EachRootIsItsHiveAndDeleteRemovesATree) {
     MemoryRegistry registry;
     ScopedRegistry scope(registry);
     registry.SetDword(HKEY_LOCAL_MACHINE, L"Old\\Gone\\Below", L"N", 1);
-    const char16_t script[] = u"HKCR { A } HKCU { B } HKLM { C } HKU { D } HKCC { E }\n"
-                              u"HKLM { NoRemove Old { Delete Gone Delete Missing } }";
+    const char16_t script[] =
+        u"HKCR { A } HKCU { B } HKLM { C } HKU { D } HKCC { E }\n"
+        u"HKLM { NoRemove Old { Delete Gone Delete Missing } }";
     ASSERT_EQ(RunScript(script, {}, ScriptMode::Register, nullptr), S_OK);
-    EXPECT_EQ(Keys(registry), (std::vector<std::wstring>{L"HKCC\\E", L"HKCR\\A", L"HKCU\\B", L"HKLM\\C", L"HKLM\\Old",
-                                                         L"HKU\\D"}));
+    EXPECT_EQ(Keys(registry),
+              (std::vector<std::wstring>{L"HKCC\\E", L"HKCR\\A", L"HKCU\\B", L"HKLM\\C", L"HKLM\\Old", L"HKU\\D"}));
 
     ASSERT_EQ(RunScript(script, {}, ScriptMode::Unregister, nullptr), S_OK);
     EXPECT_EQ(Keys(registry), std::vector<std::wstring>{L"HKLM\\Old"});

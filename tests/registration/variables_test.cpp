@@ -30,7 +30,8 @@ std::string Shape(const std::vector<core::ScriptEntry>& entries) {
 
 std::string Shape(const core::Script& script) {
     std::string out;
-    for (const core::ScriptRoot& root : script.roots) out += std::to_string(static_cast<int>(root.key)) + "{" + Shape(root.entries) + "}";
+    for (const core::ScriptRoot& root : script.roots)
+        out += std::to_string(static_cast<int>(root.key)) + "{" + Shape(root.entries) + "}";
     return out;
 }
 
@@ -50,7 +51,8 @@ TEST(RegistrationVariablesTest, HostHiveKeysAreNestedNoRemoveKeys) {
     EXPECT_EQ(v[L"REGROOTBEGIN"],
               L" NoRemove 'Software'\n{\n NoRemove 'Microsoft'\n{\n NoRemove 'VisualStudio'\n{\n NoRemove '8.0'\n{\n");
     EXPECT_EQ(v[L"REGROOTEND"], L"\n}\n\n}\n\n}\n\n}\n");
-    EXPECT_NE(Compute(L"C:\\QZToolOpt.dll", L"Exp")[L"REGROOTBEGIN"].find(L" NoRemove '8.0Exp'\n{\n"), std::wstring::npos);
+    EXPECT_NE(Compute(L"C:\\QZToolOpt.dll", L"Exp")[L"REGROOTBEGIN"].find(L" NoRemove '8.0Exp'\n{\n"),
+              std::wstring::npos);
     EXPECT_EQ(HostHive(L"Exp"), L"Software\\Microsoft\\VisualStudio\\8.0Exp");
 }
 
@@ -86,8 +88,8 @@ TEST(RegistrationVariablesTest, NoVariableCanAddSyntaxToThePackagesScript) {
     const auto parse = [&](const std::vector<Variable>& values, core::Script* parsed) {
         std::vector<core::ScriptVariable> scriptVariables;
         for (const Variable& v : values) {
-            scriptVariables.push_back({std::u16string(v.first.begin(), v.first.end()),
-                                       std::u16string(v.second.begin(), v.second.end())});
+            scriptVariables.push_back(
+                {std::u16string(v.first.begin(), v.first.end()), std::u16string(v.second.begin(), v.second.end())});
         }
         core::ScriptError error;
         return core::ParseScript(script, scriptVariables, parsed, &error);

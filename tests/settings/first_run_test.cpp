@@ -35,7 +35,8 @@ TEST_F(FirstRunTest, ANewUserGetsEveryOfferedCompilersDirectoriesOnce) {
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"120.000\\PX32_PX32"), L"IncludeDir"), Value::String(L"vs-inc"));
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"120.000\\PX32_PX32"), L"BinDir"),
               Value::String(L"gen-bin;$(PATH)"));
-    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"120.000\\PX32_PX32"), L"DefaultOptions"), Value::String(L"/opt"));
+    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"120.000\\PX32_PX32"), L"DefaultOptions"),
+              Value::String(L"/opt"));
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"111.065\\PX32_PX32"), L"LibDir"), Value::String(L"lib"));
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, Seeded(L"111.065\\PX32_PX32"), L"BinDir"), Value::String(L"$(PATH)"));
     EXPECT_FALSE(registry.Get(HKEY_CURRENT_USER, Seeded(L"111.065\\PX32_PX32"), L"DefaultOptions"))
@@ -71,7 +72,8 @@ TEST_F(FirstRunTest, WithoutTheProductTheUserIsToldOnceAndTheModelIsUnavailable)
 }
 
 TEST_F(FirstRunTest, AKeyThatCannotBeCreatedStopsTheWalkAndKeepsWhatWasSeeded) {
-    registry.FailOn(platform::RegOp::Create, L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_HY64"), ERROR_ACCESS_DENIED);
+    registry.FailOn(platform::RegOp::Create, L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_HY64"),
+                    ERROR_ACCESS_DENIED);
     auto model = MakeModel();
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_NE(windows.MessageBoxes()[0].text.find(L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_HY64")),

@@ -22,8 +22,8 @@ struct NameLess {
 };
 
 const HKEY kRootKeys[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_CONFIG};
-const wchar_t* const kRootNames[] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE",
-                                     L"HKEY_USERS", L"HKEY_CURRENT_CONFIG"};
+const wchar_t* const kRootNames[] = {L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS",
+                                     L"HKEY_CURRENT_CONFIG"};
 
 int RootIndex(HKEY key) {
     for (int i = 0; i < static_cast<int>(std::size(kRootKeys)); ++i) {
@@ -436,8 +436,8 @@ void MemoryRegistry::Set(HKEY root, const std::wstring& path, const std::wstring
     FindOrMake(root, path)->values[name] = value;
 }
 
-void MemoryRegistry::SetString(HKEY root, const std::wstring& path, const std::wstring& name,
-                               const std::wstring& text, DWORD type) {
+void MemoryRegistry::SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
+                               DWORD type) {
     Set(root, path, name, Value::String(text, type));
 }
 

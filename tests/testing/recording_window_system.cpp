@@ -34,8 +34,7 @@ INT_PTR RecordingWindowSystem::DialogBoxParam(HINSTANCE, const wchar_t* template
     return dialogAnswer_;
 }
 
-INT_PTR RecordingWindowSystem::DialogBoxIndirectParam(HINSTANCE, const DLGTEMPLATE*, HWND parent, DLGPROC,
-                                                      LPARAM) {
+INT_PTR RecordingWindowSystem::DialogBoxIndirectParam(HINSTANCE, const DLGTEMPLATE*, HWND parent, DLGPROC, LPARAM) {
     dialogBoxes_.push_back({parent, 0});
     return dialogAnswer_;
 }
@@ -123,6 +122,5 @@ LRESULT RecordingWindowSystem::CallProcedure(WNDPROC procedure, HWND window, UIN
     passedOn_.push_back({procedure, window, message});
     return 0;
 }
-
 
 }  // namespace qz::test

@@ -16,8 +16,7 @@ void DeleteKeyAndTree(HKEY parent, const std::wstring& path) {
 
 }  // namespace
 
-RegistrySandbox::RegistrySandbox()
-    : path_(std::wstring(kSandboxes) + L"\\" + std::to_wstring(GetCurrentProcessId())) {
+RegistrySandbox::RegistrySandbox() : path_(std::wstring(kSandboxes) + L"\\" + std::to_wstring(GetCurrentProcessId())) {
     // A second sandbox would be made inside the first one and undo its redirection.
     if (g_active) throw std::logic_error("a registry sandbox is already active");
     // A crashed process with the same id may have left its sandbox behind.
