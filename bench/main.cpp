@@ -6,7 +6,7 @@
 
 #include "bench.h"
 #include "package/class_factory.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 
 namespace qz::bench {
 
@@ -17,7 +17,7 @@ SitedPackage::SitedPackage() {
         FAILED(package_->SetSite(ide_.Provider()))) {
         return;
     }
-    ide_.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
+    ide_.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
 }
 
 SitedPackage::~SitedPackage() {

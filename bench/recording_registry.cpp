@@ -92,8 +92,9 @@ RawReplay::RawReplay(std::vector<RegCall> calls, platform::IRegistry& registry) 
     DWORD room = 0;
     for (RegCall& call : calls) {
         Step step{std::move(call), -1, -1};
-        const auto found = std::find_if(open.rbegin(), open.rend(),
-                                        [&](const std::pair<HKEY, int>& entry) { return entry.first == step.call.key; });
+        const auto found = std::find_if(open.rbegin(), open.rend(), [&](const std::pair<HKEY, int>& entry) {
+            return entry.first == step.call.key;
+        });
         if (found != open.rend()) step.keySlot = found->second;
         if (step.call.op == RegOp::Close && found != open.rend()) open.erase(std::next(found).base());
         if ((step.call.op == RegOp::Open || step.call.op == RegOp::Create) && step.call.result) {

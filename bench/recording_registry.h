@@ -16,9 +16,9 @@ namespace qz::bench {
 // One call as the logic made it, with what is needed to make it again.
 struct RegCall {
     platform::RegOp op;
-    HKEY key;                // the parent for Open, Create and DeleteTree
-    std::wstring name;       // subkey or value name
-    bool hasName = false;    // false when the logic passed a null pointer
+    HKEY key;              // the parent for Open, Create and DeleteTree
+    std::wstring name;     // subkey or value name
+    bool hasName = false;  // false when the logic passed a null pointer
     REGSAM sam = 0;
     DWORD index = 0;         // EnumKey, EnumValue
     DWORD room = 0;          // EnumKey, EnumValue: characters; QueryValue: bytes

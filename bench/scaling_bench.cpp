@@ -19,19 +19,19 @@
 #include "commands.h"
 #include "compilers/compiler_list.h"
 #include "compilers/compiler_table.h"
-#include "package/identifiers.h"
-#include "paths/first_run.h"
-#include "platform/memory_registry.h"
+#include "module/identifiers.h"
+#include "settings/first_run.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/product_install.h"
-#include "support/registry_sandbox.h"
+#include "testing/product_install.h"
+#include "testing/registry_sandbox.h"
 #include "recording_registry.h"
 #include "timing.h"
+#include "module/registry_layout.h"
 
 namespace qz::bench {
 namespace {
 
-constexpr wchar_t kVcPlatforms[] = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
 // Where the timed first runs seed, apart from the model's own settings key.
 constexpr wchar_t kSeedRoot[] = L"Software\\QZBench\\FirstRun";
 constexpr int kSizes[] = {10, 100, 1000, 10000};
@@ -49,40 +49,43 @@ void Install(int records) {
         const unsigned packed = 110 + version % 11, revision = version / 11;
         wchar_t name[16];
         std::swprintf(name, 16, L"%u.%03u", packed, revision);
-        const std::wstring path = std::wstring(compilers::kCompilersKey) + L"\\" + name;
+        const std::wstring path = std::wstring(module::kCompilersKey) + L"\\" + name;
         const std::wstring productDir = L"C:\\Program Files\\Tavrel\\Compiler\\" + std::wstring(name) + L"\\";
         platform::RegKey key;
         key.Create(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ | KEY_WRITE);
-        key.WriteDword(L"Major Version", packed / 10);
-        key.WriteDword(L"Minor Version", packed % 10);
-        key.WriteDword(L"Revision", revision);
-        Write(key, L"SuiteName", L"Tavrel Fortran Compiler Professional " + std::wstring(name));
-        Write(key, L"ProductDir", productDir);
+        key.WriteDword(module::kMajorVersionValue, packed / 10);
+        key.WriteDword(module::kMinorVersionValue, packed % 10);
+        key.WriteDword(module::kRevisionValue, revision);
+        Write(key, module::kSuiteNameValue, L"Tavrel Fortran Compiler Professional " + std::wstring(name));
+        Write(key, module::kProductDirValue, productDir);
         for (int arch = 0; arch < 3 && version * 3 + arch < records; ++arch) {
             const std::wstring archPath = path + L"\\" + archs[arch];
             platform::RegKey compiler;
             compiler.Create(HKEY_LOCAL_MACHINE, archPath.c_str(), KEY_READ | KEY_WRITE);
-            Write(compiler, L"DisplayString", L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
-            Write(compiler, L"ProductId", L"QMV");
-            Write(compiler, L"BinDir", productDir + L"bin\\" + archs[arch]);
-            Write(compiler, L"LibDir", productDir + L"lib\\" + archs[arch]);
-            Write(compiler, L"IncludeDir", productDir + L"include");
+            Write(compiler, module::kDisplayStringValue,
+                  L"Tavrel Fortran Compiler " + std::wstring(name) + L" " + archs[arch]);
+            Write(compiler, module::kProductIdValue, L"QMV");
+            Write(compiler, module::kBinDirValue, productDir + L"bin\\" + archs[arch]);
+            Write(compiler, module::kLibDirValue, productDir + L"lib\\" + archs[arch]);
+            Write(compiler, module::kIncludeDirValue, productDir + L"include");
             platform::RegKey forThisIde;
-            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L"\\VSNet2005").c_str(), KEY_READ | KEY_WRITE);
-            Write(forThisIde, L"DefaultOptions", L"/nologo");
-            Write(forThisIde, L"IncludeDir", productDir + L"include\\vs2005");
+            forThisIde.Create(HKEY_LOCAL_MACHINE, (archPath + L'\\' + module::kForThisIdeSubkey).c_str(),
+                              KEY_READ | KEY_WRITE);
+            Write(forThisIde, module::kDefaultOptionsValue, L"/nologo");
+            Write(forThisIde, module::kIncludeDirValue, productDir + L"include\\vs2005");
         }
     }
     for (const wchar_t* vcPlatform : {L"Win32", L"Win64 (AMD64)"}) {
         platform::RegKey key;
-        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(kVcPlatforms) + L"\\" + vcPlatform).c_str(), KEY_READ);
+        key.Create(HKEY_LOCAL_MACHINE, (std::wstring(module::kVcPlatformsKey.data()) + L"\\" + vcPlatform).c_str(),
+                   KEY_READ);
     }
 }
 
 struct Figure {
-    double seconds;         // one run
-    double rawSeconds;      // its registry calls replayed straight through the registry
-    double ownSeconds;      // the difference: the package's own cost
+    double seconds;     // one run
+    double rawSeconds;  // its registry calls replayed straight through the registry
+    double ownSeconds;  // the difference: the package's own cost
     double ratio;
     double callsPerRecord;
 };
@@ -111,7 +114,10 @@ Figure Measure(int records, int repeats, F&& run, P&& prepare) {
     std::vector<double> own, raw, difference, ratio;
     for (int pair = 0; pair < repeats; ++pair) {
         const auto timeRun = [&] { return MedianOfRuns(1, run, prepare); };
-        const auto timeReplay = [&] { return MedianOfRuns(1, [&] { replay.Run(); }, prepare); };
+        const auto timeReplay = [&] {
+            return MedianOfRuns(
+                1, [&] { replay.Run(); }, prepare);
+        };
         if (pair % 2 == 0) {
             own.push_back(timeRun());
             raw.push_back(timeReplay());
@@ -133,24 +139,26 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
     Figures figures{};
 
     std::optional<compilers::CompilerList> list;
-    figures.build = Measure(records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
+    figures.build = Measure(
+        records, repeats, [&] { list->Build(host::kUserSettingsKey); }, [&] { list.emplace(); });
     list.reset();
 
-    figures.seed = Measure(records, repeats, [] { paths::SeedFirstRun(kSeedRoot); },
-                           [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
+    figures.seed = Measure(
+        records, repeats, [] { settings::SeedFirstRun(kSeedRoot); },
+        [] { platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot); });
     platform::Registry().DeleteTree(HKEY_CURRENT_USER, kSeedRoot);
 
     // The model, its own first run and its compiler list come first, untimed,
     // as when the IDE asked for the service before the Options dialog opened.
     if (FAILED(sited.Service()->CheckPlatformLoading())) return std::nullopt;
     VSPROPSHEETPAGE sheet{};
-    if (FAILED(sited.Package()->GetPropertyPage(package::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
+    if (FAILED(sited.Package()->GetPropertyPage(module::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
     PROPSHEETPAGEW record{};
     record.dwSize = sizeof record;
     record.lParam = sheet.lParam;
     sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&record));
-    const HWND host = CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                      nullptr);
+    const HWND host =
+        CreateWindowExW(0, L"STATIC", L"Options", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
     HWND page = nullptr;
     bool filled = true;
     figures.page = Measure(
@@ -190,11 +198,11 @@ bool RunOver(const wchar_t* title, bool inMemory) {
         std::optional<Figures> figures;
         try {
             // Fresh, empty hives for every size: a new machine with n compilers.
-            std::unique_ptr<platform::MemoryRegistry> memory;
+            std::unique_ptr<test::MemoryRegistry> memory;
             std::unique_ptr<platform::ScopedRegistry> scope;
             std::unique_ptr<test::RegistrySandbox> sandbox;
             if (inMemory) {
-                memory = std::make_unique<platform::MemoryRegistry>();
+                memory = std::make_unique<test::MemoryRegistry>();
                 scope = std::make_unique<platform::ScopedRegistry>(*memory);
                 test::InstallProduct(*memory);
             } else {
@@ -225,9 +233,10 @@ bool RunOver(const wchar_t* title, bool inMemory) {
 }  // namespace
 
 bool RunScalingBench() {
-    std::wprintf(L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered; the page fill\n"
-                 L"is the page's WM_INITDIALOG with its controls. raw: the same registry calls replayed straight\n"
-                 L"through the registry of the table; own: time less raw; medians of 5 to 9 pairs side by side.\n\n");
+    std::wprintf(
+        L"Compiler records: three per version key (Win32, x64, EPIC targets), all offered; the page fill\n"
+        L"is the page's WM_INITDIALOG with its controls. raw: the same registry calls replayed straight\n"
+        L"through the registry of the table; own: time less raw; medians of 5 to 9 pairs side by side.\n\n");
     const bool memory = RunOver(L"Growing installations, in-memory registry (the algorithm)", true);
     const bool wine = RunOver(L"Growing installations, registry of the Wine prefix (the real cost)", false);
     return memory && wine;

@@ -114,19 +114,22 @@ std::vector<Operation> Operations(IQZToolOptions* s, INT win32, INT x64) {
         {L"SetGapRemarksFile", 3, [s] { return s->SetGapRemarksFile(kRemarksFile.Get()); }},
         {L"GetGapShowDialog", 3, Number<INT>([s](INT* n) { return s->GetGapShowDialog(n); })},
         {L"SetGapShowDialog", 3, [s] { return s->SetGapShowDialog(1); }},
-        {L"AdviseToolOptionEvents", 0, [s] {
+        {L"AdviseToolOptionEvents", 0,
+         [s] {
              DWORD cookie = 0;
              // Any sink that is not null: the service neither keeps nor calls it.
              return s->AdviseToolOptionEvents(reinterpret_cast<IZRBToolOptionEvents*>(s), &cookie);
          }},
         {L"UnadviseToolOptionEvents", 0, [s] { return s->UnadviseToolOptionEvents(1); }},
-        {L"GetPlatforms", 0, [s] {
+        {L"GetPlatforms", 0,
+         [s] {
              SAFEARRAY* list = nullptr;
              const HRESULT hr = s->GetPlatforms(&list);
              if (list) SafeArrayDestroy(list);
              return hr;
          }},
-        {L"GetPlatformCmplrs (Win32)", 0, [s, w32] {
+        {L"GetPlatformCmplrs (Win32)", 0,
+         [s, w32] {
              SAFEARRAY *names = nullptr, *handles = nullptr;
              const HRESULT hr = s->GetPlatformCmplrs(w32, &names, &handles);
              if (names) SafeArrayDestroy(names);
@@ -137,18 +140,22 @@ std::vector<Operation> Operations(IQZToolOptions* s, INT win32, INT x64) {
         {L"GetSelectedCmplr (stored)", 3, Number<INT>([s, w64](INT* n) { return s->GetSelectedCmplr(w64, n); })},
         {L"GetSelectedCmplr (default)", 3, Number<INT>([s, w32](INT* n) { return s->GetSelectedCmplr(w32, n); })},
         {L"GetFullPlatformsList", 0, List([s](INT* n, SAFEARRAY** l) { return s->GetFullPlatformsList(n, l); })},
-        {L"GetSupportedPlatformsList", 0, List([s](INT* n, SAFEARRAY** l) { return s->GetSupportedPlatformsList(n, l); })},
-        {L"GetUsedInCfgsPlatformsList", 0, List([s](INT* n, SAFEARRAY** l) { return s->GetUsedInCfgsPlatformsList(n, l); })},
+        {L"GetSupportedPlatformsList", 0,
+         List([s](INT* n, SAFEARRAY** l) { return s->GetSupportedPlatformsList(n, l); })},
+        {L"GetUsedInCfgsPlatformsList", 0,
+         List([s](INT* n, SAFEARRAY** l) { return s->GetUsedInCfgsPlatformsList(n, l); })},
         {L"GetDefaultPlatform", 0, Text([s](BSTR* b) { return s->GetDefaultPlatform(b); })},
         {L"GetCurrentPlatformName", 0, Text([s](BSTR* b) { return s->GetCurrentPlatformName(b); })},
         {L"SetCurrentPlatformName", 0, [s, w32] { return s->SetCurrentPlatformName(w32); }},
-        {L"GetNameSupportedPlatformByIndex", 0, Text([s](BSTR* b) { return s->GetNameSupportedPlatformByIndex(1, b); })},
+        {L"GetNameSupportedPlatformByIndex", 0,
+         Text([s](BSTR* b) { return s->GetNameSupportedPlatformByIndex(1, b); })},
         {L"CheckPlatformLoading", 0, [s] { return s->CheckPlatformLoading(); }},
         {L"IsPlatformSupported", 0, Number<LONG>([s, w64](LONG* n) { return s->IsPlatformSupported(w64, n); })},
         {L"GetCmplrVersion", 0, Text([s, win32](BSTR* b) { return s->GetCmplrVersion(win32, b); })},
         {L"GetCmplrFlags", 3, Number<INT>([s, win32](INT* n) { return s->GetCmplrFlags(win32, n); })},
         {L"GetCmplrPlatform", 0, Text([s, win32](BSTR* b) { return s->GetCmplrPlatform(win32, b); })},
-        {L"GetCmplrDisplay", 0, [s, win32] {
+        {L"GetCmplrDisplay", 0,
+         [s, win32] {
              BSTR full = nullptr, again = nullptr;
              const HRESULT hr = s->GetCmplrDisplay(win32, &full, &again);
              SysFreeString(full);
@@ -198,7 +205,8 @@ bool RunServiceBench() {
 
     SitedPackage sited;
     IQZToolOptions* service = sited.Service();
-    if (!report.Step(sited.Ready() && SUCCEEDED(service->CheckPlatformLoading()), L"sited the package in this process")) {
+    if (!report.Step(sited.Ready() && SUCCEEDED(service->CheckPlatformLoading()),
+                     L"sited the package in this process")) {
         return false;
     }
     const INT win32 = FindCompiler(service, L"Win32", L"11.1.065");
@@ -207,8 +215,8 @@ bool RunServiceBench() {
     const std::vector<Operation> operations = Operations(service, win32, x64);
     StoreUserSettings(operations);
 
-    std::wprintf(L"\n%-36ls %5ls %5ls %11ls %11ls %6ls\n", L"operation", L"calls", L"floor", L"time/call",
-                 L"raw Reg*", L"ratio");
+    std::wprintf(L"\n%-36ls %5ls %5ls %11ls %11ls %6ls\n", L"operation", L"calls", L"floor", L"time/call", L"raw Reg*",
+                 L"ratio");
     platform::IRegistry& direct = platform::Win32Registry();
     RecordingRegistry recorder(direct);
     bool ok = true;
@@ -253,12 +261,16 @@ bool RunServiceBench() {
             within = within && ratio <= kTarget;
         }
         std::wprintf(L"%-36ls %5zu %5zu %8.2f us %11ls %6ls%ls\n", operation.name.c_str(), made, operation.floor,
-                     ownTime, rawText.c_str(), ratioText.c_str(), FAILED(hr) ? L"  (failed)" : within ? L"" : L"  <-- above");
+                     ownTime, rawText.c_str(), ratioText.c_str(),
+                     FAILED(hr) ? L"  (failed)"
+                     : within   ? L""
+                                : L"  <-- above");
         ok = ok && SUCCEEDED(hr);
     }
-    std::wprintf(L"calls: registry calls per call, counted through platform/; floor: the fewest its algorithm needs;\n"
-                 L"raw Reg*: the same registry calls replayed straight through the Win32 API; ratio: median of\n"
-                 L"time/call over raw in 41 pairs of batches side by side; marked when above the floor or above 1.25.\n\n");
+    std::wprintf(
+        L"calls: registry calls per call, counted through platform/; floor: the fewest its algorithm needs;\n"
+        L"raw Reg*: the same registry calls replayed straight through the Win32 API; ratio: median of\n"
+        L"time/call over raw in 41 pairs of batches side by side; marked when above the floor or above 1.25.\n\n");
     return ok;
 }
 

@@ -36,8 +36,8 @@ inline std::u16string DecodeText(const uint8_t* data, size_t size) {
             }
         }
         if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
-            const uint32_t c = ((b & 0x07) << 18) | ((data[i + 1] & 0x3F) << 12) | ((data[i + 2] & 0x3F) << 6) |
-                               (data[i + 3] & 0x3F);
+            const uint32_t c =
+                ((b & 0x07) << 18) | ((data[i + 1] & 0x3F) << 12) | ((data[i + 2] & 0x3F) << 6) | (data[i + 3] & 0x3F);
             if (c >= 0x10000 && c <= 0x10FFFF) {
                 text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
                 text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -71,5 +71,4 @@ inline std::vector<std::u16string> SplitFields(std::u16string_view text) {
 }  // namespace qz::fuzz
 
 // A property of the piece under test; aborting lets libFuzzer save the input.
-#define FUZZ_CHECK(condition) \
-    ((condition) ? static_cast<void>(0) : ::qz::fuzz::Fail(__FILE__, __LINE__, #condition))
+#define FUZZ_CHECK(condition) ((condition) ? static_cast<void>(0) : ::qz::fuzz::Fail(__FILE__, __LINE__, #condition))

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_text.h"
-#include "pages/message_format.h"
+#include "core/message_format.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr size_t kPlaceholders = 35;  // %1..%9, %A..%Z
 constexpr char16_t kFirstMarker = u'\uE000';
 
 std::u16string Format(std::u16string_view pattern, const char16_t* const* args, size_t count) {
-    return qz::pages::FormatPlaceholders(pattern, args, count);
+    return qz::core::FormatPlaceholders(pattern, args, count);
 }
 
 }  // namespace
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A pattern cut anywhere but after a "%" formats piece by piece.
     const size_t cut = pattern.size() / 2;
     if (cut == 0 || pattern[cut - 1] != u'%') {
-        FUZZ_CHECK(formatted == Format(pattern.substr(0, cut), args.get(), count) +
-                                    Format(pattern.substr(cut), args.get(), count));
+        FUZZ_CHECK(formatted ==
+                   Format(pattern.substr(0, cut), args.get(), count) + Format(pattern.substr(cut), args.get(), count));
     }
 
     // Formatting with one marker character per argument number shows which

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "fuzz_text.h"
-#include "registration/script_parser.h"
+#include "core/script_parser.h"
 
 namespace {
 
-using namespace qz::registration;
+using namespace qz::core;
 
 constexpr size_t kMaxNesting = 64;
 
@@ -23,12 +23,14 @@ std::u16string Quoted(const std::u16string& text) {
 std::u16string Written(const ScriptValue& value) {
     static const char16_t kHex[] = u"0123456789ABCDEF";
     switch (value.type) {
-        case ValueType::String: return u" s " + Quoted(value.text);
-        case ValueType::Dword: {
-            const std::string number = std::to_string(value.number);
-            return u" d " + std::u16string(number.begin(), number.end());
-        }
-        case ValueType::Binary: break;
+    case ValueType::String:
+        return u" s " + Quoted(value.text);
+    case ValueType::Dword: {
+        const std::string number = std::to_string(value.number);
+        return u" d " + std::u16string(number.begin(), number.end());
+    }
+    case ValueType::Binary:
+        break;
     }
     std::u16string hex;
     for (const uint8_t b : value.bytes) hex += {kHex[b >> 4], kHex[b & 15]};
@@ -40,15 +42,19 @@ std::u16string Written(const std::vector<ScriptEntry>& entries) {
     std::u16string out = u" {";
     for (const ScriptEntry& entry : entries) {
         switch (entry.kind) {
-            case EntryKind::Delete: out += u" Delete " + Quoted(entry.name); break;
-            case EntryKind::Value: out += u" val " + Quoted(entry.name) + u" =" + Written(*entry.value); break;
-            case EntryKind::Key:
-                out += kMarkers[static_cast<int>(entry.marker)];
-                out += Quoted(entry.name);
-                if (entry.value) out += u" =" + Written(*entry.value);
-                // An empty body is left out: at the deepest level it would be one level too deep.
-                if (!entry.children.empty()) out += Written(entry.children);
-                break;
+        case EntryKind::Delete:
+            out += u" Delete " + Quoted(entry.name);
+            break;
+        case EntryKind::Value:
+            out += u" val " + Quoted(entry.name) + u" =" + Written(*entry.value);
+            break;
+        case EntryKind::Key:
+            out += kMarkers[static_cast<int>(entry.marker)];
+            out += Quoted(entry.name);
+            if (entry.value) out += u" =" + Written(*entry.value);
+            // An empty body is left out: at the deepest level it would be one level too deep.
+            if (!entry.children.empty()) out += Written(entry.children);
+            break;
         }
     }
     return out + u" }\n";
@@ -64,9 +70,12 @@ std::u16string Written(const Script& script) {
 bool Same(const ScriptValue& a, const ScriptValue& b) {
     if (a.type != b.type) return false;
     switch (a.type) {
-        case ValueType::String: return a.text == b.text;
-        case ValueType::Dword: return a.number == b.number;
-        case ValueType::Binary: return a.bytes == b.bytes;
+    case ValueType::String:
+        return a.text == b.text;
+    case ValueType::Dword:
+        return a.number == b.number;
+    case ValueType::Binary:
+        return a.bytes == b.bytes;
     }
     return false;
 }
@@ -76,8 +85,9 @@ bool Same(const std::vector<ScriptEntry>& a, const std::vector<ScriptEntry>& b) 
     for (size_t i = 0; i < a.size(); ++i) {
         const ScriptEntry& x = a[i];
         const ScriptEntry& y = b[i];
-        if (x.kind != y.kind || x.name != y.name || x.marker != y.marker || x.value.has_value() != y.value.has_value() ||
-            (x.value && !Same(*x.value, *y.value)) || !Same(x.children, y.children)) {
+        if (x.kind != y.kind || x.name != y.name || x.marker != y.marker ||
+            x.value.has_value() != y.value.has_value() || (x.value && !Same(*x.value, *y.value)) ||
+            !Same(x.children, y.children)) {
             return false;
         }
     }

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz_text.h"
-#include "pages/string_list.h"
+#include "core/string_list.h"
 
 namespace {
 
@@ -51,20 +51,21 @@ void CheckJoin(std::u16string_view lines, const std::u16string& list) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string text = qz::fuzz::DecodeText(data, size);
 
-    const std::u16string lines = qz::pages::SplitListIntoLines(text);
+    const std::u16string lines = qz::core::SplitListIntoLines(text);
     FUZZ_CHECK(lines.empty() || (lines.size() >= 2 && lines.compare(lines.size() - 2, 2, u"\r\n") == 0));
     FUZZ_CHECK(Without(lines, IsSeparatorOrBreak) == Without(text, IsSeparatorOrBreak));
 
-    const std::u16string back = qz::pages::JoinLinesIntoList(lines);
+    const std::u16string back = qz::core::JoinLinesIntoList(lines);
     CheckJoin(lines, back);
     // OK again may only shed blanks and semicolons that the first pass left at
     // the end (";" is removed after the lines were trimmed).
-    const std::u16string again = qz::pages::JoinLinesIntoList(qz::pages::SplitListIntoLines(back));
-    FUZZ_CHECK(back.compare(0, again.size(), again) == 0 && Without(back.substr(again.size()), IsBlankOrSemicolon).empty());
+    const std::u16string again = qz::core::JoinLinesIntoList(qz::core::SplitListIntoLines(back));
+    FUZZ_CHECK(back.compare(0, again.size(), again) == 0 &&
+               Without(back.substr(again.size()), IsBlankOrSemicolon).empty());
     if (text.find_first_of(u"'\"") == std::u16string::npos && Without(text, IsBlank) == text) {
         FUZZ_CHECK(back == PlainEntries(text));
     }
 
-    CheckJoin(text, qz::pages::JoinLinesIntoList(text));
+    CheckJoin(text, qz::core::JoinLinesIntoList(text));
     return 0;
 }

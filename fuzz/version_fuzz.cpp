@@ -2,10 +2,10 @@
 // back from any of its three spellings is the same version.
 #include <string>
 
-#include "compilers/version.h"
+#include "core/version.h"
 #include "fuzz_text.h"
 
-using qz::compilers::CmplrVersion;
+using qz::core::CmplrVersion;
 
 namespace {
 
@@ -15,7 +15,7 @@ bool Same(const CmplrVersion& a, const CmplrVersion& b) {
 
 bool ReadsAs(const std::u16string& text, const CmplrVersion& expected) {
     CmplrVersion read{-7, -7, 7};
-    return qz::compilers::ParseCmplrVersion(text, &read) && Same(read, expected);
+    return qz::core::ParseCmplrVersion(text, &read) && Same(read, expected);
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string text = qz::fuzz::DecodeText(data, size);
     const CmplrVersion untouched{-7, -7, 7};
     CmplrVersion version = untouched;
-    if (!qz::compilers::ParseCmplrVersion(text, &version)) {
+    if (!qz::core::ParseCmplrVersion(text, &version)) {
         FUZZ_CHECK(Same(version, untouched));
         return 0;
     }
@@ -33,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // as 6.1.5, a two-digit minor has no packed form, and "12.0" (revision 0)
     // has no third part to read.
     if (version.major < 0 || version.major > 60 || version.minor < 0) return 0;
-    if (version.revision != 0) FUZZ_CHECK(ReadsAs(qz::compilers::VersionString(version), version));
+    if (version.revision != 0) FUZZ_CHECK(ReadsAs(qz::core::VersionString(version), version));
     const int packed_number = version.major * 10 + version.minor;
     if (version.minor > 9 || packed_number <= 60) return 0;
-    const std::u16string packed = qz::compilers::PackedVersion(version);
+    const std::u16string packed = qz::core::PackedVersion(version);
     FUZZ_CHECK(ReadsAs(packed, version));
     std::u16string digits = packed;
     digits.erase(digits.find(u'.'), 1);

@@ -16,11 +16,11 @@ struct Verb {
     bool json;  // whether it can answer in JSON
 };
 
-const Verb kVerbs[] = {
-    {L"load", 0, false},   {L"options", 0, true},    {L"set", 2, false},      {L"reset", 1, false},
-    {L"compilers", 0, true}, {L"select", 2, false},  {L"clear", 1, false},    {L"sample", 0, false},
-    {L"setdir", 3, false}, {L"register", 0, false},  {L"unregister", 0, false}, {L"pages", 2, false},
-    {L"doctor", 0, true},  {L"export", 1, false},    {L"import", 1, false}};
+const Verb kVerbs[] = {{L"load", 0, false},     {L"options", 0, true},     {L"set", 2, false},
+                       {L"reset", 1, false},    {L"compilers", 0, true},   {L"select", 2, false},
+                       {L"clear", 1, false},    {L"sample", 0, false},     {L"setdir", 3, false},
+                       {L"register", 0, false}, {L"unregister", 0, false}, {L"pages", 2, false},
+                       {L"doctor", 0, true},    {L"export", 1, false},     {L"import", 1, false}};
 
 // The longest close-after delay: a day, well within the timer's milliseconds.
 constexpr long long kMaxCloseAfterSeconds = 86400;
@@ -37,7 +37,8 @@ std::wstring ReadNumber(const std::wstring& text, long long low, long long high,
     }
     if (text[0] == L'-') value = -value;
     if (value < low || value > high) {
-        return L"'" + text + L"' is out of range (" + std::to_wstring(low) + L" to " + std::to_wstring(high) + unit + L")";
+        return L"'" + text + L"' is out of range (" + std::to_wstring(low) + L" to " + std::to_wstring(high) + unit +
+               L")";
     }
     *number = static_cast<int>(value);
     return {};

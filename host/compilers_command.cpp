@@ -14,21 +14,11 @@ namespace {
 using platform::Bstr;
 using platform::SafeArray;
 
-VARIANT Text(const std::wstring& text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text.c_str());
-    return v;
-}
-
 int HandleByName(IDispatch* automation, const wchar_t* operation, const std::wstring& platformName) {
-    VARIANT result;
-    VariantInit(&result);
-    VARIANT name = Text(platformName);
-    const HRESULT hr = CallByName(automation, operation, {name}, &result);
-    VariantClear(&name);
-    return SUCCEEDED(hr) && V_VT(&result) == VT_I4 ? V_I4(&result) : -1;
+    platform::Variant result;
+    const platform::Variant name = platform::Variant::Text(platformName.c_str());
+    const HRESULT hr = CallByName(automation, operation, {name.Get()}, result.Put());
+    return SUCCEEDED(hr) && result.HoldsInt() ? result.AsInt() : -1;
 }
 
 std::wstring TextOrError(HRESULT hr, const Bstr& text) {
@@ -146,14 +136,12 @@ void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automat
     json.Key(L"display");
     json.String(display);
     json.Key(L"suite");
-    VARIANT suite;
-    VariantInit(&suite);
-    if (SUCCEEDED(CallByName(automation, L"SuiteDisplayName", {Int4(handle)}, &suite)) && V_VT(&suite) == VT_BSTR) {
-        json.String(std::wstring(V_BSTR(&suite), SysStringLen(V_BSTR(&suite))));
+    platform::Variant suite;
+    if (SUCCEEDED(CallByName(automation, L"SuiteDisplayName", {Int4(handle)}, suite.Put())) && suite.HoldsText()) {
+        json.String(suite.AsText());
     } else {
         json.Null();
     }
-    VariantClear(&suite);
     Bstr version, productDir, packageInfo;
     INT flags = 0;
     json.Key(L"version");
@@ -221,18 +209,18 @@ bool PrintCompilers(Session& session, Report& report) {
             service->GetCmplrFlags(handle, &flags);
             const HRESULT hrDir = service->GetCmplrProductDir(handle, productDir.Put());
             const HRESULT hrInfo = service->GetCmplrPackageInfo(handle, packageInfo.Put());
-            VARIANT suite;
-            VariantInit(&suite);
-            const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, &suite);
-            const std::wstring mark = std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
+            platform::Variant suite;
+            const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, suite.Put());
+            const std::wstring mark =
+                std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
             const std::wstring identifier = identifiers.Of(handle);
             Print(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
-                         displays[i].c_str());
-            Print(L"        suite: %ls\n", SUCCEEDED(hrSuite) ? VariantText(suite).c_str() : HresultText(hrSuite).c_str());
+                  displays[i].c_str());
+            Print(L"        suite: %ls\n",
+                  SUCCEEDED(hrSuite) ? VariantText(suite.Get()).c_str() : HresultText(hrSuite).c_str());
             Print(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
             Print(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
             Print(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
-            VariantClear(&suite);
             PrintDirectories(service, handle);
         }
         if (selected == -1) Print(L"    (nothing selected: the default + serves)\n");
@@ -311,17 +299,17 @@ bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& repo
         if (handle == -1) return false;
         Bstr platformName;
         HRESULT hr = service->GetCmplrPlatform(handle, platformName.Put());
-        if (SUCCEEDED(hr) && CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
+        if (SUCCEEDED(hr) &&
+            CompareStringOrdinal(command[1].c_str(), -1, platformName.Text(), -1, TRUE) != CSTR_EQUAL) {
             return report.Step(false, L"compiler " + command[2] + L" belongs to platform " + platformName.Text() +
                                           L", not " + command[1]);
         }
         if (SUCCEEDED(hr)) hr = service->SetSelectedCmplr(handle);
-        return report.Step(SUCCEEDED(hr), L"selected compiler " + command[2] + L" for " + command[1] + L": " +
-                                              HresultText(hr));
+        return report.Step(SUCCEEDED(hr),
+                           L"selected compiler " + command[2] + L" for " + command[1] + L": " + HresultText(hr));
     }
-    VARIANT name = Text(command[1]);
-    const HRESULT hr = CallByName(automation, L"ClearSelectedCmplr", {name}, nullptr);
-    VariantClear(&name);
+    const platform::Variant name = platform::Variant::Text(command[1].c_str());
+    const HRESULT hr = CallByName(automation, L"ClearSelectedCmplr", {name.Get()}, nullptr);
     return report.Step(SUCCEEDED(hr), L"cleared the choice for " + command[1] + L": " + HresultText(hr));
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "compilers/compiler_table.h"
-#include "paths/directories.h"
+#include "compilers/directories.h"
 #include "session.h"
 
 namespace qz::host::doctor {
@@ -47,7 +47,7 @@ struct Located {
 
 // Where the value that the build gets for `setting` lives, as the committed
 // getter and the default layer look for it.
-Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting);
+Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting);
 
 // The entries of a ";"-separated list, "$(PATH)" aside, that `exists` refuses,
 // and those on another machine (\\server\share, //server/share, \\?\UNC\...),

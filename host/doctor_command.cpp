@@ -7,15 +7,16 @@
 
 #include "commands.h"
 #include "compilers/compiler_keys.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "doctor.h"
 #include "json.h"
 #include "platform/com_ptr.h"
 #include "platform/files.h"
 #include "platform/host.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "text_output.h"
+#include "module/registry_layout.h"
 
 namespace qz::host {
 namespace doctor {
@@ -23,14 +24,11 @@ namespace {
 
 using compilers::CCompilerRecord;
 
-constexpr wchar_t kForThisIde[] = L"\\VSNet2005";
 constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
 // Names longer than a version key or an architecture subkey are of no interest.
 constexpr DWORD kNameRoom = 32;
 
-std::wstring Packed(const compilers::CmplrVersion& version) {
-    return platform::ToWide(compilers::PackedVersion(version));
-}
+std::wstring Packed(const core::CmplrVersion& version) { return core::ToWide(core::PackedVersion(version)); }
 
 std::wstring ArchOf(const std::wstring& compilerKey) {
     return compilers::PlatformToArch(compilers::TargetOf(compilerKey).platform);
@@ -62,24 +60,24 @@ void FindUnreadable(const std::wstring& versionKey, const std::wstring& name, st
             platform::RegKey arch;
             if (arch.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS) continue;
             bool opened = false;
-            const compilers::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
+            const core::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
             found->push_back({{version, info.key, versionKey, path, HKEY_LOCAL_MACHINE}, false});
         }
     }
 }
 
-Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
-    const wchar_t* name = paths::ValueName(setting);
-    if (compilers::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
-    const std::wstring vsNet = registryKey + kForThisIde;
+Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
+    const wchar_t* name = compilers::ValueName(setting);
+    if (platform::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
+    const std::wstring vsNet = registryKey + L'\\' + module::kForThisIdeSubkey;
     const bool forThisIde =
-        setting == paths::Setting::DefaultOptions || compilers::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
+        setting == compilers::Setting::DefaultOptions || platform::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
     const std::wstring& key = forThisIde ? vsNet : registryKey;
     platform::Bstr text;
-    if (compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
+    if (platform::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
         return forThisIde ? Source::VsNetMachine : Source::KeyMachine;
     }
-    if (compilers::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
+    if (platform::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
         return forThisIde ? Source::VsNetUser : Source::KeyUser;
     }
     return Source::Nowhere;
@@ -89,12 +87,18 @@ Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey
 
 const wchar_t* VerdictText(Verdict verdict) {
     switch (verdict) {
-        case Verdict::Offered: return L"offered";
-        case Verdict::OutOfRange: return L"not offered: version outside 11.0 to 12.0";
-        case Verdict::HostRule: return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
-        case Verdict::NativeEpic: return L"not offered: native EPIC compilers never are";
-        case Verdict::Unreadable: return L"not offered: the compiler key does not open";
-        case Verdict::Duplicate: return L"not offered: the same version and key is listed from another version key";
+    case Verdict::Offered:
+        return L"offered";
+    case Verdict::OutOfRange:
+        return L"not offered: version outside 11.0 to 12.0";
+    case Verdict::HostRule:
+        return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
+    case Verdict::NativeEpic:
+        return L"not offered: native EPIC compilers never are";
+    case Verdict::Unreadable:
+        return L"not offered: the compiler key does not open";
+    case Verdict::Duplicate:
+        return L"not offered: the same version and key is listed from another version key";
     }
     return L"";
 }
@@ -104,7 +108,7 @@ std::vector<Found> FindCompilers() {
     std::vector<Found> found;
     for (size_t i = 0; i < table.Count(); ++i) found.push_back({table.At(i), true});
     platform::RegKey root;
-    if (root.Open(HKEY_LOCAL_MACHINE, compilers::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
+    if (root.Open(HKEY_LOCAL_MACHINE, module::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
         for (DWORD index = 0;; ++index) {
             wchar_t name[kNameRoom];
             DWORD length = kNameRoom;
@@ -112,7 +116,7 @@ std::vector<Found> FindCompilers() {
             if (result == ERROR_NO_MORE_ITEMS) break;
             // As the table reads them: names of at most 9 characters, none beginning with "-".
             if (result != ERROR_SUCCESS || length > 9 || name[0] == L'-') continue;
-            FindUnreadable(std::wstring(compilers::kCompilersKey) + L'\\' + name, name, &found);
+            FindUnreadable(std::wstring(module::kCompilersKey) + L'\\' + name, name, &found);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -150,21 +154,27 @@ std::wstring SettingsKeyOf(const CCompilerRecord& record) {
 
 const wchar_t* SourceText(Source source) {
     switch (source) {
-        case Source::Committed: return L"the user's committed value";
-        case Source::VsNetMachine: return L"the compiler key's VSNet2005 subkey (machine)";
-        case Source::VsNetUser: return L"the compiler key's VSNet2005 subkey (user)";
-        case Source::KeyMachine: return L"the compiler key (machine)";
-        case Source::KeyUser: return L"the compiler key (user)";
-        case Source::Nowhere: return L"nowhere";
+    case Source::Committed:
+        return L"the user's committed value";
+    case Source::VsNetMachine:
+        return L"the compiler key's VSNet2005 subkey (machine)";
+    case Source::VsNetUser:
+        return L"the compiler key's VSNet2005 subkey (user)";
+    case Source::KeyMachine:
+        return L"the compiler key (machine)";
+    case Source::KeyUser:
+        return L"the compiler key (user)";
+    case Source::Nowhere:
+        return L"nowhere";
     }
     return L"";
 }
 
-Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, paths::Setting setting) {
+Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
     Located located;
     located.source = SourceOf(settingsKey, registryKey, setting);
     platform::Bstr text;
-    located.readable = paths::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
+    located.readable = compilers::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
     located.text.assign(text.Text(), text.Length());
     return located;
 }
@@ -189,10 +199,10 @@ DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bo
 
 std::vector<Selection> ReadSelections() {
     std::vector<Selection> stored;
-    const std::wstring key = std::wstring(kUserSettingsKey) + L"\\SelectedCompilers";
+    const std::wstring key = std::wstring(kUserSettingsKey) + L'\\' + module::kSelectionsSubkey;
     for (const wchar_t* arch : {L"PX32", L"HY64", L"Ventrix"}) {
         platform::Bstr text;
-        if (compilers::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
+        if (platform::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
             stored.emplace_back(arch, std::wstring(text.Text(), text.Length()));
         }
     }
@@ -206,8 +216,8 @@ std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, con
         bool matched = false;
         for (size_t i = 0; i < found.size() && !matched; ++i) {
             const CCompilerRecord& record = found[i].record;
-            matched = verdicts[i] == Verdict::Offered && _wcsicmp(ArchOf(record.compilerKey).c_str(),
-                                                                  selection.first.c_str()) == 0 &&
+            matched = verdicts[i] == Verdict::Offered &&
+                      _wcsicmp(ArchOf(record.compilerKey).c_str(), selection.first.c_str()) == 0 &&
                       _wcsicmp(IdentifierOf(record).c_str(), selection.second.c_str()) == 0;
         }
         if (!matched) stale.push_back(selection);
@@ -221,8 +231,8 @@ namespace {
 
 using namespace doctor;
 
-constexpr paths::Setting kSettings[] = {paths::Setting::IncludeDirs, paths::Setting::LibDirs,
-                                        paths::Setting::BinDirs, paths::Setting::DefaultOptions};
+constexpr compilers::Setting kSettings[] = {compilers::Setting::IncludeDirs, compilers::Setting::LibDirs,
+                                            compilers::Setting::BinDirs, compilers::Setting::DefaultOptions};
 
 // What doctor finds, read once and then told as text or as JSON.
 struct Findings {
@@ -241,21 +251,20 @@ struct Findings {
     }
 };
 
-DirectoryCheck CheckOf(paths::Setting setting, const Located& located, bool checkNetwork) {
-    if (setting == paths::Setting::DefaultOptions) return {};
+DirectoryCheck CheckOf(compilers::Setting setting, const Located& located, bool checkNetwork) {
+    if (setting == compilers::Setting::DefaultOptions) return {};
     return CheckDirectories(located.text, platform::DirectoryExists, checkNetwork);
 }
 
 // The view's name, and where it reads.
 std::pair<const wchar_t*, const wchar_t*> ViewOf(platform::RegistryView view) {
     switch (view) {
-        case platform::RegistryView::Native64:
-            return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
-        case platform::RegistryView::Wow64:
-            return {L"32-bit",
-                    L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
-        case platform::RegistryView::Only32:
-            return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
+    case platform::RegistryView::Native64:
+        return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
+    case platform::RegistryView::Wow64:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
+    case platform::RegistryView::Only32:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
     }
     return {L"", L""};
 }
@@ -273,13 +282,12 @@ bool Doctor(Report& report, bool checkNetwork) {
     const std::vector<Found>& found = findings.found;
     const auto view = ViewOf(platform::ProcessRegistryView());
     Print(L"Registry view: %ls (%ls)\n", view.first, view.second);
-    Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n",
-                 compilers::kCompilersKey, platform::X64Host() ? L"is" : L"is not");
+    Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n", module::kCompilersKey,
+          platform::X64Host() ? L"is" : L"is not");
     for (size_t i = found.size(); i-- > 0;) {
         const compilers::CCompilerRecord& record = found[i].record;
-        Print(L"  %-10ls %-16ls %ls\n      %ls\n",
-                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-                     record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
+        Print(L"  %-10ls %-16ls %ls\n      %ls\n", core::ToWide(core::VersionString(record.version)).c_str(),
+              record.compilerKey.c_str(), record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
     }
     if (found.empty()) Print(L"  none\n");
 
@@ -288,18 +296,17 @@ bool Doctor(Report& report, bool checkNetwork) {
         const compilers::CCompilerRecord& record = found[i].record;
         const std::wstring settingsKey = SettingsKeyOf(record);
         Print(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
-                     platform::ToWide(compilers::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-                     settingsKey.c_str());
-        for (paths::Setting setting : kSettings) {
+              core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
+              settingsKey.c_str());
+        for (compilers::Setting setting : kSettings) {
             const Located located = Locate(settingsKey, record.registryKey, setting);
-            Print(L"  %-15ls from %ls%ls: %ls\n", paths::ValueName(setting), SourceText(located.source),
-                         located.readable || located.source == Source::Nowhere ? L"" : L", unreadable",
-                         located.text.c_str());
+            Print(L"  %-15ls from %ls%ls: %ls\n", compilers::ValueName(setting), SourceText(located.source),
+                  located.readable || located.source == Source::Nowhere ? L"" : L", unreadable", located.text.c_str());
             const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
             for (const std::wstring& missing : check.missing) Print(L"      missing on disk: %ls\n", missing.c_str());
             for (const std::wstring& unchecked : check.unchecked) {
                 Print(L"      not checked, on another machine (doctor --check-network checks it): %ls\n",
-                             unchecked.c_str());
+                      unchecked.c_str());
             }
         }
     }
@@ -308,8 +315,8 @@ bool Doctor(Report& report, bool checkNetwork) {
     if (findings.stored.empty()) Print(L"  none: every platform uses its default (the highest version)\n");
     for (const Selection& selection : findings.stored) {
         Print(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
-                     findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
-                                                 : L"in use");
+              findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
+                                          : L"in use");
     }
     return Summary(findings, report);
 }
@@ -329,7 +336,7 @@ std::string DoctorJson(Report& report, bool checkNetwork) {
         const Verdict verdict = findings.verdicts[i];
         json.BeginObject();
         json.Key(L"version");
-        json.String(platform::ToWide(compilers::VersionString(record.version)));
+        json.String(core::ToWide(core::VersionString(record.version)));
         json.Key(L"key");
         json.String(record.compilerKey);
         json.Key(L"identifier");
@@ -344,9 +351,9 @@ std::string DoctorJson(Report& report, bool checkNetwork) {
             const std::wstring settingsKey = SettingsKeyOf(record);
             json.Key(L"directories");
             json.BeginObject();
-            for (paths::Setting setting : kSettings) {
+            for (compilers::Setting setting : kSettings) {
                 const Located located = Locate(settingsKey, record.registryKey, setting);
-                json.Key(paths::ValueName(setting));
+                json.Key(compilers::ValueName(setting));
                 json.BeginObject();
                 json.Key(L"source");
                 json.String(SourceText(located.source));

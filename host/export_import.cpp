@@ -115,7 +115,8 @@ bool ImportSettings(const std::wstring& file, Report& report) {
     if (!report.Step(in != nullptr, L"could not open " + file, false)) return false;
     std::vector<BYTE> bytes;
     BYTE buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.insert(bytes.end(), buffer, buffer + got);
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + got);
     std::fclose(in);
 
     std::wstring text, error;
@@ -125,18 +126,19 @@ bool ImportSettings(const std::wstring& file, Report& report) {
     }
     SettingsSnapshot before;
     if (!before.Take(&error)) {
-        return report.Step(false, L"the settings as they are could not be kept to fall back on: " + error +
-                                      L"; nothing was imported");
+        return report.Step(
+            false, L"the settings as they are could not be kept to fall back on: " + error + L"; nothing was imported");
     }
     size_t values = 0;
     for (const RegFileKey& key : keys) {
         const LONG result = WriteKey(key);
         if (result != ERROR_SUCCESS) {
             const LONG restored = before.Restore();
-            return report.Step(false, L"writing [" + key.path + L"] failed (" + ErrorText(result) + L"); " +
-                                          (restored == ERROR_SUCCESS
-                                               ? std::wstring(L"the settings were put back as they were")
-                                               : L"putting the settings back failed too (" + ErrorText(restored) + L")"));
+            return report.Step(false,
+                               L"writing [" + key.path + L"] failed (" + ErrorText(result) + L"); " +
+                                   (restored == ERROR_SUCCESS
+                                        ? std::wstring(L"the settings were put back as they were")
+                                        : L"putting the settings back failed too (" + ErrorText(restored) + L")"));
         }
         values += key.values.size();
     }

@@ -13,17 +13,27 @@ std::string JsonString(const std::wstring& text) {
         const wchar_t c = text[i];
         std::string escaped;
         switch (c) {
-            case L'"': escaped = "\\\""; break;
-            case L'\\': escaped = "\\\\"; break;
-            case L'\n': escaped = "\\n"; break;
-            case L'\r': escaped = "\\r"; break;
-            case L'\t': escaped = "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char code[8];
-                    std::snprintf(code, sizeof code, "\\u%04x", unsigned(c));
-                    escaped = code;
-                }
+        case L'"':
+            escaped = "\\\"";
+            break;
+        case L'\\':
+            escaped = "\\\\";
+            break;
+        case L'\n':
+            escaped = "\\n";
+            break;
+        case L'\r':
+            escaped = "\\r";
+            break;
+        case L'\t':
+            escaped = "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                char code[8];
+                std::snprintf(code, sizeof code, "\\u%04x", unsigned(c));
+                escaped = code;
+            }
         }
         if (escaped.empty()) continue;
         // Escapes are ASCII, so a run never ends inside a surrogate pair.

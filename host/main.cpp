@@ -13,7 +13,7 @@
 #include "commands.h"
 #include "ide/message_watch.h"
 #include "ide/stand_in_ide.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
@@ -28,7 +28,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-const wchar_t kUsage[] =
+const wchar_t kUsageHead[] =
     L"Usage: QZIdeHost [--package PATH] [--json] [COMMAND [ARGUMENTS]]\n"
     L"\n"
     L"Plays the IDE for the Tavrel Fortran tool-options package.\n"
@@ -81,8 +81,9 @@ const wchar_t kUsage[] =
     L"             fails, the settings are put back as they were\n"
     L"\n"
     L"Options are kept in the registry of the machine (or Wine prefix) the host\n"
-    L"runs on, below HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\n"
-    L"\\Tavrel Fortran\\QZToolOpt\\120.\n"
+    L"runs on, below HKEY_CURRENT_USER\\";
+const wchar_t kUsageTail[] =
+    L".\n"
     L"\n"
     L"Options:\n"
     L"  --package PATH   the package DLL (default: QZToolOpt.dll beside this program)\n"
@@ -121,13 +122,13 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 report.Step(!node.empty(), L"the satellite names the Tools > Options node \"" + node + L"\"");
                 bool offered = false;
                 for (const auto& entry : session.Ide().Proffered()) {
-                    offered |= IsEqualGUID(entry.sid, qz::package::SID_SQZToolOptions) != 0;
+                    offered |= IsEqualGUID(entry.sid, qz::module::SID_SQZToolOptions) != 0;
                 }
-                report.Step(offered, L"the package offered SID_SQZToolOptions " +
-                                         GuidText(qz::package::SID_SQZToolOptions));
+                report.Step(offered,
+                            L"the package offered SID_SQZToolOptions " + GuidText(qz::module::SID_SQZToolOptions));
                 ComPtr<IQZToolOptions> again;
-                const HRESULT hr = session.Ide().Provider()->QueryService(qz::package::SID_SQZToolOptions,
-                                                                         IID_IQZToolOptions, again.PutVoid());
+                const HRESULT hr = session.Ide().Provider()->QueryService(qz::module::SID_SQZToolOptions,
+                                                                          IID_IQZToolOptions, again.PutVoid());
                 report.Step(SUCCEEDED(hr) && again.Get() == session.Service(),
                             L"asked again, the IDE handed out the same IQZToolOptions object");
                 PrintOptions(session, report);
@@ -163,8 +164,10 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
     return report.Failed() ? kExitFailed : kExitOk;
 }
 
+std::wstring Usage() { return std::wstring(kUsageHead) + kUserSettingsKey + kUsageTail; }
+
 int UsageError(const std::wstring& what) {
-    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), kUsage);
+    PrintTo(stderr, L"QZIdeHost: %ls\n\n%ls", what.c_str(), Usage().c_str());
     return kExitUsage;
 }
 
@@ -176,7 +179,7 @@ std::wstring DefaultPackagePath() {
 
 int RunArguments(const Arguments& arguments) {
     if (arguments.help) {
-        Write(stdout, kUsage);
+        Write(stdout, Usage());
         return kExitOk;
     }
     if (!arguments.error.empty()) return UsageError(arguments.error);

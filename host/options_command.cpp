@@ -78,10 +78,9 @@ void WriteVariant(JsonWriter& json, const VARIANT& v) {
         json.String(std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))));
         return;
     }
-    VARIANT number;
-    VariantInit(&number);
-    if (SUCCEEDED(VariantChangeType(&number, const_cast<VARIANT*>(&v), 0, VT_I4))) {
-        json.Number(V_I4(&number));
+    platform::Variant number;
+    if (SUCCEEDED(VariantChangeType(number.Put(), const_cast<VARIANT*>(&v), 0, VT_I4))) {
+        json.Number(number.AsInt());
     } else {
         json.Null();
     }
@@ -90,18 +89,16 @@ void WriteVariant(JsonWriter& json, const VARIANT& v) {
 }  // namespace
 
 bool PrintOptions(Session& session, Report& report) {
-    Print(L"\nOptions (HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120):\n");
+    Print(L"\nOptions (HKEY_CURRENT_USER\\%ls):\n", kUserSettingsKey);
     Print(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
     bool ok = true;
     for (const OptionRow& row : kOptionRows) {
         const OptionValue read = ReadOption(session.Service(), row);
         std::wstring value = row.isText ? L"\"" + read.text + L"\"" : std::to_wstring(read.number);
-        VARIANT def;
-        VariantInit(&def);
-        const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, &def);
+        platform::Variant def;
+        const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, def.Put());
         if (FAILED(read.hr)) value = L"error " + HresultText(read.hr);
-        const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def) : L"error " + HresultText(hrDef);
-        VariantClear(&def);
+        const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def.Get()) : L"error " + HresultText(hrDef);
         Print(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
         ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
     }
@@ -126,15 +123,13 @@ std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& 
             json.Number(read.number);
         }
         json.Key(L"default");
-        VARIANT def;
-        VariantInit(&def);
-        const HRESULT hrDef = CallByName(automation, L"GetPropertyDef", {Int4(row.ordinal)}, &def);
+        platform::Variant def;
+        const HRESULT hrDef = CallByName(automation, L"GetPropertyDef", {Int4(row.ordinal)}, def.Put());
         if (SUCCEEDED(hrDef)) {
-            WriteVariant(json, def);
+            WriteVariant(json, def.Get());
         } else {
             json.Null();
         }
-        VariantClear(&def);
         json.EndObject();
         ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
     }
@@ -145,23 +140,17 @@ std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& 
 
 bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command, int number) {
     const OptionRow* row = FindOptionRow(command[1]);
-    VARIANT value;
-    VariantInit(&value);
+    platform::Variant value;
     HRESULT hr = S_OK;
     if (command[0] == L"reset") {
-        hr = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row->ordinal)}, &value);
-    } else if (row->isText) {
-        V_VT(&value) = VT_BSTR;
-        V_BSTR(&value) = SysAllocString(command[2].c_str());
+        hr = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row->ordinal)}, value.Put());
     } else {
-        V_VT(&value) = VT_I4;
-        V_I4(&value) = number;
+        value = row->isText ? platform::Variant::Text(command[2].c_str()) : platform::Variant::Int(number);
     }
-    if (SUCCEEDED(hr)) hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value}, nullptr);
-    const bool ok =
-        report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" = " + VariantText(value) + L": " + HresultText(hr));
-    VariantClear(&value);
-    return ok;
+    if (SUCCEEDED(hr))
+        hr = CallByName(session.Automation(), L"PutProperty", {Int4(row->ordinal), value.Get()}, nullptr);
+    return report.Step(SUCCEEDED(hr), L"stored " + std::wstring(row->name) + L" = " + VariantText(value.Get()) + L": " +
+                                          HresultText(hr));
 }
 
 }  // namespace qz::host

@@ -10,7 +10,7 @@
 
 #include "commands.h"
 #include "ide/options_dialog.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "satellite/resource_ids.h"
 #include "text_output.h"
 
@@ -24,9 +24,9 @@ struct PageToDraw {
 };
 
 const PageToDraw kPages[] = {
-    {&package::GUID_TOGeneralPPG, L"general.png", IDS_PPG_GENERAL},
-    {&package::GUID_TOCompilerPPG, L"compilers.png", IDS_PPG_COMPILERS},
-    {&package::GUID_TOGAPPPG, L"gap.png", IDS_PPG_GAP},
+    {&module::GUID_TOGeneralPPG, L"general.png", IDS_PPG_GENERAL},
+    {&module::GUID_TOCompilerPPG, L"compilers.png", IDS_PPG_COMPILERS},
+    {&module::GUID_TOGAPPPG, L"gap.png", IDS_PPG_GAP},
 };
 
 // The IDE's options area hosts each page in a window of its own.

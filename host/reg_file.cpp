@@ -147,7 +147,8 @@ struct Parser {
             *out += text[i];
         }
         if (escapedQuote) {
-            return Fail(index, L"the quoted text ends in \\\", which escapes its closing quote (write a backslash as \\\\)");
+            return Fail(index,
+                        L"the quoted text ends in \\\", which escapes its closing quote (write a backslash as \\\\)");
         }
         return Fail(index, L"a quoted text has no closing quote");
     }
@@ -320,8 +321,8 @@ std::wstring WriteRegFile(const std::vector<RegFileKey>& keys) {
     for (const RegFileKey& key : keys) {
         text += (key.remove ? L"[-" : L"[") + key.path + L"]\r\n";
         for (const RegFileValue& value : key.values) {
-            text += (value.remove ? (value.name.empty() ? L"@" : Quoted(value.name)) + L"=-" : ValueLine(value)) +
-                    L"\r\n";
+            text +=
+                (value.remove ? (value.name.empty() ? L"@" : Quoted(value.name)) + L"=-" : ValueLine(value)) + L"\r\n";
         }
         text += L"\r\n";
     }

@@ -19,7 +19,7 @@ struct RegFileValue {
 };
 
 struct RegFileKey {
-    std::wstring path;   // full path, hive name first: HKEY_CURRENT_USER\Software\...
+    std::wstring path;    // full path, hive name first: HKEY_CURRENT_USER\Software\...
     bool remove = false;  // [-path]: the key and everything below it
     std::vector<RegFileValue> values;
 };

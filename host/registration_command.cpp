@@ -37,10 +37,11 @@ void PrintTree(HKEY root, const std::wstring& path, const std::wstring& name, in
     for (const RegFileKey& entry : keys) {
         const std::wstring relative = entry.path.substr(below);
         const int level = depth + static_cast<int>(std::count(relative.begin(), relative.end(), L'\\'));
-        Print(L"%*ls%ls\n", level * 2, L"", relative.empty() ? name.c_str() : relative.substr(relative.rfind(L'\\') + 1).c_str());
+        Print(L"%*ls%ls\n", level * 2, L"",
+              relative.empty() ? name.c_str() : relative.substr(relative.rfind(L'\\') + 1).c_str());
         for (const RegFileValue& value : entry.values) {
             Print(L"%*ls%ls = %ls\n", level * 2 + 2, L"", value.name.empty() ? L"(default)" : value.name.c_str(),
-                         ValueText(value.type, value.data).c_str());
+                  ValueText(value.type, value.data).c_str());
         }
     }
     if (!read) Print(L"%*ls(%ls)\n", depth * 2, L"", error.c_str());
@@ -52,7 +53,8 @@ bool Register(const std::wstring& packagePath, bool registering, Report& report)
     platform::ModuleHandle dll(LoadLibraryW(packagePath.c_str()));
     if (!report.Step(bool(dll), L"loaded the package DLL " + packagePath)) return false;
     using RegisterFn = HRESULT(STDAPICALLTYPE*)();
-    const auto entry = platform::ProcAddress<RegisterFn>(dll.Get(), registering ? "DllRegisterServer" : "DllUnregisterServer");
+    const auto entry =
+        platform::ProcAddress<RegisterFn>(dll.Get(), registering ? "DllRegisterServer" : "DllUnregisterServer");
     if (!report.Step(entry != nullptr, L"found the DLL's registration export")) return false;
     const HRESULT hr = entry();
     report.Step(SUCCEEDED(hr), std::wstring(registering ? L"DllRegisterServer" : L"DllUnregisterServer") +
@@ -66,8 +68,9 @@ bool Register(const std::wstring& packagePath, bool registering, Report& report)
     const std::wstring package = GuidText(CLSID_QZToolOpt);
     Print(L"\nBelow HKEY_LOCAL_MACHINE\\%ls:\n", hive.c_str());
     for (const std::wstring& entryPath :
-         {L"Packages\\" + package, std::wstring(L"AutomationProperties\\Tavrel Fortran ToolOptions"), std::wstring(L"Menus"),
-          std::wstring(L"ToolsOptionsPages\\Tavrel Fortran"), L"Services\\" + GuidText(IID_IQZToolOptions)}) {
+         {L"Packages\\" + package, std::wstring(L"AutomationProperties\\Tavrel Fortran ToolOptions"),
+          std::wstring(L"Menus"), std::wstring(L"ToolsOptionsPages\\Tavrel Fortran"),
+          L"Services\\" + GuidText(IID_IQZToolOptions)}) {
         PrintTree(HKEY_LOCAL_MACHINE, hive + L"\\" + entryPath, entryPath, 1);
     }
     Print(L"\nBelow HKEY_CLASSES_ROOT:\n");
@@ -75,8 +78,8 @@ bool Register(const std::wstring& packagePath, bool registering, Report& report)
     PrintTree(HKEY_CLASSES_ROOT, typeLib, typeLib, 1);
     platform::ComPtr<ITypeLib> library;
     const HRESULT found = LoadRegTypeLib(LIBID_QZToolOptLib, 12, 0, LOCALE_NEUTRAL, library.Put());
-    report.Step(SUCCEEDED(found) == registering, std::wstring(L"LoadRegTypeLib of QZToolOptLib 12.0 answered ") +
-                                                     HresultText(found));
+    report.Step(SUCCEEDED(found) == registering,
+                std::wstring(L"LoadRegTypeLib of QZToolOptLib 12.0 answered ") + HresultText(found));
     return SUCCEEDED(hr);
 }
 

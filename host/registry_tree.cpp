@@ -47,7 +47,8 @@ bool ReadTree(HKEY root, const std::wstring& path, std::vector<RegFileKey>* keys
             if (result != ERROR_SUCCESS) return fail(at.path, L"listing the subkeys of", result);
             subkeys.push_back({at.path + L"\\" + name, at.depth + 1});
         }
-        pending.insert(pending.end(), std::make_move_iterator(subkeys.rbegin()), std::make_move_iterator(subkeys.rend()));
+        pending.insert(pending.end(), std::make_move_iterator(subkeys.rbegin()),
+                       std::make_move_iterator(subkeys.rend()));
     }
     return true;
 }

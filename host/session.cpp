@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 
 namespace qz::host {
 
@@ -11,9 +11,12 @@ std::wstring HresultText(HRESULT hr) {
     wchar_t text[32];
     std::swprintf(text, 32, L"0x%08lX", static_cast<unsigned long>(hr));
     switch (hr) {
-        case S_OK: return L"S_OK";
-        case S_FALSE: return L"S_FALSE";
-        default: return text;
+    case S_OK:
+        return L"S_OK";
+    case S_FALSE:
+        return L"S_FALSE";
+    default:
+        return text;
     }
 }
 
@@ -30,7 +33,8 @@ HRESULT CallByName(IDispatch* automation, const wchar_t* name, std::vector<VARIA
     if (FAILED(hr)) return hr;
     std::reverse(args.begin(), args.end());
     DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
-    return automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result, nullptr, nullptr);
+    return automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
+                              result, nullptr, nullptr);
 }
 
 std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {

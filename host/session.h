@@ -12,17 +12,18 @@
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
 #include "platform/com_ptr.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 #include "text_output.h"
+#include "module/registry_layout.h"
 
 namespace qz::host {
 
 using platform::ComPtr;
 
 // The options settings key the stand-in IDE's registry root gives, below HKEY_CURRENT_USER.
-inline constexpr wchar_t kUserSettingsKey[] = L"Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120";
+inline constexpr const wchar_t* kUserSettingsKey = module::kDefaultSettingsKey.data();
 
 std::wstring HresultText(HRESULT hr);
 // A string of the satellite library at `satellitePath`; empty when missing.
@@ -68,8 +69,10 @@ public:
         ide_.SetPackagePath(packagePath_);
         ComPtr<IClassFactory> factory;
         HRESULT hr = getClassObject_(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid());
-        if (!report.Step(SUCCEEDED(hr), L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) +
-                                            L") gave the class factory: " + HresultText(hr), verbose)) {
+        if (!report.Step(
+                SUCCEEDED(hr),
+                L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) + L") gave the class factory: " + HresultText(hr),
+                verbose)) {
             return false;
         }
         hr = factory->CreateInstance(nullptr, __uuidof(IVsPackage), package_.PutVoid());
@@ -78,13 +81,14 @@ public:
         if (!report.Step(SUCCEEDED(hr), L"sited the package: SetSite answered " + HresultText(hr), verbose)) {
             return false;
         }
-        hr = ide_.Provider()->QueryService(qz::package::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
+        hr = ide_.Provider()->QueryService(qz::module::SID_SQZToolOptions, IID_IQZToolOptions, service_.PutVoid());
         if (!report.Step(SUCCEEDED(hr), L"the IDE handed out the tool-options service: " + HresultText(hr), verbose)) {
             return false;
         }
-        hr = package_->GetAutomationObject(qz::package::kAutomationName, automation_.Put());
-        return report.Step(SUCCEEDED(hr), L"the package gave its automation object \"" +
-                                              std::wstring(qz::package::kAutomationName) + L"\": " + HresultText(hr),
+        hr = package_->GetAutomationObject(qz::module::kAutomationName, automation_.Put());
+        return report.Step(SUCCEEDED(hr),
+                           L"the package gave its automation object \"" + std::wstring(qz::module::kAutomationName) +
+                               L"\": " + HresultText(hr),
                            verbose);
     }
 

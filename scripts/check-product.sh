@@ -36,6 +36,10 @@ has_resource() { echo "$resources" | tr '\n' ' ' | grep -qE "Type: \"$1\" +Name:
 has_resource TYPELIB 1 || fail "no TYPELIB 1 resource in $dll"
 has_resource REGISTRY 101 || fail "no REGISTRY 101 resource in $dll"
 
+# Test doubles and fixtures live in namespace qz::test, under tests/: none may ship.
+testOnly=$(i686-w64-mingw32-nm -C "$dll" | grep -E 'qz::test::' | head -3 || true)
+[ -z "$testOnly" ] || fail "test-only code is linked into $dll: $testOnly"
+
 # The build tree of BIN_FOLDER holds the generated interface header.
 root="$(cd "$(dirname "$0")/.." && pwd)"
 python3 "$root/scripts/check-vtables.py" "$dll" "$root/src" "$bin/../generated" -- QZToolOpt.h platform/vs_interfaces.h \

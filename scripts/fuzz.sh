@@ -19,11 +19,11 @@ esac
 
 targets=(version string_list extension_lists message_format script_parser)
 declare -A sources=(
-  [version]=src/compilers/version.cpp
-  [string_list]=src/pages/string_list.cpp
-  [extension_lists]=src/pages/extension_lists.cpp
-  [message_format]=src/pages/message_format.cpp
-  [script_parser]=src/registration/script_parser.cpp
+  [version]=src/core/version.cpp
+  [string_list]=src/core/string_list.cpp
+  [extension_lists]=src/core/extension_lists.cpp
+  [message_format]=src/core/message_format.cpp
+  [script_parser]=src/core/script_parser.cpp
 )
 # Room for the longest realistic input: the package's script with its variables.
 declare -A max_len=([version]=64 [string_list]=1024 [extension_lists]=1024 [message_format]=1024 [script_parser]=4096)

@@ -11,7 +11,7 @@ packages=(
   mingw-w64-tools libwine-dev
   wine64 wine
   googletest
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   python3
   xvfb xauth x11-utils xdotool
   debootstrap

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh machine: installs what is missing, builds the
-# 32-bit product and checks it, builds the 64-bit test build and runs every
+# 32-bit product and checks it (exports, layers, formatting, clang-tidy), builds the 64-bit test build and runs every
 # test under wine64, then builds the tests for the product's 32-bit build
 # (i686, Release) and runs them in Wine's WoW64 mode under the WoW64 runtime
 # (made the first time: scripts/wow64-runtime.sh). Each suite ends with its
@@ -11,10 +11,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+bash scripts/check-layers.sh
 
 cmake --preset x86 >/dev/null
 cmake --build --preset x86
 bash scripts/check-product.sh build/x86/bin
+bash scripts/lint.sh
 
 cmake --preset x64 >/dev/null
 cmake --build --preset x64

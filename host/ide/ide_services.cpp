@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/boundary.h"
 #include "platform/com_object.h"
 #include "platform/vs_interfaces.h"
 
@@ -13,18 +14,6 @@ namespace qz::ide {
 namespace {
 
 using platform::ComPtr;
-
-// No exception may leave an interface method; allocation is all that can throw.
-template <class F>
-HRESULT Guarded(F&& work) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
-}
 
 class Shell : public IVsShell, private LiveCounted {
 public:
@@ -44,7 +33,7 @@ public:
     HRESULT STDMETHODCALLTYPE LoadPackage(REFGUID, IVsPackage**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE LoadPackageString(REFGUID, ULONG, BSTR*) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE LoadUILibrary(REFGUID package, DWORD flags, DWORD_PTR* out) override {
+    HRESULT STDMETHODCALLTYPE LoadUILibrary(REFGUID package, DWORD flags, DWORD_PTR* out) override try {
         ++state_->loadUILibraryCalls;
         state_->lastUILibraryPackage = package;
         state_->lastUILibraryFlags = flags;
@@ -52,18 +41,17 @@ public:
         *out = 0;
         if (const HRESULT hr = state_->Failure(Service::Shell); hr != S_OK) return hr;
         if (state_->uiLibraryYieldsNull) return S_OK;
-        return Guarded([&] {
-            // The flags are LoadLibraryEx's; the 0 that packages pass is an
-            // ordinary load, which also suits a satellite without entry point.
-            const HMODULE module = LoadLibraryExW(SatellitePathFor(state_->packagePath).c_str(), nullptr, flags);
-            if (!module) {
-                const DWORD error = GetLastError();
-                return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-            }
-            *out = reinterpret_cast<DWORD_PTR>(module);
-            return S_OK;
-        });
+        // The flags are LoadLibraryEx's; the 0 that packages pass is an
+        // ordinary load, which also suits a satellite without entry point.
+        const HMODULE module = LoadLibraryExW(SatellitePathFor(state_->packagePath).c_str(), nullptr, flags);
+        if (!module) {
+            const DWORD error = GetLastError();
+            return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+        }
+        *out = reinterpret_cast<DWORD_PTR>(module);
+        return S_OK;
     }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE IsPackageInstalled(REFGUID, BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE IsPackageLoaded(REFGUID, IVsPackage**) override { return E_NOTIMPL; }
@@ -80,19 +68,18 @@ public:
         return IsEqualIID(iid, IID_IProfferService) ? static_cast<IProfferService*>(this) : nullptr;
     }
 
-    HRESULT STDMETHODCALLTYPE ProfferService(REFGUID sid, IServiceProvider* provider, DWORD* cookie) override {
+    HRESULT STDMETHODCALLTYPE ProfferService(REFGUID sid, IServiceProvider* provider, DWORD* cookie) override try {
         if (!cookie) return E_POINTER;
         *cookie = 0;
         if (!provider) return E_INVALIDARG;
         if (const HRESULT hr = state_->Failure(Service::ProfferService); hr != S_OK) return hr;
-        return Guarded([&] {
-            const DWORD next = state_->lastCookie + 1;
-            state_->proffered.push_back({sid, ComPtr<IServiceProvider>(provider), next});
-            state_->lastCookie = next;
-            *cookie = next;
-            return S_OK;
-        });
+        const DWORD next = state_->lastCookie + 1;
+        state_->proffered.push_back({sid, ComPtr<IServiceProvider>(provider), next});
+        state_->lastCookie = next;
+        *cookie = next;
+        return S_OK;
     }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE RevokeService(DWORD cookie) override {
         if (const HRESULT hr = state_->Failure(Service::ProfferService); hr != S_OK) return hr;
@@ -150,13 +137,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetToolWindowEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetDocumentWindowEnum(IUnknown**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE FindToolWindow(DWORD, REFGUID, IUnknown**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CreateToolWindow(DWORD, DWORD, IUnknown*, REFCLSID, REFGUID, REFGUID,
-                                               IServiceProvider*, LPCOLESTR, BOOL*, IUnknown**) override {
+    HRESULT STDMETHODCALLTYPE CreateToolWindow(DWORD, DWORD, IUnknown*, REFCLSID, REFGUID, REFGUID, IServiceProvider*,
+                                               LPCOLESTR, BOOL*, IUnknown**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE CreateDocumentWindow(DWORD, LPCOLESTR, IUnknown*, VSITEMID, IUnknown*, IUnknown*,
-                                                   REFGUID, LPCOLESTR, REFGUID, IServiceProvider*, LPCOLESTR,
-                                                   LPCOLESTR, BOOL*, IUnknown**) override {
+    HRESULT STDMETHODCALLTYPE CreateDocumentWindow(DWORD, LPCOLESTR, IUnknown*, VSITEMID, IUnknown*, IUnknown*, REFGUID,
+                                                   LPCOLESTR, REFGUID, IServiceProvider*, LPCOLESTR, LPCOLESTR, BOOL*,
+                                                   IUnknown**) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE SetErrorInfo(HRESULT, LPCOLESTR, DWORD, LPCOLESTR, LPCOLESTR) override {
@@ -172,14 +159,13 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override {
-        return Guarded([&] {
-            state_->enableModelessCalls.push_back(enable != FALSE);
-            if (const HRESULT hr = state_->Failure(Service::UIShell); hr != S_OK) return hr;
-            state_->modelessDepth += enable ? -1 : 1;
-            return S_OK;
-        });
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override try {
+        state_->enableModelessCalls.push_back(enable != FALSE);
+        if (const HRESULT hr = state_->Failure(Service::UIShell); hr != S_OK) return hr;
+        state_->modelessDepth += enable ? -1 : 1;
+        return S_OK;
     }
+    QZ_CATCH_RETURN()
 
 private:
     std::shared_ptr<IdeState> state_;
@@ -204,7 +190,8 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDialogFont(LOGFONTW*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE LoadUILibrary(LPCOLESTR, LPCOLESTR, DWORD, DWORD_PTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LoadUILibrary(LPCOLESTR, LPCOLESTR, DWORD, DWORD_PTR*) override try { return E_NOTIMPL; }
+    QZ_CATCH_RETURN()
 
     // The real IDE puts its own dialog font into the template; an unchanged
     // copy is enough to show that the caller uses and frees what it gets.
@@ -243,12 +230,11 @@ public:
     HRESULT STDMETHODCALLTYPE GetCurrentURL(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DisplayTopicFromURL(LPCOLESTR, DWORD_PTR) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE DisplayTopicFromIdentifier(LPCOLESTR file, DWORD_PTR id, DWORD_PTR command) override {
-        return Guarded([&] {
-            state_->helpTopics.push_back({file ? file : L"", id, command});
-            return state_->Failure(Service::HelpSystem);
-        });
+    HRESULT STDMETHODCALLTYPE DisplayTopicFromIdentifier(LPCOLESTR file, DWORD_PTR id, DWORD_PTR command) override try {
+        state_->helpTopics.push_back({file ? file : L"", id, command});
+        return state_->Failure(Service::HelpSystem);
     }
+    QZ_CATCH_RETURN()
 
     HRESULT STDMETHODCALLTYPE ActivateHelpSystem(DWORD_PTR) override { return E_NOTIMPL; }
 
@@ -287,12 +273,11 @@ public:
     HRESULT STDMETHODCALLTYPE DisplayTopicFromURLEx(BSTR, IUnknown*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DisplayTopicFromKeyword(BSTR) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE DisplayTopicFromF1Keyword(BSTR keyword) override {
-        return Guarded([&] {
-            state_->f1Keywords.emplace_back(keyword ? keyword : L"", SysStringLen(keyword));
-            return state_->Failure(Service::Help);
-        });
+    HRESULT STDMETHODCALLTYPE DisplayTopicFromF1Keyword(BSTR keyword) override try {
+        state_->f1Keywords.emplace_back(keyword ? keyword : L"", SysStringLen(keyword));
+        return state_->Failure(Service::Help);
     }
+    QZ_CATCH_RETURN()
 
 private:
     std::shared_ptr<IdeState> state_;
@@ -315,8 +300,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) override {
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         if (count == 0) return S_OK;
         if (!names || !ids) return E_POINTER;
@@ -335,9 +319,7 @@ public:
         LONG locale = 0;
         const HRESULT hr = get_LocaleID(&locale);
         if (FAILED(hr) || !result) return hr;
-        VariantInit(result);
-        V_VT(result) = VT_I4;
-        V_I4(result) = locale;
+        platform::Variant::Int(locale).Detach(result);
         return hr;
     }
 
@@ -385,23 +367,32 @@ ComPtr<IUnknown> Make(std::shared_ptr<IdeState> state) {
 
 const GUID& ServiceId(Service service) {
     static const GUID ids[kServiceCount] = {
-        platform::kSID_SVsShell,     platform::kSID_SProfferService, platform::kSID_SLocalRegistry,
-        platform::kSID_SVsUIShell,   platform::kSID_SUIHostLocale,   platform::kSID_SVsHelpSystem,
-        platform::kSID_SVsHelp,      platform::kSID_SDTE,
+        platform::kSID_SVsShell,       platform::kSID_SProfferService,
+        platform::kSID_SLocalRegistry, platform::kSID_SVsUIShell,
+        platform::kSID_SUIHostLocale,  platform::kSID_SVsHelpSystem,
+        platform::kSID_SVsHelp,        platform::kSID_SDTE,
     };
     return ids[static_cast<int>(service)];
 }
 
 ComPtr<IUnknown> CreateServiceObject(Service service, std::shared_ptr<IdeState> state) {
     switch (service) {
-        case Service::Shell: return Make<Shell>(std::move(state));
-        case Service::ProfferService: return Make<ProfferServiceImpl>(std::move(state));
-        case Service::LocalRegistry: return Make<LocalRegistry>(std::move(state));
-        case Service::UIShell: return Make<UIShell>(std::move(state));
-        case Service::UILocale: return Make<UILocale>(std::move(state));
-        case Service::HelpSystem: return Make<HelpSystem>(std::move(state));
-        case Service::Help: return Make<Help>(std::move(state));
-        case Service::Dte: return Make<Dte>(std::move(state));
+    case Service::Shell:
+        return Make<Shell>(std::move(state));
+    case Service::ProfferService:
+        return Make<ProfferServiceImpl>(std::move(state));
+    case Service::LocalRegistry:
+        return Make<LocalRegistry>(std::move(state));
+    case Service::UIShell:
+        return Make<UIShell>(std::move(state));
+    case Service::UILocale:
+        return Make<UILocale>(std::move(state));
+    case Service::HelpSystem:
+        return Make<HelpSystem>(std::move(state));
+    case Service::Help:
+        return Make<Help>(std::move(state));
+    case Service::Dte:
+        return Make<Dte>(std::move(state));
     }
     return nullptr;
 }

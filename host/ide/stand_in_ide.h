@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "module/registry_layout.h"
 
 namespace qz::ide {
 
@@ -31,7 +32,7 @@ inline constexpr int kServiceCount = static_cast<int>(Service::Dte) + 1;
 inline constexpr HRESULT kUnknownServiceResult = E_NOINTERFACE;
 
 inline constexpr LCID kDefaultLocale = 1033;
-inline constexpr wchar_t kDefaultRegistryRoot[] = L"Software\\Microsoft\\VisualStudio\\8.0";
+inline constexpr const wchar_t* kDefaultRegistryRoot = module::kIdeRoot;
 inline constexpr wchar_t kPackageFileName[] = L"QZToolOpt.dll";
 
 struct ProfferedService {

@@ -56,7 +56,7 @@ TargetPlatform TargetOf(const std::wstring& compilerKey) {
     return {L"Win32", L"PX-32"};
 }
 
-bool IsCmplrOffered(const CmplrVersion& version, const std::wstring& compilerKey) {
+bool IsCmplrOffered(const core::CmplrVersion& version, const std::wstring& compilerKey) {
     const int v = version.major * 10 + version.minor;
     if (v < 110 || v > 120) return false;
     if (compilerKey == L"Ventrix_Ventrix") return false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "compilers/version.h"
+#include "core/version.h"
 
 namespace qz::compilers {
 
@@ -32,7 +32,7 @@ TargetPlatform TargetOf(const std::wstring& compilerKey);
 // Whether a discovered compiler is offered on this host: versions 11.0 to 12.0
 // only; for x64 targets the native compiler on an x64 host and the cross
 // compiler elsewhere; never the native EPIC one.
-bool IsCmplrOffered(const CmplrVersion& version, const std::wstring& compilerKey);
+bool IsCmplrOffered(const core::CmplrVersion& version, const std::wstring& compilerKey);
 
 // The platforms that the compiler keys target ("Win32", "Ventrix", "x64"), each once.
 std::vector<std::wstring> PlatformNames();

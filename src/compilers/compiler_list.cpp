@@ -4,19 +4,20 @@
 
 #include "compilers/compiler_keys.h"
 #include "compilers/compiler_table.h"
-#include "compilers/registry_read.h"
-#include "package/module.h"
-#include "paths/vc_platforms.h"
+#include "platform/registry_read.h"
+#include "module/module.h"
+#include "compilers/vc_platforms.h"
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "satellite/resource_ids.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 
 CCmplrEntry::CCmplrEntry(const std::wstring& packedVersion, const std::wstring& key)
     : identifier(packedVersion + L"|" + key), compilerKey(key) {
-    ParseCmplrVersion(platform::ToU16(packedVersion), &version);
+    core::ParseCmplrVersion(core::ToU16(packedVersion), &version);
 }
 
 CCmplrEntry* CPlatformEntry::Find(const std::wstring& id) const {
@@ -24,13 +25,13 @@ CCmplrEntry* CPlatformEntry::Find(const std::wstring& id) const {
     return found == byIdentifier.end() ? nullptr : found->second;
 }
 
-std::wstring VersionText(const CmplrVersion& version) { return platform::ToWide(VersionString(version)); }
+std::wstring VersionText(const core::CmplrVersion& version) { return core::ToWide(core::VersionString(version)); }
 
 void CompilerList::Build(const std::wstring& settingsPath) {
-    const std::vector<std::wstring> vcPlatforms = paths::ReadVcPlatformList();
+    const std::vector<std::wstring> vcPlatforms = compilers::ReadVcPlatformList();
     const CCompilerTable table;
-    const std::wstring displayLabel = package::ResourceString(IDS_CMPLR_DISPLAY_LABEL);
-    const std::wstring suiteLabel = package::ResourceString(IDS_CMPLR_SUITE_LABEL);
+    const std::wstring displayLabel = module::ResourceString(IDS_CMPLR_DISPLAY_LABEL);
+    const std::wstring suiteLabel = module::ResourceString(IDS_CMPLR_SUITE_LABEL);
 
     for (size_t i = table.Count(); i-- > 0;) {
         const CCompilerRecord& record = table.At(i);
@@ -45,7 +46,7 @@ void CompilerList::Build(const std::wstring& settingsPath) {
                 std::find(vcPlatforms.begin(), vcPlatforms.end(), target.platform) != vcPlatforms.end();
             entry = AddPlatform(target.platform, supported);
         }
-        const std::wstring packed = platform::ToWide(PackedVersion(record.version));
+        const std::wstring packed = core::ToWide(core::PackedVersion(record.version));
         if (entry->Find(packed + L"|" + record.compilerKey)) continue;
 
         auto compiler = std::make_unique<CCmplrEntry>(packed, record.compilerKey);
@@ -53,12 +54,14 @@ void CompilerList::Build(const std::wstring& settingsPath) {
         AddCmplr(entry, std::move(compiler));
         const std::wstring versionText = VersionText(added->version);
 
-        if (key.ReadString(L"DisplayString", &added->displayString) != ERROR_SUCCESS || added->displayString.empty()) {
+        if (key.ReadString(module::kDisplayStringValue, &added->displayString) != ERROR_SUCCESS ||
+            added->displayString.empty()) {
             added->displayString = displayLabel + L"  " + versionText + L" [" + target.archLabel + L"]";
         }
         platform::Bstr suite;
         bool suiteNamed = false;
-        ReadRegStringIfPresent(record.root, record.versionKey, L"SuiteName", suite.Put(), &suiteNamed);
+        platform::ReadRegStringIfPresent(record.root, record.versionKey, module::kSuiteNameValue, suite.Put(),
+                                         &suiteNamed);
         if (suiteNamed) {
             added->suiteName.assign(suite.Text(), suite.Length());
         } else {

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "compilers/version.h"
+#include "core/version.h"
 
 namespace qz::compilers {
 
@@ -29,7 +29,7 @@ struct CCmplrEntry {
     std::wstring identifier;  // packed version "|" compiler key
     std::wstring compilerKey;
     int handle = kNoCompiler;
-    CmplrVersion version;
+    core::CmplrVersion version;
     std::wstring registryKey;  // below HKEY_LOCAL_MACHINE; empty for the empty compiler
     std::wstring settingsKey;  // below HKEY_CURRENT_USER; empty for the empty compiler
     // The Compilers page's uncommitted copies.
@@ -75,6 +75,6 @@ private:
 };
 
 // The version string shown to users: 11.1.065, or 12.0 when the revision is 0.
-std::wstring VersionText(const CmplrVersion& version);
+std::wstring VersionText(const core::CmplrVersion& version);
 
 }  // namespace qz::compilers

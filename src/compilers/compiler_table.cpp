@@ -1,13 +1,13 @@
 #include "compilers/compiler_table.h"
 
 #include <algorithm>
-#include <new>
 #include <numeric>
 #include <string_view>
 
 #include "compilers/compiler_keys.h"
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 namespace {
@@ -20,21 +20,21 @@ constexpr DWORD kMaxIndices = 100000;
 
 }  // namespace
 
-CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
-    CmplrVersion version;
+core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
+    core::CmplrVersion version;
     platform::RegKey key;
     *opened = key.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS;
     if (!*opened) return version;
     DWORD major = 0, minor = 0, revision = 0;
-    bool read = key.ReadDword(L"Major Version", &major) == ERROR_SUCCESS;
+    bool read = key.ReadDword(module::kMajorVersionValue, &major) == ERROR_SUCCESS;
     // A major version of 0 ends the reading, and the 0.0.0 it leaves is never offered.
     if (read && major != 0) {
-        read = key.ReadDword(L"Minor Version", &minor) == ERROR_SUCCESS &&
-               key.ReadDword(L"Revision", &revision) == ERROR_SUCCESS;
+        read = key.ReadDword(module::kMinorVersionValue, &minor) == ERROR_SUCCESS &&
+               key.ReadDword(module::kRevisionValue, &revision) == ERROR_SUCCESS;
     }
     key.Close();
     if (!read) {
-        ParseCmplrVersion(platform::ToU16(name), &version);
+        core::ParseCmplrVersion(core::ToU16(name), &version);
         return version;
     }
     version.major = static_cast<int8_t>(static_cast<uint8_t>(major));
@@ -47,23 +47,16 @@ namespace {
 
 // Appends a record per readable architecture subkey of the version key `name`.
 void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* records) {
-    // Built inside a model method: what cannot be allocated is left out.
-    try {
-        const std::wstring path = std::wstring(kCompilersKey) + L'\\' + std::wstring(name);
-        bool opened = false;
-        const CmplrVersion version = ReadVersion(path, name, &opened);
-        if (!opened) return;
-        for (const CompilerKeyInfo& info : kCompilerKeys) {
-            std::wstring subkeyPath = path + L'\\' + info.archSubkey;
-            platform::RegKey subkey;
-            if (subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
-            subkey.Close();
-            try {
-                records->push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
-            } catch (const std::bad_alloc&) {
-            }
-        }
-    } catch (const std::bad_alloc&) {
+    const std::wstring path = std::wstring(module::kCompilersKey) + L'\\' + std::wstring(name);
+    bool opened = false;
+    const core::CmplrVersion version = ReadVersion(path, name, &opened);
+    if (!opened) return;
+    for (const CompilerKeyInfo& info : kCompilerKeys) {
+        std::wstring subkeyPath = path + L'\\' + info.archSubkey;
+        platform::RegKey subkey;
+        if (subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
+        subkey.Close();
+        records->push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
     }
 }
 
@@ -71,7 +64,7 @@ void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* record
 
 CCompilerTable::CCompilerTable() {
     platform::RegKey root;
-    if (root.Open(HKEY_LOCAL_MACHINE, kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
+    if (root.Open(HKEY_LOCAL_MACHINE, module::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
         for (DWORD index = 0; index < kMaxIndices; ++index) {
             wchar_t name[kNameRoom];
             DWORD length = kNameRoom;
@@ -84,12 +77,7 @@ CCompilerTable::CCompilerTable() {
     }
     // Positions are sorted, not the records of several texts each, so that
     // sorting moves no text however many records there are.
-    try {
-        order_.resize(records_.size());
-    } catch (const std::bad_alloc&) {
-        records_.clear();
-        return;
-    }
+    order_.resize(records_.size());
     std::iota(order_.begin(), order_.end(), size_t{0});
     std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) {
         return records_[a].version.OrderKey() < records_[b].version.OrderKey();

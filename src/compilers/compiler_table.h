@@ -1,5 +1,5 @@
 // Discovery of the installed compilers: one version key per compiler version
-// below kCompilersKey (HKEY_LOCAL_MACHINE), and below it one architecture
+// below the compilers key (HKEY_LOCAL_MACHINE), and below it one architecture
 // subkey per installed compiler.
 #pragma once
 
@@ -10,21 +10,19 @@
 #include <string_view>
 #include <vector>
 
-#include "compilers/version.h"
+#include "core/version.h"
 
 namespace qz::compilers {
-
-inline constexpr wchar_t kCompilersKey[] = L"Software\\Tavrel\\Compilers\\Fortran";
 
 // The version of the version key at `path` (below HKEY_LOCAL_MACHINE) named
 // `name`: its REG_DWORD values when all that are read are such, else the name.
 // *opened tells whether the key opened; the version is 0.0.0 when not.
-CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened);
+core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened);
 
 struct CCompilerRecord {
-    CmplrVersion version;
+    core::CmplrVersion version;
     std::wstring compilerKey;  // "PX32_HY64"
-    std::wstring versionKey;   // kCompilersKey\<version key name>
+    std::wstring versionKey;   // the compilers key\<version key name>
     std::wstring registryKey;  // versionKey\<architecture subkey>
     HKEY root = HKEY_LOCAL_MACHINE;
 };

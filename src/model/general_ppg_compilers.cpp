@@ -3,10 +3,13 @@
 #include <new>
 
 #include "compilers/compiler_keys.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "model/general_ppg.h"
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
+#include "settings/selection.h"
+#include "platform/boundary.h"
+#include "module/registry_layout.h"
 
 namespace qz::model {
 
@@ -28,35 +31,25 @@ std::wstring TextOf(BSTR text) { return std::wstring(text ? text : L"", SysStrin
 // lacks them, in the compiler version key above it.
 HRESULT ReadArchitectureValue(std::wstring key, const wchar_t* name, BSTR* out) {
     bool present = false;
-    const HRESULT hr = compilers::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, key, name, out, &present);
+    const HRESULT hr = platform::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, key, name, out, &present);
     if (present) return hr;
     while (!key.empty() && key.back() == L'\\') key.pop_back();
     const size_t slash = key.rfind(L'\\');
     if (slash != std::wstring::npos && slash > 0) key.resize(slash);
-    return compilers::ReadRegString(HKEY_LOCAL_MACHINE, key, name, out);
+    return platform::ReadRegString(HKEY_LOCAL_MACHINE, key, name, out);
 }
 
 }  // namespace
 
-HRESULT CQZGeneralPPG::BuildCmplrList() {
-    // Nothing may leave an interface method as an exception.
-    try {
-        compilers_.Build(settingsPath_);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+HRESULT CQZGeneralPPG::BuildCmplrList() try {
+    compilers_.Build(settingsPath_);
     return S_OK;
 }
-
-HRESULT CQZGeneralPPG::Lookup(int handle, CCmplrEntry** entry) {
-    if (unavailable_) return S_FALSE;
-    *entry = compilers_.FindCmplr(handle);
-    return *entry ? S_OK : E_INVALIDARG;
-}
+QZ_CATCH_RETURN()
 
 // ---- lists ----
 
-HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) {
+HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) try {
     if (!out) return E_POINTER;
     if (unavailable_) return S_OK;
     if (compilers_.Empty()) BuildCmplrList();
@@ -70,8 +63,9 @@ HRESULT CQZGeneralPPG::get_Platforms(SAFEARRAY** out) {
     *out = array.Detach();
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, SAFEARRAY** handles) {
+HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, SAFEARRAY** handles) try {
     if (!names || !handles) return E_POINTER;
     if (unavailable_) return S_OK;
     if (compilers_.Empty()) BuildCmplrList();
@@ -98,88 +92,87 @@ HRESULT CQZGeneralPPG::get_PlatformCmplrs(BSTR platformName, SAFEARRAY** names, 
     *handles = handleArray.Detach();
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
 // ---- by handle ----
 
-HRESULT CQZGeneralPPG::get_CmplrVersionString(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrVersionString(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(compilers::VersionText(entry->version), out) : (hr == S_FALSE ? S_OK : hr);
+    return WithCompiler(handle,
+                        [&](const CCmplrEntry& entry) { return NewText(compilers::VersionText(entry.version), out); });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrDisplayName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->displayString, out) : (hr == S_FALSE ? S_OK : hr);
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.displayString, out); });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_SuiteDisplayName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_SuiteDisplayName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->suiteName, out) : (hr == S_FALSE ? S_OK : hr);
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.suiteName, out); });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrPlatformName(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrPlatformName(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    return hr == S_OK ? NewText(entry->platform->name, out) : (hr == S_FALSE ? S_OK : hr);
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) { return NewText(entry.platform->name, out); });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::IsEmptyCompiler(int handle, LONG* out) {
+HRESULT CQZGeneralPPG::IsEmptyCompiler(int handle, LONG* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr == S_OK) *out = entry->empty ? 1 : 0;
-    return hr == S_FALSE ? S_OK : hr;
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        *out = entry.empty ? 1 : 0;
+        return S_OK;
+    });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::get_CmplrPackageInfo(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
     // Machine first, then the user's own.
-    return compilers::ReadRegString(nullptr, entry->registryKey, L"CompilerInfo", out);
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        return platform::ReadRegString(nullptr, entry.registryKey, module::kCompilerInfoValue, out);
+    });
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) {
+HRESULT CQZGeneralPPG::GetCmplrProductDir(int handle, BSTR* out) try {
     if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    if (entry->registryKey.empty()) {
-        *out = nullptr;
-        return E_FAIL;
-    }
-    return ReadArchitectureValue(entry->registryKey, L"ProductDir", out);
-}
-
-HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) {
-    if (!out) return E_POINTER;
-    CCmplrEntry* entry = nullptr;
-    const HRESULT hr = Lookup(handle, &entry);
-    if (hr != S_OK) return hr == S_FALSE ? S_OK : hr;
-    int flags = 0;
-    if (!entry->registryKey.empty()) {
-        Bstr productId;
-        Bstr qmv(L"QMV");
-        if (SUCCEEDED(ReadArchitectureValue(entry->registryKey, L"ProductId", productId.Put())) &&
-            VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
-            flags = 1;
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        if (entry.registryKey.empty()) {
+            *out = nullptr;
+            return E_FAIL;
         }
-    }
-    *out = flags;
-    return S_OK;
+        return ReadArchitectureValue(entry.registryKey, module::kProductDirValue, out);
+    });
 }
+QZ_CATCH_RETURN()
+
+HRESULT CQZGeneralPPG::get_CmplrFlags(int handle, int* out) try {
+    if (!out) return E_POINTER;
+    return WithCompiler(handle, [&](const CCmplrEntry& entry) {
+        int flags = 0;
+        if (!entry.registryKey.empty()) {
+            Bstr productId;
+            Bstr qmv(L"QMV");
+            if (SUCCEEDED(ReadArchitectureValue(entry.registryKey, module::kProductIdValue, productId.Put())) &&
+                VarBstrCmp(productId.Get(), qmv.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ)) {
+                flags = 1;
+            }
+        }
+        *out = flags;
+        return S_OK;
+    });
+}
+QZ_CATCH_RETURN()
 
 // ---- selection ----
 
-HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) {
+HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) try {
     if (!out) return E_POINTER;
     *out = compilers::kNoCompiler;
     if (unavailable_) return E_FAIL;
@@ -190,23 +183,22 @@ HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) {
         *out = compilers_.AddEmptyCmplr(name, false);
         return S_OK;
     }
-    Bstr stored;
-    compilers::ReadRegString(HKEY_CURRENT_USER, settingsPath_ + L"\\SelectedCompilers",
-                             compilers::PlatformToArch(name).c_str(), stored.Put());
+    const std::wstring stored = settings::ReadSelection(settingsPath_, name);
     for (const auto& compiler : platform->compilers) {
         if (CompareStringOrdinal(compiler->identifier.c_str(), static_cast<int>(compiler->identifier.size()),
-                                 stored.Text(), static_cast<int>(stored.Length()), TRUE) == CSTR_EQUAL) {
+                                 stored.c_str(), static_cast<int>(stored.size()), TRUE) == CSTR_EQUAL) {
             *out = compiler->handle;
             break;
         }
     }
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
 // A platform without an entry has no default: the answer is "no compiler"
 // (-1), which callers already treat as such; GetSelectedCmplr of the same
 // name would first give it an empty compiler.
-HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) {
+HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) try {
     if (!out) return E_POINTER;
     *out = 0;
     if (unavailable_) return E_FAIL;
@@ -223,42 +215,28 @@ HRESULT CQZGeneralPPG::GetDefaultCmplr(BSTR platformName, int* out) {
     if (best) *out = best->handle;
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-namespace {
-
-// The selection store takes an empty identifier for a cleared selection.
-HRESULT WriteSelection(const std::wstring& settingsPath, const std::wstring& platformName, const std::wstring& id) {
-    // Without the options settings key there is nowhere to keep it, and the
-    // root of HKEY_CURRENT_USER is never written.
-    if (settingsPath.empty()) return E_FAIL;
-    platform::RegKey key;
-    if (key.Create(HKEY_CURRENT_USER, (settingsPath + L"\\SelectedCompilers").c_str(), KEY_READ | KEY_WRITE) !=
-        ERROR_SUCCESS) {
-        return E_FAIL;
-    }
-    const std::wstring arch = compilers::PlatformToArch(platformName);
-    return key.WriteString(arch.c_str(), id.c_str(), id.size()) == ERROR_SUCCESS ? S_OK : E_FAIL;
-}
-
-}  // namespace
-
-HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) {
+HRESULT CQZGeneralPPG::SetSelectedCmplr(int handle) try {
     const CCmplrEntry* entry = compilers_.FindCmplr(handle);
     if (!entry) return E_INVALIDARG;
-    return WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
+    return settings::WriteSelection(settingsPath_, entry->platform->name, entry->identifier);
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) {
-    return WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
+HRESULT CQZGeneralPPG::ClearSelectedCmplr(BSTR platformName) try {
+    return settings::WriteSelection(settingsPath_, TextOf(platformName), std::wstring());
 }
+QZ_CATCH_RETURN()
 
 // ---- platforms ----
 
-HRESULT CQZGeneralPPG::CheckPlatformLoading() {
+HRESULT CQZGeneralPPG::CheckPlatformLoading() try {
     if (!compilers_.Empty()) return S_OK;
     SafeArray names;
     return get_Platforms(names.Put());
 }
+QZ_CATCH_RETURN()
 
 HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY** out) {
     if (!count || !out) return E_POINTER;
@@ -281,18 +259,21 @@ HRESULT CQZGeneralPPG::PlatformNames(bool supportedOnly, int* count, SAFEARRAY**
     return S_OK;
 }
 
-HRESULT CQZGeneralPPG::GetFullPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(false, count, out); }
-HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(true, count, out); }
-HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int* count, SAFEARRAY** out) { return PlatformNames(false, count, out); }
+// clang-format off
+HRESULT CQZGeneralPPG::GetFullPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::GetSupportedPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(true, count, out); } QZ_CATCH_RETURN()
+HRESULT CQZGeneralPPG::GetUsedInCfgsPlatformsList(int* count, SAFEARRAY** out) try { return PlatformNames(false, count, out); } QZ_CATCH_RETURN()
+// clang-format on
 
-HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR* out) {
+HRESULT CQZGeneralPPG::GetDefaultPlatform(BSTR* out) try {
     if (!out) return E_POINTER;
     if (unavailable_) return E_FAIL;
     currentPlatform_ = L"Win32";
     return NewText(currentPlatform_, out);
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) {
+HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) try {
     if (!out) return E_POINTER;
     if (currentPlatform_.empty()) {
         Bstr defaultName;
@@ -301,13 +282,15 @@ HRESULT CQZGeneralPPG::GetCurrentPlatformName(BSTR* out) {
     }
     return NewText(currentPlatform_, out);
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR platformName) {
+HRESULT CQZGeneralPPG::SetCurrentPlatformName(BSTR platformName) try {
     currentPlatform_ = TextOf(platformName);
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) {
+HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) try {
     if (!out) return E_POINTER;
     int position = 0;
     for (const auto& platform : compilers_.Platforms()) {
@@ -316,13 +299,15 @@ HRESULT CQZGeneralPPG::GetNameSupportedPlatformByIndex(int index, BSTR* out) {
     }
     return NewText(std::wstring(), out);
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) {
+HRESULT CQZGeneralPPG::IsPlatformSupported(BSTR platformName, LONG* out) try {
     if (!out) return E_POINTER;
     if (const CPlatformEntry* platform = compilers_.FindPlatform(TextOf(platformName))) {
         *out = platform->supported ? 1 : 0;
     }
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
 }  // namespace qz::model

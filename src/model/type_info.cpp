@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "QZToolOpt.h"
-#include "package/module.h"
+#include "module/module.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 
@@ -17,19 +17,22 @@ struct CachedName {
 };
 
 struct SharedTypeInfo {
-    ITypeInfo* info = nullptr;
+    platform::ComPtr<ITypeInfo> info;
     HRESULT loadResult = S_OK;
     bool loaded = false;
     std::vector<CachedName> names;
 };
 
-SharedTypeInfo g_shared;
+// Never destroyed: at process exit the automation runtime may be gone before
+// this module's statics, and the information is released only when the
+// module is freed (ReleaseModelTypeInfo).
+SharedTypeInfo& g_shared = *new SharedTypeInfo;
 
 HRESULT LoadLibraryTypeInfo(ITypeInfo** out) {
     platform::ComPtr<ITypeLib> library;
     HRESULT hr = LoadRegTypeLib(LIBID_QZToolOptLib, 12, 0, LOCALE_NEUTRAL, library.Put());
     if (FAILED(hr)) {
-        const std::wstring path = platform::ModuleFileName(package::ModuleInstance());
+        const std::wstring path = platform::ModuleFileName(module::ModuleInstance());
         if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
         hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put());
         if (FAILED(hr)) return hr;
@@ -55,11 +58,11 @@ void BuildNameCache(ITypeInfo* info, std::vector<CachedName>* names) {
 
 // The shared information, loaded under the module's lock the first time.
 SharedTypeInfo& Shared() {
-    package::ModuleCriticalSection lock;
+    module::ModuleCriticalSection lock;
     if (!g_shared.loaded) {
         g_shared.loaded = true;
-        g_shared.loadResult = LoadLibraryTypeInfo(&g_shared.info);
-        if (SUCCEEDED(g_shared.loadResult)) BuildNameCache(g_shared.info, &g_shared.names);
+        g_shared.loadResult = LoadLibraryTypeInfo(g_shared.info.Put());
+        if (SUCCEEDED(g_shared.loadResult)) BuildNameCache(g_shared.info.Get(), &g_shared.names);
     }
     return g_shared;
 }
@@ -71,9 +74,7 @@ HRESULT ModelTypeInfo(ITypeInfo** out) {
     *out = nullptr;
     SharedTypeInfo& shared = Shared();
     if (FAILED(shared.loadResult)) return shared.loadResult;
-    shared.info->AddRef();
-    *out = shared.info;
-    return S_OK;
+    return shared.info.CopyTo(out);
 }
 
 HRESULT ModelIdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
@@ -94,8 +95,7 @@ HRESULT ModelIdsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
 }
 
 void ReleaseModelTypeInfo() {
-    package::ModuleCriticalSection lock;
-    if (g_shared.info) g_shared.info->Release();
+    module::ModuleCriticalSection lock;
     g_shared = SharedTypeInfo{};
 }
 

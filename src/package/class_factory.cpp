@@ -2,6 +2,7 @@
 
 #include "QZToolOpt.h"
 #include "package/package.h"
+#include "platform/boundary.h"
 
 namespace qz::package {
 
@@ -9,22 +10,24 @@ void* ClassFactory::FindInterface(REFIID iid) {
     return IsEqualIID(iid, IID_IClassFactory) ? static_cast<IClassFactory*>(this) : nullptr;
 }
 
-HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
+HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     // An aggregated object must hand its inner unknown to the outer object first.
     if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
     return create_(outer, iid, out);
 }
+QZ_CATCH_RETURN()
 
-HRESULT ClassFactory::LockServer(BOOL lock) {
+HRESULT ClassFactory::LockServer(BOOL lock) try {
     if (lock) {
-        LockModule();
+        module::LockModule();
     } else {
-        UnlockModule();
+        module::UnlockModule();
     }
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "package/module.h"
+#include "module/module.h"
 #include "platform/com_object.h"
 
 namespace qz::package {
@@ -38,7 +38,7 @@ public:
 
 private:
     CreateInstanceFn create_;
-    ModuleLock lock_;
+    module::ModuleLock lock_;
 };
 
 // What DllGetClassObject answers: a factory for CLSID_QZToolOpt, nothing else.

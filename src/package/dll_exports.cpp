@@ -4,8 +4,9 @@
 
 #include "model/type_info.h"
 #include "package/class_factory.h"
-#include "package/module.h"
+#include "module/module.h"
 #include "registration/self_registration.h"
+#include "platform/boundary.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -26,18 +27,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     return TRUE;
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) try {
     return qz::package::GetClassObject(clsid, iid, out);
 }
+QZ_CATCH_RETURN()
 
-STDAPI DllCanUnloadNow() {
-    return qz::package::ModuleLockCount() == 0 ? S_OK : S_FALSE;
-}
+STDAPI DllCanUnloadNow() try { return qz::module::ModuleLockCount() == 0 ? S_OK : S_FALSE; }
+QZ_CATCH_RETURN()
 
-STDAPI DllRegisterServer() {
-    return qz::registration::RegisterServer();
-}
+STDAPI DllRegisterServer() try { return qz::registration::RegisterServer(); }
+QZ_CATCH_RETURN()
 
-STDAPI DllUnregisterServer() {
-    return qz::registration::UnregisterServer();
-}
+STDAPI DllUnregisterServer() try { return qz::registration::UnregisterServer(); }
+QZ_CATCH_RETURN()

@@ -2,11 +2,12 @@
 
 #include "model/general_ppg.h"
 #include "package/service.h"
-#include "package/service_site.h"
+#include "module/service_site.h"
 #include "pages/compilers_page.h"
 #include "pages/gap_page.h"
 #include "pages/general_page.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 
 namespace qz::package {
 
@@ -15,8 +16,7 @@ using platform::ComPtr;
 CQZToolOpt::~CQZToolOpt() {
     // Released without Close: the satellite goes with the package, so the
     // resource instance must not keep pointing at it.
-    if (satellite_) ExchangeResourceInstance(nullptr);
-    if (service_) service_->Release();
+    if (satellite_) module::ExchangeResourceInstance(nullptr);
 }
 
 void* CQZToolOpt::FindInterface(REFIID iid) {
@@ -26,7 +26,7 @@ void* CQZToolOpt::FindInterface(REFIID iid) {
     return nullptr;
 }
 
-HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
+HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) try {
     if (closed_) return E_UNEXPECTED;
     // The IDE sites a package once; re-siting or un-siting is refused rather
     // than leaving a second satellite or service object behind.
@@ -34,7 +34,7 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
     if (siteTaken_) return E_UNEXPECTED;
     siteTaken_ = true;
 
-    TheServiceSite().SetSite(provider);
+    module::TheServiceSite().SetSite(provider);
 
     ComPtr<IVsShell> shell;
     DWORD_PTR satellite = 0;
@@ -43,36 +43,38 @@ HRESULT CQZToolOpt::SetSite(IServiceProvider* provider) {
         return E_FAIL;
     }
     satellite_.Reset(reinterpret_cast<HMODULE>(satellite));
-    ExchangeResourceInstance(satellite_.Get());
+    module::ExchangeResourceInstance(satellite_.Get());
 
     ComPtr<IProfferService> proffer;
-    if (SUCCEEDED(TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
-                                                proffer.PutVoid())) &&
+    if (SUCCEEDED(module::TheServiceSite().QueryService(platform::kSID_SProfferService, IID_IProfferService,
+                                                        proffer.PutVoid())) &&
         proffer) {
         DWORD cookie = 0;
-        proffer->ProfferService(SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
+        proffer->ProfferService(module::SID_SQZToolOptions, static_cast<IServiceProvider*>(this), &cookie);
     }
 
     CQZToolOptionsSvc* service = nullptr;
     const HRESULT hr = CQZToolOptionsSvc::Create(this, &service);
     if (FAILED(hr)) return hr;
-    service_ = service;
+    service_.Attach(service);
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryClose(BOOL* canClose) {
+HRESULT CQZToolOpt::QueryClose(BOOL* canClose) try {
     if (!canClose) return E_POINTER;
     *canClose = TRUE;
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::Close() {
+HRESULT CQZToolOpt::Close() try {
     if (closed_) return E_UNEXPECTED;
     if (satellite_) {
-        ExchangeResourceInstance(nullptr);
+        module::ExchangeResourceInstance(nullptr);
         satellite_.Reset();
     }
-    TheServiceSite().SetSite(nullptr);
+    module::TheServiceSite().SetSite(nullptr);
     // The pages keep the model past their windows; it would hold the module
     // loaded for good.
     pages::ResetPageStates();
@@ -81,17 +83,17 @@ HRESULT CQZToolOpt::Close() {
         // Late callers of the service then get E_UNEXPECTED instead of
         // reaching a package that no longer has a model.
         service_->Close();
-        service_->Release();
-        service_ = nullptr;
+        service_.Reset();
     }
     closed_ = true;
     return S_OK;
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
+HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!name || CompareStringOrdinal(name, -1, kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
+    if (!name || CompareStringOrdinal(name, -1, module::kAutomationName, -1, TRUE) != CSTR_EQUAL) return E_NOTIMPL;
     // A model made after Close could not reach the IDE's registry root and
     // would stay unavailable, so none is made.
     if (closed_) return E_UNEXPECTED;
@@ -101,18 +103,17 @@ HRESULT CQZToolOpt::GetAutomationObject(LPCOLESTR name, IDispatch** out) {
     if (!model) return E_UNEXPECTED;
     return model->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::CreateTool(REFGUID) {
-    return closed_ ? E_UNEXPECTED : E_NOTIMPL;
-}
+HRESULT CQZToolOpt::CreateTool(REFGUID) try { return closed_ ? E_UNEXPECTED : E_NOTIMPL; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::ResetDefaults(DWORD) {
-    return E_NOTIMPL;
-}
+HRESULT CQZToolOpt::ResetDefaults(DWORD) try { return E_NOTIMPL; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
-    if (!IsEqualGUID(page, GUID_TOGeneralPPG) && !IsEqualGUID(page, GUID_TOCompilerPPG) &&
-        !IsEqualGUID(page, GUID_TOGAPPPG)) {
+HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) try {
+    if (!IsEqualGUID(page, module::GUID_TOGeneralPPG) && !IsEqualGUID(page, module::GUID_TOCompilerPPG) &&
+        !IsEqualGUID(page, module::GUID_TOGAPPPG)) {
         return E_FAIL;
     }
     if (!sheet) return E_POINTER;
@@ -123,12 +124,13 @@ HRESULT CQZToolOpt::GetPropertyPage(REFGUID page, VSPROPSHEETPAGE* sheet) {
     if (FAILED(hr)) return hr;
     if (!model) return E_UNEXPECTED;
     IUnknown* self = static_cast<IVsPackage*>(this);
-    if (IsEqualGUID(page, GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
-    if (IsEqualGUID(page, GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
+    if (IsEqualGUID(page, module::GUID_TOGeneralPPG)) return pages::CreateGeneralPage(self, model.Get(), sheet);
+    if (IsEqualGUID(page, module::GUID_TOCompilerPPG)) return pages::CreateCompilersPage(self, model.Get(), sheet);
     return pages::CreateGapPage(self, model.Get(), sheet);
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {
+HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) try {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!model_) {
@@ -138,23 +140,23 @@ HRESULT CQZToolOpt::GetGeneralPPG(IQZGeneralPPG** out) {
     if (!model_) return E_UNEXPECTED;
     return model_->QueryInterface(IID_IQZGeneralPPG, reinterpret_cast<void**>(out));
 }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) {
-    return OLECMDERR_E_UNKNOWNGROUP;
-}
+HRESULT CQZToolOpt::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEXT*) try { return OLECMDERR_E_UNKNOWNGROUP; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) {
-    return OLECMDERR_E_UNKNOWNGROUP;
-}
+HRESULT CQZToolOpt::Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) try { return OLECMDERR_E_UNKNOWNGROUP; }
+QZ_CATCH_RETURN()
 
-HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) {
+HRESULT CQZToolOpt::QueryService(REFGUID service, REFIID iid, void** out) try {
     if (closed_) return E_UNEXPECTED;
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!IsEqualGUID(service, SID_SQZToolOptions)) return E_NOINTERFACE;
+    if (!IsEqualGUID(service, module::SID_SQZToolOptions)) return E_NOINTERFACE;
     // Not sited, or the service object could not be made: nothing to hand out.
     if (!service_) return E_UNEXPECTED;
     return service_->QueryInterface(iid, out);
 }
+QZ_CATCH_RETURN()
 
 }  // namespace qz::package

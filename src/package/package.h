@@ -6,15 +6,14 @@
 #include <servprov.h>
 
 #include "QZToolOpt.h"
-#include "package/identifiers.h"
-#include "package/module.h"
+#include "module/identifiers.h"
+#include "module/module.h"
+#include "package/service.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
 
 namespace qz::package {
-
-class CQZToolOptionsSvc;
 
 class CQZToolOpt : public IVsPackage, public IOleCommandTarget, public IServiceProvider {
 public:
@@ -38,10 +37,8 @@ public:
     virtual HRESULT STDMETHODCALLTYPE GetGeneralPPG(IQZGeneralPPG** out);
 
     // IOleCommandTarget: the package handles no command.
-    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD commands[],
-                                          OLECMDTEXT* text) override;
-    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in,
-                                   VARIANT* out) override;
+    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID* group, ULONG count, OLECMD commands[], OLECMDTEXT* text) override;
+    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD id, DWORD options, VARIANT* in, VARIANT* out) override;
 
     // IServiceProvider: the tool-options service the package offered the IDE.
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override;
@@ -52,8 +49,8 @@ private:
     bool siteTaken_ = false;
     platform::ModuleHandle satellite_;
     platform::ComPtr<IQZGeneralPPG> model_;
-    CQZToolOptionsSvc* service_ = nullptr;  // owning reference
-    ModuleLock lock_;
+    platform::ComPtr<CQZToolOptionsSvc> service_;
+    module::ModuleLock lock_;
 };
 
 }  // namespace qz::package

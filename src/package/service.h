@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "QZToolOpt.h"
-#include "package/module.h"
+#include "module/module.h"
 
 namespace qz::package {
 
@@ -18,7 +18,7 @@ public:
     static HRESULT Create(CQZToolOpt* package, CQZToolOptionsSvc** out);
 
     CQZToolOptionsSvc() = default;
-    virtual ~CQZToolOptionsSvc();
+    virtual ~CQZToolOptionsSvc() = default;
 
     IUnknown* Identity() { return this; }
     void* FindInterface(REFIID iid);
@@ -100,11 +100,9 @@ private:
     HRESULT WithModel(Call&& call);
     HRESULT JoinExtensions(INT fixedOrdinal, INT freeOrdinal, BSTR* out);
 
-    CRITICAL_SECTION lock_;
-    bool lockReady_ = false;
     bool closed_ = false;
     CQZToolOpt* package_ = nullptr;  // not counted: the package outlives the service's use
-    ModuleLock moduleLock_;
+    module::ModuleLock moduleLock_;
 };
 
 }  // namespace qz::package

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "package/module.h"
+#include "module/module.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/com_ptr.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
@@ -34,8 +35,9 @@ struct Field {
 constexpr Field kFields[] = {
     {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN, &IQZGeneralPPG::get_CmplrPPGBinPath, &IQZGeneralPPG::put_CmplrPPGBinPath,
      &IQZGeneralPPG::get_CmplrBinPath, &IQZGeneralPPG::put_CmplrBinPath, &IQZGeneralPPG::get_CmplrDefBinPaths},
-    {IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB, &IQZGeneralPPG::get_CmplrPPGLibPaths, &IQZGeneralPPG::put_CmplrPPGLibPaths,
-     &IQZGeneralPPG::get_CmplrLibPaths, &IQZGeneralPPG::put_CmplrLibPaths, &IQZGeneralPPG::get_CmplrDefLibPaths},
+    {IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB, &IQZGeneralPPG::get_CmplrPPGLibPaths,
+     &IQZGeneralPPG::put_CmplrPPGLibPaths, &IQZGeneralPPG::get_CmplrLibPaths, &IQZGeneralPPG::put_CmplrLibPaths,
+     &IQZGeneralPPG::get_CmplrDefLibPaths},
     {IDC_CMPLR_INCLUDE_PATHS, IDC_CMPLR_EDIT_INCLUDE, &IQZGeneralPPG::get_CmplrPPGIncludePaths,
      &IQZGeneralPPG::put_CmplrPPGIncludePaths, &IQZGeneralPPG::get_CmplrIncludePaths,
      &IQZGeneralPPG::put_CmplrIncludePaths, &IQZGeneralPPG::get_CmplrDefIncludePaths},
@@ -172,7 +174,7 @@ private:
     static void ListCompilers(HWND dialog, IQZGeneralPPG* model, const std::vector<int>& handles, int selected) {
         platform::IWindowSystem& windows = platform::WindowSystem();
         const HWND combo = windows.DialogItem(dialog, IDC_CMPLR_COMPILER);
-        const int first = windows.ComboAdd(combo, package::ResourceString(IDS_CMPLR_DEFAULT_ITEM).c_str());
+        const int first = windows.ComboAdd(combo, module::ResourceString(IDS_CMPLR_DEFAULT_ITEM).c_str());
         windows.ComboSetData(combo, first, kDefaultItem);
         windows.ComboSelect(combo, 0);
         for (int handle : handles) {
@@ -303,8 +305,9 @@ HRESULT CreateCompilersPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEET
     return CreatePage(kKind, CompilersPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK CompilersPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CompilersPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
 }
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -1,8 +1,9 @@
 #include "pages/gap_page.h"
 
-#include "model/options.h"
-#include "package/module.h"
+#include "settings/options.h"
+#include "module/module.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -19,39 +20,38 @@ public:
         platform::IWindowSystem& windows = platform::WindowSystem();
         const HWND level = windows.DialogItem(dialog, IDC_GAP_LEVEL);
         windows.ComboReset(level);
-        for (UINT name : kLevelNames) windows.ComboAdd(level, package::ResourceString(name).c_str());
-        const int stored = ReadNumber(kKind, model::kOptGapLevel);
+        for (UINT name : kLevelNames) windows.ComboAdd(level, module::ResourceString(name).c_str());
+        const int stored = ReadNumber(kKind, settings::kOptGapLevel);
         windows.ComboSelect(level, stored >= 0 && stored < kLevelCount ? stored : -1);
 
-        SetChecked(dialog, IDC_GAP_SUPPRESS_WARNINGS, ReadNumber(kKind, model::kOptGapSuppressWarnings) == 1);
+        SetChecked(dialog, IDC_GAP_SUPPRESS_WARNINGS, ReadNumber(kKind, settings::kOptGapSuppressWarnings) == 1);
         windows.SetText(windows.DialogItem(dialog, IDC_GAP_SUPPRESS_REMARKS),
-                        ReadText(kKind, model::kOptGapSuppressRemarks).c_str());
-        SetChecked(dialog, IDC_GAP_REMARKS_TO_FILE, ReadNumber(kKind, model::kOptGapRemarksToFile) == 1);
+                        ReadText(kKind, settings::kOptGapSuppressRemarks).c_str());
+        SetChecked(dialog, IDC_GAP_REMARKS_TO_FILE, ReadNumber(kKind, settings::kOptGapRemarksToFile) == 1);
         windows.SetText(windows.DialogItem(dialog, IDC_GAP_REMARKS_FILE),
-                        ReadText(kKind, model::kOptGapRemarksFile).c_str());
+                        ReadText(kKind, settings::kOptGapRemarksFile).c_str());
         FollowRemarksToFile(dialog);
 
-        const int showDialogs = ReadNumber(kKind, model::kOptGapShowDialogs);
-        windows.SetCheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS),
-                              showDialogs == 1   ? BST_CHECKED
-                              : showDialogs == 0 ? BST_UNCHECKED
-                                                 : BST_INDETERMINATE);
+        const int showDialogs = ReadNumber(kKind, settings::kOptGapShowDialogs);
+        windows.SetCheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS), showDialogs == 1   ? BST_CHECKED
+                                                                                : showDialogs == 0 ? BST_UNCHECKED
+                                                                                                   : BST_INDETERMINATE);
     }
 
     void Apply(HWND dialog) override {
         platform::IWindowSystem& windows = platform::WindowSystem();
         const int level = windows.ComboSelection(windows.DialogItem(dialog, IDC_GAP_LEVEL));
-        WriteNumber(kKind, model::kOptGapLevel, level < 0 ? -1 : level);
-        WriteNumber(kKind, model::kOptGapSuppressWarnings, IsChecked(dialog, IDC_GAP_SUPPRESS_WARNINGS) ? 1 : 0);
-        WriteText(kKind, model::kOptGapSuppressRemarks,
+        WriteNumber(kKind, settings::kOptGapLevel, level < 0 ? -1 : level);
+        WriteNumber(kKind, settings::kOptGapSuppressWarnings, IsChecked(dialog, IDC_GAP_SUPPRESS_WARNINGS) ? 1 : 0);
+        WriteText(kKind, settings::kOptGapSuppressRemarks,
                   windows.Text(windows.DialogItem(dialog, IDC_GAP_SUPPRESS_REMARKS)));
-        WriteNumber(kKind, model::kOptGapRemarksToFile, IsChecked(dialog, IDC_GAP_REMARKS_TO_FILE) ? 1 : 0);
-        WriteText(kKind, model::kOptGapRemarksFile, windows.Text(windows.DialogItem(dialog, IDC_GAP_REMARKS_FILE)));
+        WriteNumber(kKind, settings::kOptGapRemarksToFile, IsChecked(dialog, IDC_GAP_REMARKS_TO_FILE) ? 1 : 0);
+        WriteText(kKind, settings::kOptGapRemarksFile, windows.Text(windows.DialogItem(dialog, IDC_GAP_REMARKS_FILE)));
         // The third state stands for a stored value the page cannot show, which
         // is kept until the user chooses.
         const int showDialogs = windows.CheckState(windows.DialogItem(dialog, IDC_GAP_SHOW_DIALOGS));
         if (showDialogs != BST_INDETERMINATE) {
-            WriteNumber(kKind, model::kOptGapShowDialogs, showDialogs == BST_CHECKED ? 1 : 0);
+            WriteNumber(kKind, settings::kOptGapShowDialogs, showDialogs == BST_CHECKED ? 1 : 0);
         }
     }
 
@@ -93,8 +93,9 @@ HRESULT CreateGapPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* 
     return CreatePage(kKind, GapPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK GapPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GapPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
 }
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

@@ -2,13 +2,14 @@
 
 #include <string>
 
-#include "model/options.h"
-#include "package/module.h"
-#include "pages/extension_lists.h"
-#include "pages/modal_state.h"
+#include "settings/options.h"
+#include "module/module.h"
+#include "core/extension_lists.h"
+#include "module/modal_state.h"
 #include "pages/page_framework.h"
+#include "platform/boundary.h"
 #include "platform/com_ptr.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -16,8 +17,7 @@ namespace qz::pages {
 namespace {
 
 constexpr PageKind kKind = PageKind::General;
-// MB_ICONWARNING | MB_OK.
-constexpr UINT kMessageType = 0x30;
+constexpr UINT kMessageType = MB_ICONWARNING | MB_OK;
 
 struct ListField {
     int option;
@@ -27,10 +27,10 @@ struct ListField {
 
 // In the order apply compares them.
 constexpr ListField kListFields[] = {
-    {model::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, IDC_GEN_EDIT_FREE_SOURCE},
-    {model::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, IDC_GEN_EDIT_FIXED_SOURCE},
-    {model::kOptFreeHeaderExt, IDC_GEN_FREE_HEADER_EXT, IDC_GEN_EDIT_FREE_HEADER},
-    {model::kOptFixedHeaderExt, IDC_GEN_FIXED_HEADER_EXT, IDC_GEN_EDIT_FIXED_HEADER},
+    {settings::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, IDC_GEN_EDIT_FREE_SOURCE},
+    {settings::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, IDC_GEN_EDIT_FIXED_SOURCE},
+    {settings::kOptFreeHeaderExt, IDC_GEN_FREE_HEADER_EXT, IDC_GEN_EDIT_FREE_HEADER},
+    {settings::kOptFixedHeaderExt, IDC_GEN_FIXED_HEADER_EXT, IDC_GEN_EDIT_FIXED_HEADER},
 };
 
 struct Switch {
@@ -39,9 +39,9 @@ struct Switch {
 };
 
 constexpr Switch kSwitches[] = {
-    {model::kOptGenerateBuildLog, IDC_GEN_BUILD_LOG},
-    {model::kOptContinueOnError, IDC_GEN_CONTINUE_ON_ERROR},
-    {model::kOptShowEnvInBuildLog, IDC_GEN_ENV_IN_BUILD_LOG},
+    {settings::kOptGenerateBuildLog, IDC_GEN_BUILD_LOG},
+    {settings::kOptContinueOnError, IDC_GEN_CONTINUE_ON_ERROR},
+    {settings::kOptShowEnvInBuildLog, IDC_GEN_ENV_IN_BUILD_LOG},
 };
 
 std::wstring FieldText(HWND dialog, int id) {
@@ -55,7 +55,7 @@ void SetFieldText(HWND dialog, int id, const std::wstring& text) {
 }
 
 void ShowPageMessage(const std::wstring& text) {
-    ShowMessage(text.c_str(), kMessageType, package::ResourceString(IDS_MSG_CAPTION).c_str());
+    module::ShowMessage(text.c_str(), kMessageType, module::ResourceString(IDS_MSG_CAPTION).c_str());
 }
 
 // A change of letter case alone counts as a change.
@@ -77,20 +77,20 @@ public:
     }
 
     bool Validate(HWND dialog) override {
-        const ExtensionListsCheck check = CheckExtensionLists(
-            {platform::ToU16(FieldText(dialog, IDC_GEN_FREE_SOURCE_EXT)),
-             platform::ToU16(FieldText(dialog, IDC_GEN_FREE_HEADER_EXT)),
-             platform::ToU16(FieldText(dialog, IDC_GEN_FIXED_SOURCE_EXT)),
-             platform::ToU16(FieldText(dialog, IDC_GEN_FIXED_HEADER_EXT))},
-            {platform::ToU16(ReadText(kKind, model::kOptFreeSourceExt, true)),
-             platform::ToU16(ReadText(kKind, model::kOptFreeHeaderExt, true)),
-             platform::ToU16(ReadText(kKind, model::kOptFixedSourceExt, true)),
-             platform::ToU16(ReadText(kKind, model::kOptFixedHeaderExt, true))});
+        const core::ExtensionListsCheck check =
+            core::CheckExtensionLists({core::ToU16(FieldText(dialog, IDC_GEN_FREE_SOURCE_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FREE_HEADER_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FIXED_SOURCE_EXT)),
+                                       core::ToU16(FieldText(dialog, IDC_GEN_FIXED_HEADER_EXT))},
+                                      {core::ToU16(ReadText(kKind, settings::kOptFreeSourceExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFreeHeaderExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFixedSourceExt, true)),
+                                       core::ToU16(ReadText(kKind, settings::kOptFixedHeaderExt, true))});
         if (check.valid) return true;
-        const std::wstring entry = platform::ToWide(check.entry);
+        const std::wstring entry = core::ToWide(check.entry);
         const wchar_t* args[] = {entry.c_str()};
         std::wstring text;
-        FormatResourceString(text, check.message, args, 1);
+        module::FormatResourceString(text, check.message, args, 1);
         ShowPageMessage(text);
         return false;
     }
@@ -108,7 +108,7 @@ public:
             changed = true;
         }
         // Open projects keep the lists they were loaded with.
-        if (changed) ShowPageMessage(package::ResourceString(IDS_MSG_EXT_APPLIED));
+        if (changed) ShowPageMessage(module::ResourceString(IDS_MSG_EXT_APPLIED));
     }
 
     INT_PTR Command(HWND dialog, WORD id, WORD code) override {
@@ -119,12 +119,12 @@ public:
             return 1;
         }
         if (id == IDC_GEN_FREE_DEFAULTS) {
-            SetDefaults(dialog, model::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, model::kOptFreeHeaderExt,
+            SetDefaults(dialog, settings::kOptFreeSourceExt, IDC_GEN_FREE_SOURCE_EXT, settings::kOptFreeHeaderExt,
                         IDC_GEN_FREE_HEADER_EXT);
             return 1;
         }
         if (id == IDC_GEN_FIXED_DEFAULTS) {
-            SetDefaults(dialog, model::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, model::kOptFixedHeaderExt,
+            SetDefaults(dialog, settings::kOptFixedSourceExt, IDC_GEN_FIXED_SOURCE_EXT, settings::kOptFixedHeaderExt,
                         IDC_GEN_FIXED_HEADER_EXT);
             return 1;
         }
@@ -146,8 +146,9 @@ HRESULT CreateGeneralPage(IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPA
     return CreatePage(kKind, GeneralPageProc, package, model, sheet);
 }
 
-INT_PTR CALLBACK GeneralPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GeneralPageProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunPageFrame(kKind, g_page, dialog, message, wParam, lParam);
 }
+QZ_CATCH_RETURN_VALUE(0)
 
 }  // namespace qz::pages

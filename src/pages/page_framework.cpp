@@ -2,9 +2,11 @@
 
 #include <new>
 
-#include "package/module.h"
-#include "package/service_site.h"
+#include "model/option_values.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "pages/string_list_editor.h"
+#include "platform/boundary.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 
@@ -30,7 +32,7 @@ PageState g_states[kPageKindCount];
 const KindInfo& InfoOf(PageKind kind) { return kKinds[static_cast<int>(kind)]; }
 
 void ShowF1Help(const wchar_t* keyword) {
-    IVsHelp* help = package::TheServiceSite().Cached<IVsHelp>(package::SiteService::F1Help);
+    auto* help = module::TheServiceSite().Cached<IVsHelp>(module::SiteService::F1Help);
     if (!help) return;
     platform::Bstr text(keyword);
     help->DisplayTopicFromF1Keyword(text.Get());
@@ -66,12 +68,13 @@ LRESULT RunHook(PageKind kind, HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 template <PageKind K>
-LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     return RunHook(K, window, message, wParam, lParam);
 }
+QZ_CATCH_RETURN_VALUE(0)
 
-constexpr WNDPROC kHookProcedures[kPageKindCount] = {
-    HookProcedure<PageKind::General>, HookProcedure<PageKind::Compilers>, HookProcedure<PageKind::Gap>};
+constexpr WNDPROC kHookProcedures[kPageKindCount] = {HookProcedure<PageKind::General>,
+                                                     HookProcedure<PageKind::Compilers>, HookProcedure<PageKind::Gap>};
 
 void InstallHook(PageKind kind, HWND host) {
     PageState& state = StateOf(kind);
@@ -88,7 +91,7 @@ void RemoveHook(PageState& state) {
 }
 
 template <PageKind K>
-UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
+UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) try {
     PageState& state = StateOf(K);
     if (!page) return 1;
     if (message == PSPCB_CREATE) {
@@ -102,6 +105,7 @@ UINT CALLBACK PageCallback(HWND, UINT message, LPPROPSHEETPAGEA page) {
     }
     return 1;
 }
+QZ_CATCH_RETURN_VALUE(1)
 
 constexpr LPFNPSPCALLBACKA kCallbacks[kPageKindCount] = {
     PageCallback<PageKind::General>, PageCallback<PageKind::Compilers>, PageCallback<PageKind::Gap>};
@@ -188,14 +192,13 @@ void ResetPageStates() {
     }
 }
 
-HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model,
-                   VSPROPSHEETPAGE* sheet) {
+HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* sheet) {
     if (!model || !sheet || !package) return E_POINTER;
     PageState& state = StateOf(kind);
     if (state.model.Get() != model) state.model = platform::ComPtr<IQZGeneralPPG>(model);
     sheet->dwSize = sizeof(VSPROPSHEETPAGE);
     sheet->dwFlags = kPageFlags;
-    sheet->hInstance = package::ResourceInstance();
+    sheet->hInstance = module::ResourceInstance();
     sheet->wTemplateId = InfoOf(kind).templateId;
     sheet->pfnDlgProc = procedure;
     sheet->lParam = 0;
@@ -205,77 +208,65 @@ HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGener
 }
 
 INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        PageState& state = StateOf(kind);
-        switch (message) {
-        case WM_INITDIALOG:
-            return OnInitDialog(kind, logic, dialog, lParam);
-        case WM_SHOWWINDOW:
-            state.visible = wParam != 0;
-            if (!wParam) GiveUpFocus(dialog);
-            return 1;
-        case WM_DESTROY:
-            // Another window of the same kind made since keeps its binding.
-            if (state.page && state.page->window == dialog) {
-                state.page = nullptr;
-                // A destroyed page is not shown; no WM_SHOWWINDOW says so.
-                state.visible = false;
-            }
-            return 1;
-        case WM_NOTIFY:
-            return OnNotify(kind, logic, dialog, reinterpret_cast<const NMHDR*>(lParam));
-        case WM_COMMAND:
-            if (!state.page) return 0;
-            return logic.Command(dialog, LOWORD(wParam), HIWORD(wParam));
-        default:
-            return 0;
+    PageState& state = StateOf(kind);
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(kind, logic, dialog, lParam);
+    case WM_SHOWWINDOW:
+        state.visible = wParam != 0;
+        if (!wParam) GiveUpFocus(dialog);
+        return 1;
+    case WM_DESTROY:
+        // Another window of the same kind made since keeps its binding.
+        if (state.page && state.page->window == dialog) {
+            state.page = nullptr;
+            // A destroyed page is not shown; no WM_SHOWWINDOW says so.
+            state.visible = false;
         }
-    } catch (...) {
-        // Out of memory inside the page logic: the message counts as not handled.
+        return 1;
+    case WM_NOTIFY:
+        return OnNotify(kind, logic, dialog, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+        if (!state.page) return 0;
+        return logic.Command(dialog, LOWORD(wParam), HIWORD(wParam));
+    default:
         return 0;
     }
 }
 
 int ReadNumber(PageKind kind, int ordinal, bool defaultWanted) {
     IQZGeneralPPG* model = StateOf(kind).model.Get();
-    if (!model) return 0;
     platform::Variant value;
-    const auto pid = static_cast<PropertyID>(ordinal);
-    const HRESULT hr = defaultWanted ? model->GetPropertyDef(pid, &value.Get()) : model->GetProperty(pid, &value.Get());
-    return SUCCEEDED(hr) && V_VT(&value.Get()) == VT_I4 ? V_I4(&value.Get()) : 0;
+    if (!model || FAILED(model::GetOption(model, ordinal, defaultWanted, &value)) || !value.HoldsInt()) return 0;
+    return value.AsInt();
 }
 
 std::wstring ReadText(PageKind kind, int ordinal, bool defaultWanted) {
     IQZGeneralPPG* model = StateOf(kind).model.Get();
-    if (!model) return {};
     platform::Variant value;
-    const auto pid = static_cast<PropertyID>(ordinal);
-    const HRESULT hr = defaultWanted ? model->GetPropertyDef(pid, &value.Get()) : model->GetProperty(pid, &value.Get());
-    if (FAILED(hr) || V_VT(&value.Get()) != VT_BSTR || !V_BSTR(&value.Get())) return {};
-    return std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get())));
+    if (!model || FAILED(model::GetOption(model, ordinal, defaultWanted, &value)) || !value.HoldsText()) return {};
+    return value.AsText();
 }
 
 void WriteNumber(PageKind kind, int ordinal, int value) {
-    IQZGeneralPPG* model = StateOf(kind).model.Get();
-    if (model) model->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Int(value).Get());
+    if (IQZGeneralPPG* model = StateOf(kind).model.Get()) model::PutOption(model, ordinal, value);
 }
 
 void WriteText(PageKind kind, int ordinal, const std::wstring& text) {
-    IQZGeneralPPG* model = StateOf(kind).model.Get();
-    if (model) model->PutProperty(static_cast<PropertyID>(ordinal), platform::Variant::Text(text.c_str()).Get());
+    if (IQZGeneralPPG* model = StateOf(kind).model.Get()) model::PutOption(model, ordinal, text);
 }
 
 bool EditListField(HWND dialog, int fieldId, UINT titleId) {
     platform::IWindowSystem& windows = platform::WindowSystem();
     const HWND field = windows.DialogItem(dialog, fieldId);
     CStrListEditor editor;
-    editor.SetTitle(package::ResourceString(titleId));
+    editor.SetTitle(module::ResourceString(titleId));
     editor.SetList(windows.Text(field));
 
     // The editor's own guard leaves the owner enabled; the owner is disabled
     // here so that the Options dialog takes no input while the editor is up.
     HWND owner = nullptr;
-    IVsUIShell* shell = package::TheServiceSite().Cached<IVsUIShell>(package::SiteService::UIShell);
+    auto* shell = module::TheServiceSite().Cached<IVsUIShell>(module::SiteService::UIShell);
     if (!shell || FAILED(shell->GetDialogOwnerHwnd(&owner))) owner = nullptr;
     const bool ownerDisabled = owner && windows.IsEnabled(owner);
     if (ownerDisabled) windows.Enable(owner, false);

@@ -62,11 +62,9 @@ public:
 
 // Fills `sheet` for a page of `kind` with `procedure` and takes `model` as
 // the kind's model. E_POINTER, with nothing changed, for a null argument.
-HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model,
-                   VSPROPSHEETPAGE* sheet);
+HRESULT CreatePage(PageKind kind, DLGPROC procedure, IUnknown* package, IQZGeneralPPG* model, VSPROPSHEETPAGE* sheet);
 
 // The dialog procedure of a page of `kind`: the shared frame around `logic`.
-// Nothing escapes it.
 INT_PTR RunPageFrame(PageKind kind, PageLogic& logic, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Option access over the kind's model by ordinal (0 to 12). A failed read

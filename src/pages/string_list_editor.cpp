@@ -2,14 +2,15 @@
 
 #include <new>
 
-#include "package/module.h"
-#include "package/service_site.h"
-#include "pages/modal_state.h"
-#include "pages/string_list.h"
-#include "platform/text.h"
+#include "module/module.h"
+#include "module/service_site.h"
+#include "module/modal_state.h"
+#include "core/string_list.h"
+#include "core/text.h"
 #include "platform/vs_interfaces.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
+#include "platform/boundary.h"
 
 namespace qz::pages {
 namespace {
@@ -23,7 +24,7 @@ constexpr DWORD_PTR kShowTopicCommand = 4;
 // IDE's dialog font, in COM task memory; null when the service is missing or
 // cannot adjust it.
 BYTE* AdjustedTemplate(HINSTANCE instance) {
-    auto* locale = package::TheServiceSite().Cached<IUIHostLocale2>(package::SiteService::UIHostLocale);
+    auto* locale = module::TheServiceSite().Cached<IUIHostLocale2>(module::SiteService::UIHostLocale);
     if (!locale) return nullptr;
     const HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDD_STRLIST_EDITOR), RT_DIALOG);
     const HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
@@ -44,11 +45,11 @@ SIZE WindowSize(HWND window) {
 }  // namespace
 
 INT_PTR CStrListEditor::DoModal(HWND parent) {
-    CVsModalState guard(false);
+    module::CVsModalState guard(false);
     if (!parent) parent = guard.Owner();
     platform::IWindowSystem& windows = platform::WindowSystem();
-    const HINSTANCE instance = package::ResourceInstance();
-    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    const HINSTANCE instance = module::ResourceInstance();
+    const auto self = reinterpret_cast<LPARAM>(this);
     INT_PTR result;
     if (BYTE* adjusted = AdjustedTemplate(instance)) {
         result = windows.DialogBoxIndirectParam(instance, reinterpret_cast<const DLGTEMPLATE*>(adjusted), parent,
@@ -61,7 +62,7 @@ INT_PTR CStrListEditor::DoModal(HWND parent) {
     return result;
 }
 
-INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     CStrListEditor* editor;
     if (message == WM_INITDIALOG) {
         editor = reinterpret_cast<CStrListEditor*>(lParam);
@@ -73,17 +74,14 @@ INT_PTR CALLBACK CStrListEditor::DialogProc(HWND window, UINT message, WPARAM wP
         editor = reinterpret_cast<CStrListEditor*>(GetWindowLongPtrW(window, DWLP_USER));
         if (!editor) return FALSE;
     }
-    try {
-        LRESULT result = 0;
-        if (!editor->ProcessWindowMessage(message, wParam, lParam, result)) return FALSE;
-        if (message == WM_INITDIALOG) return result;
-        SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
-        return TRUE;
-    } catch (const std::bad_alloc&) {
-        // The list stays as it was; at OK the dialog stays open.
-        return FALSE;
-    }
+    LRESULT result = 0;
+    if (!editor->ProcessWindowMessage(message, wParam, lParam, result)) return FALSE;
+    if (message == WM_INITDIALOG) return result;
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+    return TRUE;
+    // Out of memory the list stays as it was; at OK the dialog stays open.
 }
+QZ_CATCH_RETURN_VALUE(FALSE)
 
 bool CStrListEditor::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
@@ -127,7 +125,7 @@ bool CStrListEditor::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lP
 }
 
 void CStrListEditor::OnInitDialog() {
-    SetDlgItemTextW(window_, IDC_STRLIST_EDIT, platform::ToWide(SplitListIntoLines(platform::ToU16(list_))).c_str());
+    SetDlgItemTextW(window_, IDC_STRLIST_EDIT, core::ToWide(core::SplitListIntoLines(core::ToU16(list_))).c_str());
     ShowWindow(GetDlgItem(window_, IDC_STRLIST_CHECK), SW_HIDE);
     SetFocus(GetDlgItem(window_, IDC_STRLIST_EDIT));
     if (!title_.empty()) SetWindowTextW(window_, title_.c_str());
@@ -206,12 +204,12 @@ void CStrListEditor::OnOk() {
     const HWND edit = GetDlgItem(window_, IDC_STRLIST_EDIT);
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
-    list_ = platform::ToWide(JoinLinesIntoList(platform::ToU16(text)));
+    list_ = core::ToWide(core::JoinLinesIntoList(core::ToU16(text)));
     EndDialog(window_, IDOK);
 }
 
 void CStrListEditor::RequestHelp() {
-    if (auto* help = package::TheServiceSite().Cached<IVsHelpSystem>(package::SiteService::HelpSystem))
+    if (auto* help = module::TheServiceSite().Cached<IVsHelpSystem>(module::SiteService::HelpSystem))
         help->DisplayTopicFromIdentifier(nullptr, kHelpContext, kShowTopicCommand);
 }
 

@@ -36,11 +36,12 @@ public:
         return new (std::nothrow) ComObject(outer, std::forward<Args>(args)...);
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    // Nothing here can throw: the boundary of these three is noexcept.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
         return outer_ ? outer_->QueryInterface(iid, out) : inner_.QueryInterface(iid, out);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return outer_ ? outer_->AddRef() : inner_.AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return outer_ ? outer_->Release() : inner_.Release(); }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return outer_ ? outer_->AddRef() : inner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return outer_ ? outer_->Release() : inner_.Release(); }
 
     // The non-delegating unknown: what an aggregating outer object holds.
     IUnknown* Inner() { return &inner_; }
@@ -49,7 +50,7 @@ private:
     class InnerUnknown final : public IUnknown {
     public:
         explicit InnerUnknown(ComObject* owner) : owner_(owner) {}
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
             if (!out) return E_POINTER;
             *out = nullptr;
             IUnknown* found;
@@ -64,8 +65,8 @@ private:
             *out = found;
             return S_OK;
         }
-        ULONG STDMETHODCALLTYPE AddRef() override { return count_.Increment(); }
-        ULONG STDMETHODCALLTYPE Release() override {
+        ULONG STDMETHODCALLTYPE AddRef() noexcept override { return count_.Increment(); }
+        ULONG STDMETHODCALLTYPE Release() noexcept override {
             const ULONG left = count_.Decrement();
             if (left == 0) delete owner_;
             return left;
@@ -77,9 +78,10 @@ private:
     };
 
     template <class... Args>
-    explicit ComObject(IUnknown* outer, Args&&... args)
-        : T(std::forward<Args>(args)...), outer_(outer), inner_(this) {}
-    ~ComObject() = default;
+    explicit ComObject(IUnknown* outer, Args&&... args) : T(std::forward<Args>(args)...), outer_(outer), inner_(this) {}
+    // Private: only the last Release deletes. Not marked override, since not
+    // every T has a virtual destructor (none is needed: the type is final).
+    ~ComObject() = default;  // NOLINT(modernize-use-override)
 
     IUnknown* outer_;
     InnerUnknown inner_;

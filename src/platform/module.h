@@ -37,6 +37,7 @@ private:
 // GetModuleFileNameW cuts the path silently when the room is short, so the
 // room grows until the path fits.
 inline std::wstring ModuleFileName(HMODULE module) {
+    constexpr size_t kLongestPath = 32767;  // the longest path Win32 allows, "\\?\" form
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
@@ -45,7 +46,7 @@ inline std::wstring ModuleFileName(HMODULE module) {
             path.resize(length);
             return path;
         }
-        if (path.size() >= 0x8000) return {};
+        if (path.size() > kLongestPath) return {};
         path.resize(path.size() * 2);
     }
 }

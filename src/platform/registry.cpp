@@ -119,7 +119,7 @@ LONG RegKey::WriteString(const wchar_t* name, const wchar_t* text, size_t length
     std::vector<wchar_t> terminated(text, text + length);
     terminated.push_back(L'\0');
     return registry_->SetValue(key_, name, REG_SZ, reinterpret_cast<const BYTE*>(terminated.data()),
-                               static_cast<DWORD>(terminated.size() * sizeof(wchar_t)));
+                               static_cast<DWORD>(terminated.size()) * DWORD{sizeof(wchar_t)});
 }
 
 LONG RegKey::WriteDword(const wchar_t* name, DWORD value) {

@@ -7,44 +7,49 @@
 #include <utility>
 
 #include "platform/registry.h"
-#include "platform/text.h"
+#include "core/text.h"
+#include "platform/boundary.h"
 
 namespace qz::registration {
 namespace {
 
-using platform::RegKey;
+using core::ToWide;
 using platform::Registry;
-using platform::ToWide;
+using platform::RegKey;
 
 constexpr REGSAM kAccess = KEY_READ | KEY_WRITE;
 
-HKEY RootHandle(RootKey key) {
+HKEY RootHandle(core::RootKey key) {
     switch (key) {
-        case RootKey::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case RootKey::CurrentUser: return HKEY_CURRENT_USER;
-        case RootKey::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case RootKey::Users: return HKEY_USERS;
-        case RootKey::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case core::RootKey::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+    case core::RootKey::CurrentUser:
+        return HKEY_CURRENT_USER;
+    case core::RootKey::LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case core::RootKey::Users:
+        return HKEY_USERS;
+    case core::RootKey::CurrentConfig:
+        return HKEY_CURRENT_CONFIG;
     }
     return nullptr;
 }
 
 bool IsMissing(LONG result) { return result == ERROR_FILE_NOT_FOUND; }
 
-LONG WriteValue(HKEY key, const wchar_t* name, const ScriptValue& value) {
+LONG WriteValue(HKEY key, const wchar_t* name, const core::ScriptValue& value) {
     platform::IRegistry& registry = Registry();
     switch (value.type) {
-        case ValueType::String: {
-            const std::wstring text = ToWide(value.text);
-            return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-        }
-        case ValueType::Dword:
-            return registry.SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value.number),
-                                     sizeof value.number);
-        case ValueType::Binary:
-            return registry.SetValue(key, name, REG_BINARY, value.bytes.data(),
-                                     static_cast<DWORD>(value.bytes.size()));
+    case core::ValueType::String: {
+        const std::wstring text = ToWide(value.text);
+        return registry.SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1) * DWORD{sizeof(wchar_t)});
+    }
+    case core::ValueType::Dword:
+        return registry.SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value.number),
+                                 sizeof value.number);
+    case core::ValueType::Binary:
+        return registry.SetValue(key, name, REG_BINARY, value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
     }
     return ERROR_INVALID_DATA;
 }
@@ -52,62 +57,62 @@ LONG WriteValue(HKEY key, const wchar_t* name, const ScriptValue& value) {
 class Runner {
 public:
     // Stops at the first failure and answers it.
-    LONG Register(const Script& script);
+    LONG Register(const core::Script& script);
     // Goes on past failures and answers the first one.
-    LONG Unregister(const Script& script);
+    LONG Unregister(const core::Script& script);
 
 private:
-    LONG RegisterEntries(HKEY key, const std::vector<ScriptEntry>& entries);
-    LONG RegisterKey(HKEY parent, const ScriptEntry& entry);
-    void UnregisterEntries(HKEY key, const std::vector<ScriptEntry>& entries);
-    void UnregisterKey(HKEY parent, const ScriptEntry& entry);
+    LONG RegisterEntries(HKEY key, const std::vector<core::ScriptEntry>& entries);
+    LONG RegisterKey(HKEY parent, const core::ScriptEntry& entry);
+    void UnregisterEntries(HKEY key, const std::vector<core::ScriptEntry>& entries);
+    void UnregisterKey(HKEY parent, const core::ScriptEntry& entry);
     bool IsEmpty(HKEY key);
     void Note(LONG result) {
         if (result != ERROR_SUCCESS && !IsMissing(result) && firstError_ == ERROR_SUCCESS) firstError_ = result;
     }
 
     // NoRemove keys that did not exist before this run: undoing it removes them too.
-    std::unordered_set<const ScriptEntry*> created_;
+    std::unordered_set<const core::ScriptEntry*> created_;
     LONG firstError_ = ERROR_SUCCESS;
 };
 
-LONG Runner::Register(const Script& script) {
-    for (const ScriptRoot& root : script.roots) {
+LONG Runner::Register(const core::Script& script) {
+    for (const core::ScriptRoot& root : script.roots) {
         if (const LONG result = RegisterEntries(RootHandle(root.key), root.entries)) return result;
     }
     return ERROR_SUCCESS;
 }
 
-LONG Runner::RegisterEntries(HKEY key, const std::vector<ScriptEntry>& entries) {
-    for (const ScriptEntry& entry : entries) {
+LONG Runner::RegisterEntries(HKEY key, const std::vector<core::ScriptEntry>& entries) {
+    for (const core::ScriptEntry& entry : entries) {
         LONG result = ERROR_SUCCESS;
         switch (entry.kind) {
-            case EntryKind::Key:
-                result = RegisterKey(key, entry);
-                break;
-            case EntryKind::Value:
-                result = WriteValue(key, ToWide(entry.name).c_str(), *entry.value);
-                break;
-            case EntryKind::Delete:
-                result = Registry().DeleteTree(key, ToWide(entry.name).c_str());
-                if (IsMissing(result)) result = ERROR_SUCCESS;
-                break;
+        case core::EntryKind::Key:
+            result = RegisterKey(key, entry);
+            break;
+        case core::EntryKind::Value:
+            result = WriteValue(key, ToWide(entry.name).c_str(), *entry.value);
+            break;
+        case core::EntryKind::Delete:
+            result = Registry().DeleteTree(key, ToWide(entry.name).c_str());
+            if (IsMissing(result)) result = ERROR_SUCCESS;
+            break;
         }
         if (result != ERROR_SUCCESS) return result;
     }
     return ERROR_SUCCESS;
 }
 
-LONG Runner::RegisterKey(HKEY parent, const ScriptEntry& entry) {
+LONG Runner::RegisterKey(HKEY parent, const core::ScriptEntry& entry) {
     const std::wstring name = ToWide(entry.name);
-    if (entry.marker == KeyMarker::ForceRemove) {
+    if (entry.marker == core::KeyMarker::ForceRemove) {
         const LONG result = Registry().DeleteTree(parent, name.c_str());
         if (result != ERROR_SUCCESS && !IsMissing(result)) return result;
     }
     RegKey key;
     bool created = false;
     if (const LONG result = key.Create(parent, name.c_str(), kAccess, &created)) return result;
-    if (created && entry.marker == KeyMarker::NoRemove) created_.insert(&entry);
+    if (created && entry.marker == core::KeyMarker::NoRemove) created_.insert(&entry);
     if (entry.value) {
         if (const LONG result = WriteValue(key.Get(), nullptr, *entry.value)) return result;
     }
@@ -117,31 +122,31 @@ LONG Runner::RegisterKey(HKEY parent, const ScriptEntry& entry) {
 // Backwards, the order of undoing: when two trees name the same key, the later
 // one's entries are gone before the earlier one, which may have made the key,
 // looks whether it is empty.
-LONG Runner::Unregister(const Script& script) {
+LONG Runner::Unregister(const core::Script& script) {
     for (auto root = script.roots.rbegin(); root != script.roots.rend(); ++root) {
         UnregisterEntries(RootHandle(root->key), root->entries);
     }
     return firstError_;
 }
 
-void Runner::UnregisterEntries(HKEY key, const std::vector<ScriptEntry>& entries) {
+void Runner::UnregisterEntries(HKEY key, const std::vector<core::ScriptEntry>& entries) {
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         switch (entry->kind) {
-            case EntryKind::Key:
-                UnregisterKey(key, *entry);
-                break;
-            case EntryKind::Value:
-                Note(Registry().DeleteValue(key, ToWide(entry->name).c_str()));
-                break;
-            case EntryKind::Delete:  // what registering deleted is not brought back
-                break;
+        case core::EntryKind::Key:
+            UnregisterKey(key, *entry);
+            break;
+        case core::EntryKind::Value:
+            Note(Registry().DeleteValue(key, ToWide(entry->name).c_str()));
+            break;
+        case core::EntryKind::Delete:  // what registering deleted is not brought back
+            break;
         }
     }
 }
 
-void Runner::UnregisterKey(HKEY parent, const ScriptEntry& entry) {
+void Runner::UnregisterKey(HKEY parent, const core::ScriptEntry& entry) {
     const std::wstring name = ToWide(entry.name);
-    if (entry.marker == KeyMarker::ForceRemove) {
+    if (entry.marker == core::KeyMarker::ForceRemove) {
         Note(Registry().DeleteTree(parent, name.c_str()));
         return;
     }
@@ -151,62 +156,59 @@ void Runner::UnregisterKey(HKEY parent, const ScriptEntry& entry) {
         return;
     }
     UnregisterEntries(key.Get(), entry.children);
-    if (entry.marker == KeyMarker::NoRemove && created_.count(&entry) == 0) return;
+    if (entry.marker == core::KeyMarker::NoRemove && created_.count(&entry) == 0) return;
     if (entry.value) Note(Registry().DeleteValue(key.Get(), nullptr));
     if (!IsEmpty(key.Get())) return;
     key.Close();
     Note(Registry().DeleteTree(parent, name.c_str()));
 }
 
-// The registry layer enumerates subkeys but not values, so of the values only
-// the default one can be seen: a key whose only contents are named values the
-// script does not name counts as empty.
+// Nothing else left: no subkey and no value, named or default.
 bool Runner::IsEmpty(HKEY key) {
     wchar_t name[256];  // room for the longest key name the registry allows
-    DWORD chars = static_cast<DWORD>(std::size(name));
+    auto chars = static_cast<DWORD>(std::size(name));
     const LONG subkey = Registry().EnumKey(key, 0, name, &chars);
     if (subkey != ERROR_NO_MORE_ITEMS) {
         if (subkey != ERROR_MORE_DATA) Note(subkey);
         return false;
     }
-    const LONG value = Registry().QueryValue(key, nullptr, nullptr, nullptr, nullptr);
-    if (IsMissing(value)) return true;
-    Note(value);
+    chars = static_cast<DWORD>(std::size(name));
+    const LONG value = Registry().EnumValue(key, 0, name, &chars);
+    if (value == ERROR_NO_MORE_ITEMS) return true;
+    if (value != ERROR_SUCCESS && value != ERROR_MORE_DATA) Note(value);
     return false;
 }
 
 }  // namespace
 
-HRESULT RunScript(const Script& script, ScriptMode mode, const FinishStep& finish) {
+HRESULT RunScript(const core::Script& script, ScriptMode mode, const FinishStep& finish) {
     Runner runner;
+    if (mode == ScriptMode::Unregister) return HRESULT_FROM_WIN32(runner.Unregister(script));
     HRESULT hr = S_OK;
+    // A registration that fails, also for want of memory, is undone.
     try {
-        hr = HRESULT_FROM_WIN32(mode == ScriptMode::Register ? runner.Register(script) : runner.Unregister(script));
-        if (mode == ScriptMode::Register && SUCCEEDED(hr) && finish) hr = finish();
-    } catch (const std::bad_alloc&) {
-        hr = E_OUTOFMEMORY;
+        hr = HRESULT_FROM_WIN32(runner.Register(script));
+        if (SUCCEEDED(hr) && finish) hr = finish();
+    } catch (...) {
+        hr = platform::CaughtResult();
     }
-    if (mode == ScriptMode::Register && FAILED(hr)) {
+    if (FAILED(hr)) {
+        // Best effort; the caller learns the failure that started it.
         try {
             runner.Unregister(script);
-        } catch (const std::bad_alloc&) {
-            // The undoing is best effort; the caller learns the failure that started it.
+        } catch (...) {
         }
     }
     return hr;
 }
 
-HRESULT RunScript(std::u16string_view script, const std::vector<ScriptVariable>& variables, ScriptMode mode,
-                  ScriptError* syntaxError, const FinishStep& finish) {
-    Script parsed;
-    try {
-        ScriptError error;
-        if (!ParseScript(script, variables, &parsed, &error)) {
-            if (syntaxError) *syntaxError = std::move(error);
-            return kScriptSyntaxError;
-        }
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+HRESULT RunScript(std::u16string_view script, const std::vector<core::ScriptVariable>& variables, ScriptMode mode,
+                  core::ScriptError* syntaxError, const FinishStep& finish) {
+    core::Script parsed;
+    core::ScriptError error;
+    if (!core::ParseScript(script, variables, &parsed, &error)) {
+        if (syntaxError) *syntaxError = std::move(error);
+        return kScriptSyntaxError;
     }
     return RunScript(parsed, mode, finish);
 }

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "registration/script_parser.h"
+#include "core/script_parser.h"
 
 namespace qz::registration {
 
@@ -34,12 +34,12 @@ using FinishStep = std::function<HRESULT()>;
 // as plain keys: what it created is gone, what stood before and is not claimed
 // by the script stays.
 // Unregister goes on past failures and answers the first one.
-HRESULT RunScript(const Script& script, ScriptMode mode, const FinishStep& finish = {});
+HRESULT RunScript(const core::Script& script, ScriptMode mode, const FinishStep& finish = {});
 
 // Substitutes the variables, parses and runs. A script that does not parse
 // touches nothing: the answer is kScriptSyntaxError and *syntaxError (when given)
 // says where and why; it is left alone otherwise.
-HRESULT RunScript(std::u16string_view script, const std::vector<ScriptVariable>& variables, ScriptMode mode,
-                  ScriptError* syntaxError, const FinishStep& finish = {});
+HRESULT RunScript(std::u16string_view script, const std::vector<core::ScriptVariable>& variables, ScriptMode mode,
+                  core::ScriptError* syntaxError, const FinishStep& finish = {});
 
 }  // namespace qz::registration

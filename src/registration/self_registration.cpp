@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "package/module.h"
+#include "module/module.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
-#include "platform/text.h"
+#include "core/text.h"
 #include "registration/script_engine.h"
 #include "registration/variables.h"
 
@@ -22,7 +22,7 @@ constexpr WORD kScriptResource = 101;
 
 // The resource holds UTF-8 text.
 HRESULT LoadScript(std::u16string* script) {
-    const HMODULE module = package::ModuleInstance();
+    const HMODULE module = module::ModuleInstance();
     HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(kScriptResource), L"REGISTRY");
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const auto* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
@@ -31,7 +31,7 @@ HRESULT LoadScript(std::u16string* script) {
     const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), &wide[0], length);
-    *script = platform::ToU16(wide);
+    *script = core::ToU16(wide);
     return S_OK;
 }
 
@@ -44,8 +44,9 @@ HRESULT RunRegistrationScript(ScriptMode mode, const FinishStep& finish) {
     std::u16string script;
     hr = LoadScript(&script);
     if (FAILED(hr)) return hr;
-    std::vector<ScriptVariable> scriptVariables;
-    for (const Variable& v : variables) scriptVariables.push_back({platform::ToU16(v.first), platform::ToU16(v.second)});
+    std::vector<core::ScriptVariable> scriptVariables;
+    scriptVariables.reserve(variables.size());
+    for (const Variable& v : variables) scriptVariables.push_back({core::ToU16(v.first), core::ToU16(v.second)});
 
     // The script's texts are read under the system's locale, whatever the
     // installer's thread had.
@@ -76,42 +77,29 @@ void UnregisterTypeLibrary(ITypeLib* library) {
     library->ReleaseTLibAttr(attributes);
 }
 
-HRESULT Guarded(HRESULT (*work)()) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
-
 }  // namespace
 
 HRESULT RegisterServer() {
-    return Guarded([]() -> HRESULT {
-        // Part of the registration: when it fails, the script's entries go again.
-        return RunRegistrationScript(ScriptMode::Register, []() -> HRESULT {
-            std::wstring modulePath = platform::ModuleFileName(package::ModuleInstance());
-            platform::ComPtr<ITypeLib> library;
-            const HRESULT hr = LoadOwnTypeLib(modulePath, library.Put());
-            if (FAILED(hr)) return hr;
-            std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
-            const HRESULT registered = RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
-            // What it recorded before it failed goes too.
-            if (FAILED(registered)) UnregisterTypeLibrary(library.Get());
-            return registered;
-        });
+    // Part of the registration: when it fails, the script's entries go again.
+    return RunRegistrationScript(ScriptMode::Register, []() -> HRESULT {
+        std::wstring modulePath = platform::ModuleFileName(module::ModuleInstance());
+        platform::ComPtr<ITypeLib> library;
+        const HRESULT hr = LoadOwnTypeLib(modulePath, library.Put());
+        if (FAILED(hr)) return hr;
+        std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L'\\') + 1);
+        const HRESULT registered = RegisterTypeLib(library.Get(), &modulePath[0], &folder[0]);
+        // What it recorded before it failed goes too.
+        if (FAILED(registered)) UnregisterTypeLibrary(library.Get());
+        return registered;
     });
 }
 
 HRESULT UnregisterServer() {
-    Guarded([]() -> HRESULT {
-        RunRegistrationScript(ScriptMode::Unregister, {});
-        platform::ComPtr<ITypeLib> library;
-        if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(package::ModuleInstance()), library.Put()))) {
-            UnregisterTypeLibrary(library.Get());
-        }
-        return S_OK;
-    });
+    RunRegistrationScript(ScriptMode::Unregister, {});
+    platform::ComPtr<ITypeLib> library;
+    if (SUCCEEDED(LoadOwnTypeLib(platform::ModuleFileName(module::ModuleInstance()), library.Put()))) {
+        UnregisterTypeLibrary(library.Get());
+    }
     return S_OK;
 }
 

@@ -3,10 +3,11 @@
 #include <objbase.h>
 
 #include "QZToolOpt.h"
-#include "package/identifiers.h"
-#include "package/module.h"
+#include "module/identifiers.h"
+#include "module/module.h"
 #include "platform/module.h"
 #include "satellite/resource_ids.h"
+#include "module/registry_layout.h"
 
 namespace qz::registration {
 namespace {
@@ -44,9 +45,7 @@ std::wstring RegistryForm(REFGUID guid) {
 
 }  // namespace
 
-std::wstring HostHive(const std::wstring& rootSuffix) {
-    return L"Software\\Microsoft\\VisualStudio\\8.0" + rootSuffix;
-}
+std::wstring HostHive(const std::wstring& rootSuffix) { return module::kIdeRoot + rootSuffix; }
 
 HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& rootSuffix,
                          std::vector<Variable>* variables) {
@@ -76,10 +75,10 @@ HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& roo
         {L"RESOURCE_DLL", name + L"UI.DLL"},
         {L"RESOURCE_PATH", folder},
         {L"CLSID_Package", RegistryForm(CLSID_QZToolOpt)},
-        {L"SID_SQZToolOptions", RegistryForm(package::SID_SQZToolOptions)},
-        {L"GUID_TOGeneralPPG", RegistryForm(package::GUID_TOGeneralPPG)},
-        {L"GUID_TOCompilerPPG", RegistryForm(package::GUID_TOCompilerPPG)},
-        {L"GUID_TOGAPPPG", RegistryForm(package::GUID_TOGAPPPG)},
+        {L"SID_SQZToolOptions", RegistryForm(module::SID_SQZToolOptions)},
+        {L"GUID_TOGeneralPPG", RegistryForm(module::GUID_TOGeneralPPG)},
+        {L"GUID_TOCompilerPPG", RegistryForm(module::GUID_TOCompilerPPG)},
+        {L"GUID_TOGAPPPG", RegistryForm(module::GUID_TOGAPPPG)},
         {L"IDS_PACKAGE", std::to_wstring(IDS_PACKAGE_NODE)},
         {L"IDS_PPG_GENERAL", std::to_wstring(IDS_PPG_GENERAL)},
         {L"IDS_PPG_COMPILER", std::to_wstring(IDS_PPG_COMPILERS)},
@@ -89,7 +88,7 @@ HRESULT ComputeVariables(const std::wstring& modulePath, const std::wstring& roo
 }
 
 HRESULT ModuleVariables(std::vector<Variable>* variables) {
-    const std::wstring modulePath = platform::ModuleFileName(package::ModuleInstance());
+    const std::wstring modulePath = platform::ModuleFileName(module::ModuleInstance());
     std::wstring suffix(256, L'\0');
     DWORD length = GetEnvironmentVariableW(L"EnvSdk_RootSuffix", &suffix[0], static_cast<DWORD>(suffix.size()));
     if (length >= suffix.size()) {

@@ -20,16 +20,16 @@ TEST(X64HostTest, DetectsThisMachineAndYieldsToATestsFlag) {
 
 TEST(IsCmplrOfferedTest, FollowsVersionRangeKeyAndHost) {
     const struct {
-        CmplrVersion version;
+        core::CmplrVersion version;
         const wchar_t* key;
         bool onX86, onX64;
     } cases[] = {
-        {{11, 1}, L"PX32_PX32", true, true},       {{11, 1}, L"PX32_Ventrix", true, true},
-        {{11, 1}, L"PX32_HY64", true, false},      {{11, 1}, L"HY64_HY64", false, true},
+        {{11, 1}, L"PX32_PX32", true, true},         {{11, 1}, L"PX32_Ventrix", true, true},
+        {{11, 1}, L"PX32_HY64", true, false},        {{11, 1}, L"HY64_HY64", false, true},
         {{11, 1}, L"Ventrix_Ventrix", false, false}, {{11, 0}, L"PX32_PX32", true, true},
-        {{12, 0}, L"HY64_HY64", false, true},      {{10, 1}, L"PX32_PX32", false, false},
-        {{12, 1}, L"PX32_HY64", false, false},     {{12, -5}, L"PX32_PX32", true, true},  // signed: 115
-        {{11, 1}, L"hy64_hy64", true, true},       // keys compare exactly: "any other key"
+        {{12, 0}, L"HY64_HY64", false, true},        {{10, 1}, L"PX32_PX32", false, false},
+        {{12, 1}, L"PX32_HY64", false, false},       {{12, -5}, L"PX32_PX32", true, true},  // signed: 115
+        {{11, 1}, L"hy64_hy64", true, true},  // keys compare exactly: "any other key"
     };
     for (const auto& c : cases) {
         for (const bool x64 : {false, true}) {
@@ -44,9 +44,12 @@ TEST(CompilerKeysTest, MapsKeysAndPlatformNames) {
     const struct {
         const wchar_t *key, *platform, *label;
     } targets[] = {
-        {L"PX32_PX32", L"Win32", L"PX-32"},       {L"PX32_Ventrix", L"Ventrix", L"PX-64"},
-        {L"PX32_HY64", L"x64", L"Tavrel(R) 64"},  {L"HY64_HY64", L"x64", L"Tavrel(R) 64"},
-        {L"Ventrix_Ventrix", L"Ventrix", L"PX-64"}, {L"PX32_hy64", L"Win32", L"PX-32"},
+        {L"PX32_PX32", L"Win32", L"PX-32"},
+        {L"PX32_Ventrix", L"Ventrix", L"PX-64"},
+        {L"PX32_HY64", L"x64", L"Tavrel(R) 64"},
+        {L"HY64_HY64", L"x64", L"Tavrel(R) 64"},
+        {L"Ventrix_Ventrix", L"Ventrix", L"PX-64"},
+        {L"PX32_hy64", L"Win32", L"PX-32"},
         {L"HY64", L"Win32", L"PX-32"},
     };
     for (const auto& t : targets) {

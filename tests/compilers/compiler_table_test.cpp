@@ -7,19 +7,20 @@
 #include <vector>
 
 #include "compilers/compiler_table.h"
-#include "compilers/registry_read.h"
+#include "platform/registry_read.h"
 #include "platform/com_ptr.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_sandbox.h"
+#include "module/registry_layout.h"
 
 namespace qz::compilers {
 namespace {
 
-using platform::MemoryRegistry;
+using test::MemoryRegistry;
 using Lines = std::vector<std::wstring>;
 
-const std::wstring kRoot = kCompilersKey;
+const std::wstring kRoot = module::kCompilersKey;
 
 // "11.1.65 PX32_PX32 11.1.065\PX32": version, key, subkey path below kRoot.
 Lines Describe(const CCompilerTable& table) {
@@ -122,9 +123,9 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         HRESULT result;
         const wchar_t* text;
     } cases[] = {
-        {nullptr, Text, Text, S_OK, L"M%X%"},    {nullptr, None, Text, S_OK, L"U"},
-        {nullptr, Number, Text, S_OK, L"U"},     {nullptr, Number, Number, E_FAIL, nullptr},
-        {nullptr, None, None, E_FAIL, nullptr},  {HKEY_LOCAL_MACHINE, None, Text, E_FAIL, nullptr},
+        {nullptr, Text, Text, S_OK, L"M%X%"},        {nullptr, None, Text, S_OK, L"U"},
+        {nullptr, Number, Text, S_OK, L"U"},         {nullptr, Number, Number, E_FAIL, nullptr},
+        {nullptr, None, None, E_FAIL, nullptr},      {HKEY_LOCAL_MACHINE, None, Text, E_FAIL, nullptr},
         {HKEY_CURRENT_USER, Text, Text, S_OK, L"U"},
     };
     for (const auto& c : cases) {
@@ -138,7 +139,7 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         store(HKEY_CURRENT_USER, c.user, L"U");
         platform::Bstr earlier(L"earlier");
         BSTR text = earlier.Get();
-        EXPECT_EQ(ReadRegString(c.root, L"K", L"V", &text), c.result);
+        EXPECT_EQ(platform::ReadRegString(c.root, L"K", L"V", &text), c.result);
         platform::Bstr owned;
         owned.Attach(text);
         if (c.text) {
@@ -146,7 +147,7 @@ TEST(ReadRegStringTest, ReadsTextsFromTheHiveOrMachineThenUser) {
         } else {
             EXPECT_EQ(owned.Detach(), nullptr);
         }
-        EXPECT_EQ(RegValueExists(c.root ? c.root : HKEY_LOCAL_MACHINE, L"K", L"V"),
+        EXPECT_EQ(platform::RegValueExists(c.root ? c.root : HKEY_LOCAL_MACHINE, L"K", L"V"),
                   (c.root == HKEY_CURRENT_USER ? c.user : c.machine) != None);
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }

@@ -15,6 +15,7 @@
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
 #include "support/sweep_calls.h"
+#include "module/registry_layout.h"
 
 namespace qz::test {
 namespace {
@@ -24,7 +25,7 @@ using platform::RegOp;
 using platform::SafeArray;
 using Bytes = std::vector<BYTE>;
 
-const std::wstring kVersions = std::wstring(compilers::kCompilersKey) + L"\\";
+const std::wstring kVersions = std::wstring(module::kCompilersKey) + L"\\";
 const std::wstring kVcPlatforms = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO\\";
 
 Bytes TextBytes(const std::wstring& text, bool terminated) {
@@ -102,7 +103,7 @@ TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     auto model = MakeModel();
     const std::string textDefault = Option(model.Get(), 0), numberDefault = Option(model.Get(), 4);
     // A value read as missing is left as it was until the next write.
-    using Value = platform::MemoryRegistry::Value;
+    using Value = test::MemoryRegistry::Value;
     for (const Stored& bad : BadTexts()) {
         registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", bad.type, bad.bytes);
         EXPECT_EQ(Option(model.Get(), 0), textDefault) << bad.what;
@@ -111,7 +112,8 @@ TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     for (const Stored& bad : BadNumbers()) {
         registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds", bad.type, bad.bytes);
         EXPECT_EQ(Option(model.Get(), 4), numberDefault) << bad.what;
-        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds"), (Value{bad.type, bad.bytes})) << bad.what;
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds"), (Value{bad.type, bad.bytes}))
+            << bad.what;
     }
     // Readable, if unusual: kept as stored.
     registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_EXPAND_SZ, TextBytes(L"%EXT%", true));
@@ -124,7 +126,8 @@ TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_SZ, TextBytes(std::wstring(L".f\0\0", 4), true));
     EXPECT_EQ(Option(model.Get(), 0), std::string(" '.f'"));
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
-    std::printf("malformed registry: %zu text and %zu number forms in an option\n", BadTexts().size(), BadNumbers().size());
+    std::printf("malformed registry: %zu text and %zu number forms in an option\n", BadTexts().size(),
+                BadNumbers().size());
 }
 
 TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
@@ -142,7 +145,8 @@ TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
         registry.Set(HKEY_CURRENT_USER, user, L"LibDir", bad.type, bad.bytes);
         registry.Set(HKEY_CURRENT_USER, selection, L"PX32", bad.type, bad.bytes);
         auto model = MakeModel();
-        EXPECT_EQ(Win32Compilers(model.Get()), (std::vector<std::wstring>{DefaultDisplay(L"12.0"), DefaultDisplay(L"11.1.065")}))
+        EXPECT_EQ(Win32Compilers(model.Get()),
+                  (std::vector<std::wstring>{DefaultDisplay(L"12.0"), DefaultDisplay(L"11.1.065")}))
             << bad.what;
         Bstr text;
         EXPECT_EQ(model->get_CmplrDocPath(1024, text.Put()), E_FAIL) << bad.what;
@@ -178,7 +182,8 @@ TEST_F(MalformedRegistryTest, MalformedVersionValuesFallBackToTheKeyName) {
             registry.Set(HKEY_LOCAL_MACHINE, versionKey, name, bad.type, bad.bytes);
             const compilers::CCompilerTable table;
             ASSERT_EQ(table.Count(), 1u) << bad.what;
-            EXPECT_EQ(table.At(0).version.OrderKey(), 111065) << bad.what << " in " << std::string(name, name + wcslen(name));
+            EXPECT_EQ(table.At(0).version.OrderKey(), 111065)
+                << bad.what << " in " << std::string(name, name + wcslen(name));
         }
     }
     std::printf("malformed registry: %zu number forms in 3 version values\n", BadNumbers().size());
@@ -187,11 +192,11 @@ TEST_F(MalformedRegistryTest, MalformedVersionValuesFallBackToTheKeyName) {
 // Key names as the enumeration meets them: the compilers' version keys are read
 // with room for 9 characters, the VC component's platforms with room for 31.
 TEST_F(MalformedRegistryTest, KeyNamesPastTheirRoomAreSkippedOrEndTheList) {
-    AddCompiler(L"12.0.0001", L"nine");                           // 9 characters: read
-    AddCompiler(L"12.0.00001", L"ten");                           // 10: skipped
-    AddCompiler(L"12.0." + std::wstring(250, L'1'), L"255");      // 255: skipped
-    AddCompiler(L"11.1.\u00e9\u4e2d", L"beyond ASCII");             // parses as 11.1.0, which is offered
-    AddCompiler(L"\u4e2d\u6587", L"no version");                  // 0.0.0, never offered
+    AddCompiler(L"12.0.0001", L"nine");                       // 9 characters: read
+    AddCompiler(L"12.0.00001", L"ten");                       // 10: skipped
+    AddCompiler(L"12.0." + std::wstring(250, L'1'), L"255");  // 255: skipped
+    AddCompiler(L"11.1.\u00e9\u4e2d", L"beyond ASCII");       // parses as 11.1.0, which is offered
+    AddCompiler(L"\u4e2d\u6587", L"no version");              // 0.0.0, never offered
     registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win32", L"", L"");
     // Enumerated between Win32 and Win64 (AMD64), as names compare upper-cased.
     registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win4" + std::wstring(251, L'x'), L"", L"");
@@ -243,7 +248,7 @@ TEST_F(MalformedRegistryTest, EnumerationsThatFailPartWay) {
         std::vector<std::wstring> win32;
         int supported;
     };
-    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(compilers::kCompilersKey);
+    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(module::kCompilersKey);
     const std::wstring vcKey = L"HKEY_LOCAL_MACHINE\\" + kVcPlatforms.substr(0, kVcPlatforms.size() - 1);
     const Failing cases[] = {
         {compilersKey.c_str(), false, {L"12.0.000", L"11.1.065"}, 2},

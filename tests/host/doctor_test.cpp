@@ -6,13 +6,13 @@
 #include "doctor.h"
 #include "session.h"
 #include "platform/host.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 
 namespace qz::host::doctor {
 namespace {
 
-using paths::Setting;
-using platform::MemoryRegistry;
+using compilers::Setting;
+using test::MemoryRegistry;
 
 constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran\\";
 
@@ -31,7 +31,7 @@ TEST_F(DoctorTest, GivesEachRecordItsReason) {
         const wchar_t* key;  // below the compilers key
         Verdict verdict;
     } rows[] = {
-        {L"111.065\\PX32", Verdict::Offered},       // walked first: the higher of two equal versions
+        {L"111.065\\PX32", Verdict::Offered},  // walked first: the higher of two equal versions
         {L"11.1.065\\PX32", Verdict::Duplicate},
         {L"12.0.001\\Ventrix", Verdict::Unreadable},
     };
@@ -105,8 +105,9 @@ TEST_F(DoctorTest, ListsMissingDirectoriesAndProbesNetworkOnesOnlyWhenAsked) {
         asked.push_back(dir);
         return onDisk.count(dir) != 0;
     };
-    const std::wstring list = L"C:\\inc;;C:\\gone;$(PATH);\\\\host\\share;//host/gone;\\\\?\\UNC\\host\\x;"
-                              L"\\\\?\\C:\\local;D:\\also gone";
+    const std::wstring list =
+        L"C:\\inc;;C:\\gone;$(PATH);\\\\host\\share;//host/gone;\\\\?\\UNC\\host\\x;"
+        L"\\\\?\\C:\\local;D:\\also gone";
     const std::vector<std::wstring> local = {L"C:\\inc", L"C:\\gone", L"\\\\?\\C:\\local", L"D:\\also gone"};
     const std::vector<std::wstring> network = {L"\\\\host\\share", L"//host/gone", L"\\\\?\\UNC\\host\\x"};
 
@@ -135,8 +136,7 @@ TEST_F(DoctorTest, FlagsSelectionsThatNoOfferedCompilerMatches) {
     const std::vector<Selection> stored = ReadSelections();
     EXPECT_EQ(stored.size(), 2u);
     const std::vector<Found> found = FindCompilers();
-    EXPECT_EQ(StaleSelections(stored, found, Judge(found)),
-              (std::vector<Selection>{{L"HY64", L"111.065|PX32_HY64"}}));
+    EXPECT_EQ(StaleSelections(stored, found, Judge(found)), (std::vector<Selection>{{L"HY64", L"111.065|PX32_HY64"}}));
     // An identifier stored under another platform's key does not match either.
     EXPECT_EQ(StaleSelections({{L"HY64", L"111.065|PX32_PX32"}}, found, Judge(found)).size(), 1u);
 }

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "commands.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
 #include "reg_file.h"
-#include "support/registry_dump.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_dump.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::host {
 namespace {
@@ -79,7 +79,8 @@ TEST_F(ExportImport, TheWholeSubtreeComesBackAsItWasAfterItIsDeleted) {
         std::vector<BYTE> data;
     } expected[] = {
         {L"", L"GapLevel", REG_DWORD, {7, 0, 0, 0}},
-        {L"", L"", REG_SZ, std::vector<BYTE>(reinterpret_cast<const BYTE*>(text), reinterpret_cast<const BYTE*>(text) + sizeof text)},
+        {L"", L"", REG_SZ,
+         std::vector<BYTE>(reinterpret_cast<const BYTE*>(text), reinterpret_cast<const BYTE*>(text) + sizeof text)},
         {L"\\SelectedCompilers", L"x64", REG_BINARY, {1, 0, 255}},
         {L"\\Compilers\\1025", L"IncludeDir", REG_EXPAND_SZ, {'%', 0, 'I', 0, '%', 0, 0, 0}},
         {L"", L"Unended", REG_SZ, {'a', 0, 'b', 0}},
@@ -129,7 +130,8 @@ TEST_F(ExportImport, AnExportOfNamesNoFileCanCarryIsRefusedNamingTheKey) {
         for (size_t start = 1; start < row.subkey.size();) {  // one level at a time
             const size_t end = std::min(row.subkey.find(L'\\', start), row.subkey.size());
             platform::RegKey child;
-            ASSERT_EQ(child.Create(key.Get(), row.subkey.substr(start, end - start).c_str(), KEY_ALL_ACCESS), ERROR_SUCCESS);
+            ASSERT_EQ(child.Create(key.Get(), row.subkey.substr(start, end - start).c_str(), KEY_ALL_ACCESS),
+                      ERROR_SUCCESS);
             key = std::move(child);
             start = end + 1;
         }
@@ -155,7 +157,7 @@ TEST_F(ExportImport, AFailedWriteAnywhereLeavesTheSettingsAsTheyWere) {
         size_t position = 0;
         for (bool failed = true; failed; ++position) {
             SCOPED_TRACE("write " + std::to_string(position) + (seeded ? " over seeded settings" : " over none"));
-            platform::MemoryRegistry registry;
+            test::MemoryRegistry registry;
             platform::ScopedRegistry scope(registry);
             if (seeded) {
                 const std::wstring compiler = std::wstring(kUserSettingsKey) + L"\\111.065\\PX32_PX32";
@@ -180,8 +182,9 @@ TEST_F(ExportImport, AFailedWriteAnywhereLeavesTheSettingsAsTheyWere) {
                 EXPECT_EQ(test::Dump(HKEY_CURRENT_USER, L"Software"), before);
             } else {
                 EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\New\\Deeper", L""),
-                          (platform::MemoryRegistry::Value{REG_SZ, {'a', 0}}));
-                EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\SelectedCompilers"));
+                          (test::MemoryRegistry::Value{REG_SZ, {'a', 0}}));
+                EXPECT_FALSE(
+                    registry.KeyExists(HKEY_CURRENT_USER, std::wstring(kUserSettingsKey) + L"\\SelectedCompilers"));
             }
             EXPECT_EQ(registry.OpenHandleCount(), 0u);
             ASSERT_LT(position, 100u);

@@ -63,7 +63,7 @@ class OptionsJsonTest : public test::SitedPackageTest {};
 
 TEST_F(OptionsJsonTest, ListsTheThirteenOptionsWithTypedValues) {
     platform::ComPtr<IDispatch> automation;
-    ASSERT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
+    ASSERT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
     Report report(stderr);
     const test::Json options = test::Json::Parse(OptionsJson(service.Get(), automation.Get(), report));
     EXPECT_FALSE(report.Failed());

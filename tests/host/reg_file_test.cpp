@@ -52,7 +52,8 @@ TEST(RegFile, EachKindOfValueIsWrittenInTheEditorsNotationAndReadBackExactly) {
         {{L"Short", REG_DWORD, {1, 2}}, L"\"Short\"=hex(4):01,02"},
         {{L"Blob", REG_BINARY, {0x00, 0xab, 0xff}}, L"\"Blob\"=hex:00,ab,ff"},
         {{L"Empty", REG_BINARY, {}}, L"\"Empty\"=hex:"},
-        {{L"Long", REG_BINARY, longBinary}, L"\"Long\"=hex:00,07,0e,15,1c,23,2a,31,38,3f,46,4d,54,5b,62,69,70,77,7e,85,8c,93,\\\r\n  9"},
+        {{L"Long", REG_BINARY, longBinary},
+         L"\"Long\"=hex:00,07,0e,15,1c,23,2a,31,38,3f,46,4d,54,5b,62,69,70,77,7e,85,8c,93,\\\r\n  9"},
         {{L"Dir", REG_EXPAND_SZ, Text(L"%T%")}, L"\"Dir\"=hex(2):25,00,54,00,25,00,00,00"},
         {{L"Lines", REG_SZ, Text(L"a\nb")}, L"\"Lines\"=hex(1):61,00,0a,00,62,00,00,00"},
         {{L"Unended", REG_SZ, {0x41, 0x00}}, L"\"Unended\"=hex(1):41,00"},
@@ -74,8 +75,8 @@ TEST(RegFile, TheFileIsUtf16WithByteOrderMarkCrLfAndABlankLineAfterEachKey) {
     const std::wstring text = WriteRegFile({{kRoot, false, {{L"A", REG_SZ, Text(L"\u00e9")}}},
                                             {kRoot + L"\\Sub", false, {}},
                                             {kRoot + L"\\Gone", true, {}}});
-    EXPECT_EQ(text, L"Windows Registry Editor Version 5.00\r\n\r\n[" + kRoot + L"]\r\n\"A\"=\"\u00e9\"\r\n\r\n[" + kRoot +
-                        L"\\Sub]\r\n\r\n[-" + kRoot + L"\\Gone]\r\n\r\n");
+    EXPECT_EQ(text, L"Windows Registry Editor Version 5.00\r\n\r\n[" + kRoot + L"]\r\n\"A\"=\"\u00e9\"\r\n\r\n[" +
+                        kRoot + L"\\Sub]\r\n\r\n[-" + kRoot + L"\\Gone]\r\n\r\n");
     const std::vector<BYTE> bytes = EncodeRegFile(L"W\u00e9");
     EXPECT_EQ(bytes, (std::vector<BYTE>{0xFF, 0xFE, 'W', 0, 0xE9, 0}));
     std::wstring decoded, error;
@@ -94,7 +95,8 @@ TEST(RegFile, AHandWrittenUtf8FileIsRead) {
         "\"Caf\xC3\xA9\"=hex:01,\\\n"
         "  02,03\n"
         "\"Old\"=-\n"
-        "[-" "HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120\\Stale]\n";
+        "[-"
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\VisualStudio\\8.0\\Tavrel Fortran\\QZToolOpt\\120\\Stale]\n";
     std::wstring text, error;
     ASSERT_TRUE(DecodeRegFile(std::vector<BYTE>(file.begin(), file.end()), &text, &error)) << error;
     const auto keys = Parse(text);
@@ -179,8 +181,8 @@ TEST(RegFile, AFileReachingOutsideTheSettingsOrMalformedIsRefusedWithItsLine) {
     std::vector<RegFileKey> keys;
     std::wstring error;
     // The longest names and the deepest key the registry and export take.
-    EXPECT_TRUE(ParseRegFile(header + L"[" + kRoot + Repeated(L"\\d", 15) + L"\\" + std::wstring(255, L'k') + L"]\r\n\"" +
-                                 std::wstring(16383, L'v') + L"\"=\"x\"\r\n",
+    EXPECT_TRUE(ParseRegFile(header + L"[" + kRoot + Repeated(L"\\d", 15) + L"\\" + std::wstring(255, L'k') +
+                                 L"]\r\n\"" + std::wstring(16383, L'v') + L"\"=\"x\"\r\n",
                              kRoot, &keys, &error))
         << error;
     EXPECT_FALSE(ParseRegFile(L"Windows Registry Editor Version 5.00\r\r[" + kRoot + L"]\r", kRoot, &keys, &error));

@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(InstallSample(report));
         SitedPackageTest::SetUp();
-        ASSERT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
+        ASSERT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
     }
     void TearDown() override {
         automation.Reset();
@@ -85,13 +85,11 @@ TEST_F(SampleCommandsTest, SelectsByIdentifierOrHandleAndRefusesOthers) {
         bool ok;
         const char* selected;  // the x64 choice afterwards, by identifier; null: none
     } rows[] = {
-        {{L"select", L"x64", L"111.065|HY64_HY64"}, true, "111.065|HY64_HY64"},
-        {{L"clear", L"x64"}, true, nullptr},
-        {{L"select", L"X64", L"111.065|hy64_hy64"}, true, "111.065|HY64_HY64"},  // letter case ignored
+        {{L"select", L"x64", L"111.065|HY64_HY64"}, true, "111.065|HY64_HY64"},  {{L"clear", L"x64"}, true, nullptr},
+        {{L"select", L"X64", L"111.065|hy64_hy64"}, true, "111.065|HY64_HY64"},   // letter case ignored
         {{L"select", L"x64", L"111.065|PX32_HY64"}, false, "111.065|HY64_HY64"},  // not offered on an x64 host
         {{L"select", L"x64", L"120.001|PX32_PX32"}, false, "111.065|HY64_HY64"},  // another platform's
-        {{L"select", L"x64", L"nonsense"}, false, "111.065|HY64_HY64"},
-        {{L"clear", L"x64"}, true, nullptr},
+        {{L"select", L"x64", L"nonsense"}, false, "111.065|HY64_HY64"},          {{L"clear", L"x64"}, true, nullptr},
     };
     for (const auto& row : rows) {
         Report step(stderr);

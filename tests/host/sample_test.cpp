@@ -4,14 +4,14 @@
 
 #include "commands.h"
 #include "platform/host.h"
-#include "platform/memory_registry.h"
-#include "support/registry_dump.h"
+#include "testing/memory_registry.h"
+#include "testing/registry_dump.h"
 
 namespace qz::host {
 namespace {
 
 TEST(SampleInstallationTest, MakesTheProductRecordAndIsWrittenOnlyOnce) {
-    platform::MemoryRegistry registry;
+    test::MemoryRegistry registry;
     platform::ScopedRegistry scope(registry);
     platform::ScopedX64Host host(true);
     Report report;
@@ -25,7 +25,7 @@ TEST(SampleInstallationTest, MakesTheProductRecordAndIsWrittenOnlyOnce) {
                        L"D:\\mine\\");
     ASSERT_TRUE(InstallSample(report));
     EXPECT_EQ(registry.Get(HKEY_LOCAL_MACHINE, L"Software\\Tavrel\\Compilers\\Fortran\\12.0.001\\PX32", L"ProductDir"),
-              platform::MemoryRegistry::Value::String(L"D:\\mine\\"));
+              test::MemoryRegistry::Value::String(L"D:\\mine\\"));
     EXPECT_FALSE(report.Failed());
 }
 
@@ -33,7 +33,7 @@ TEST(SampleInstallationTest, MakesTheProductRecordAndIsWrittenOnlyOnce) {
 // is completed by the next run rather than taken for installed.
 TEST(SampleInstallationTest, AnInstallationCutShortIsCompletedByTheNextRun) {
     Report report(stderr);
-    platform::MemoryRegistry whole;
+    test::MemoryRegistry whole;
     test::RegistryDump expected;
     {
         platform::ScopedRegistry scope(whole);
@@ -43,7 +43,7 @@ TEST(SampleInstallationTest, AnInstallationCutShortIsCompletedByTheNextRun) {
     size_t position = 0;
     for (bool cut = true; cut; ++position) {
         SCOPED_TRACE("cut at write " + std::to_string(position));
-        platform::MemoryRegistry registry;
+        test::MemoryRegistry registry;
         platform::ScopedRegistry scope(registry);
         size_t writes = 0;
         registry.SetFaultHook([&](platform::RegOp op, const std::wstring&, const wchar_t*) -> LONG {

@@ -29,13 +29,16 @@ struct FakePackage : IServiceProvider {
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID, REFIID id, void** out) override { return QueryInterface(id, out); }
 };
 
-template <class I> ComPtr<I> Get(const StandInIde& ide, const GUID& sid) {
+template <class I>
+ComPtr<I> Get(const StandInIde& ide, const GUID& sid) {
     ComPtr<I> out;
     EXPECT_EQ(ide.Provider()->QueryService(sid, __uuidof(I), out.PutVoid()), S_OK);
     return out;
 }
 
-struct StandInIdeTest : test::SystemTest { StandInIde ide_; };
+struct StandInIdeTest : test::SystemTest {
+    StandInIde ide_;
+};
 
 // Each service is withheld in turn; those whose failure the package tests use are made to fail.
 TEST_F(StandInIdeTest, WithheldServiceIsNotFoundAndTheFailureSwitchHoldsUntilReset) {
@@ -44,26 +47,32 @@ TEST_F(StandInIdeTest, WithheldServiceIsNotFoundAndTheFailureSwitchHoldsUntilRes
         GUID sid;
         HRESULT (*call)(const StandInIde&);
     } rows[] = {
-        {Service::Shell, kSID_SVsShell, [](const StandInIde& ide) {
+        {Service::Shell, kSID_SVsShell,
+         [](const StandInIde& ide) {
              DWORD_PTR handle = 0;
              const HRESULT hr = Get<IVsShell>(ide, kSID_SVsShell)->LoadUILibrary(kPackage, 0, &handle);
              if (handle) FreeLibrary(reinterpret_cast<HMODULE>(handle));
              return hr;
          }},
-        {Service::UIShell, kSID_SVsUIShell, [](const StandInIde& ide) {
+        {Service::UIShell, kSID_SVsUIShell,
+         [](const StandInIde& ide) {
              HWND owner = nullptr;
              return Get<IVsUIShell>(ide, kSID_SVsUIShell)->GetDialogOwnerHwnd(&owner);
          }},
-        {Service::ProfferService, kSID_SProfferService, nullptr}, {Service::Help, kSID_SVsHelp, nullptr},
-        {Service::LocalRegistry, kSID_SLocalRegistry, nullptr},   {Service::Dte, kSID_SDTE, nullptr},
-        {Service::UILocale, kSID_SUIHostLocale, nullptr},         {Service::HelpSystem, kSID_SVsHelpSystem, nullptr},
+        {Service::ProfferService, kSID_SProfferService, nullptr},
+        {Service::Help, kSID_SVsHelp, nullptr},
+        {Service::LocalRegistry, kSID_SLocalRegistry, nullptr},
+        {Service::Dte, kSID_SDTE, nullptr},
+        {Service::UILocale, kSID_SUIHostLocale, nullptr},
+        {Service::HelpSystem, kSID_SVsHelpSystem, nullptr},
     };
     for (const auto& row : rows) {
         ide_.Withhold(row.service);
         for (const auto& other : rows) {
             ComPtr<IUnknown> found;
             EXPECT_EQ(ide_.Provider()->QueryService(other.sid, IID_IUnknown, found.PutVoid()),
-                      &other == &row ? kUnknownServiceResult : S_OK) << static_cast<int>(row.service);
+                      &other == &row ? kUnknownServiceResult : S_OK)
+                << static_cast<int>(row.service);
         }
         ide_.Withhold(row.service, false);
         if (!row.call) continue;
@@ -111,8 +120,8 @@ TEST_F(StandInIdeTest, DteLocaleIdReadsLateBound) {
     ide_.SetDteLocaleId(1041);
     DISPPARAMS none = {};
     VARIANT result{};
-    ASSERT_EQ(Get<IDispatch>(ide_, kSID_SDTE)->Invoke(kDispidDteLocaleID, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
-                                                       &result, nullptr, nullptr),
+    ASSERT_EQ(Get<IDispatch>(ide_, kSID_SDTE)
+                  ->Invoke(kDispidDteLocaleID, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
               S_OK);
     EXPECT_EQ(V_VT(&result), VT_I4);
     EXPECT_EQ(V_I4(&result), 1041);

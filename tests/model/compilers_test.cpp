@@ -74,7 +74,8 @@ TEST_P(DiscoveryTest, ListsOfferedCompilersHighestFirstWithHandlesInWalkOrder) {
     registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Major Version", 11);
     registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Minor Version", 1);
     registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Revision", 65);
-    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065\\PX32", L"DisplayString", L"Eleven One");
+    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065\\PX32", L"DisplayString",
+                       L"Eleven One");
     AddCompiler(L"11.1.065", L"PX32");  // the same compiler as 111.065
     AddCompiler(L"11.1.065", L"HY64");
     AddCompiler(L"-11.1.065", L"PX32");
@@ -165,8 +166,7 @@ TEST_F(CompilersTest, ByHandleQueriesReadTheCompilersKeys) {
         const wchar_t* display;
         const wchar_t* platformName;
     };
-    for (const Case& c : {Case{1024, 1, L"EPIC cross", L"Ventrix"},
-                          Case{1025, 0, nullptr, L"Win32"}}) {
+    for (const Case& c : {Case{1024, 1, L"EPIC cross", L"Ventrix"}, Case{1025, 0, nullptr, L"Win32"}}) {
         int flags = -1;
         EXPECT_EQ(model->get_CmplrFlags(c.handle, &flags), S_OK);
         EXPECT_EQ(flags, c.flags) << c.handle;
@@ -202,7 +202,7 @@ TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
 
     EXPECT_EQ(model->SetSelectedCmplr(1025), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              platform::MemoryRegistry::Value::String(L"111.065|PX32_PX32"));
+              test::MemoryRegistry::Value::String(L"111.065|PX32_PX32"));
     EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, 1025);
 
@@ -219,7 +219,7 @@ TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
 
     EXPECT_EQ(model->ClearSelectedCmplr(win32.Get()), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              platform::MemoryRegistry::Value::String(L""));
+              test::MemoryRegistry::Value::String(L""));
     EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, -1);
 }

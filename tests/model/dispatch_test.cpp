@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "support/model_fixture.h"
 
 namespace qz::model {
@@ -24,7 +24,8 @@ protected:
         return id;
     }
     // Calls a method by name with the arguments in the order written.
-    HRESULT Call(const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result, WORD flags = DISPATCH_METHOD) {
+    HRESULT Call(const wchar_t* name, std::initializer_list<VARIANT> args, VARIANT* result,
+                 WORD flags = DISPATCH_METHOD) {
         std::vector<VARIANT> reversed(args.begin(), args.end());
         std::reverse(reversed.begin(), reversed.end());
         DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
@@ -74,8 +75,8 @@ TEST_F(DispatchTest, NamesMapToTheirDispatchIdentifiers) {
         DISPID id;
     };
     const Case cases[] = {
-        {L"PutProperty", 0x60020000}, {L"GetProperty", 0x60020001},   {L"getproperty", 0x60020001},
-        {L"Platforms", 10},           {L"CmplrFlags", 0x6002000E},     {L"CmplrPPGBinPath", 33},
+        {L"PutProperty", 0x60020000}, {L"GetProperty", 0x60020001},        {L"getproperty", 0x60020001},
+        {L"Platforms", 10},           {L"CmplrFlags", 0x6002000E},         {L"CmplrPPGBinPath", 33},
         {L"CmplrDocPath", 35},        {L"GetCmplrProductDir", 0x6002002E},
     };
     for (const Case& c : cases) EXPECT_EQ(IdOf(c.name), c.id) << c.name;
@@ -93,19 +94,17 @@ TEST_F(DispatchTest, NamesMapToTheirDispatchIdentifiers) {
 }
 
 TEST_F(DispatchTest, LateBoundClientsReadAndWriteOptions) {
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(Call(L"PutProperty", {I4(kOptGapLevel), I4(3)}, nullptr), S_OK);
-    ASSERT_EQ(Call(L"GetProperty", {I4(kOptGapLevel)}, &result), S_OK);
-    EXPECT_EQ(V_VT(&result), VT_I4);
-    EXPECT_EQ(V_I4(&result), 3);
-    ASSERT_EQ(Call(L"GetPropertyDef", {I4(kOptFixedSourceExt)}, &result), S_OK);
-    ASSERT_EQ(V_VT(&result), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&result), L".f;.for;.fpp");
-    VariantClear(&result);
+    platform::Variant result;
+    ASSERT_EQ(Call(L"PutProperty", {I4(settings::kOptGapLevel), I4(3)}, nullptr), S_OK);
+    ASSERT_EQ(Call(L"GetProperty", {I4(settings::kOptGapLevel)}, result.Put()), S_OK);
+    ASSERT_TRUE(result.HoldsInt());
+    EXPECT_EQ(result.AsInt(), 3);
+    ASSERT_EQ(Call(L"GetPropertyDef", {I4(settings::kOptFixedSourceExt)}, result.Put()), S_OK);
+    ASSERT_TRUE(result.HoldsText());
+    EXPECT_EQ(result.AsText(), L".f;.for;.fpp");
 
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+    EXPECT_EQ(dispatch->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, result.Put(), nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
 }
 

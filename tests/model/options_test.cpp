@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
 
 namespace qz::model {
 namespace {
 
-using platform::MemoryRegistry;
+using test::MemoryRegistry;
 using Value = MemoryRegistry::Value;
 using test::kSettingsPath;
 
@@ -21,7 +21,8 @@ protected:
         Variant value;
         EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(ordinal), &value.Get()), S_OK);
         EXPECT_EQ(V_VT(&value.Get()), VT_BSTR) << "ordinal " << ordinal;
-        return V_VT(&value.Get()) == VT_BSTR ? std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get()))) : L"?";
+        return V_VT(&value.Get()) == VT_BSTR ? std::wstring(V_BSTR(&value.Get()), SysStringLen(V_BSTR(&value.Get())))
+                                             : L"?";
     }
     int NumberOf(IQZGeneralPPG* model, int ordinal) {
         Variant value;
@@ -38,9 +39,9 @@ struct Default {
 };
 
 const Default kDefaults[] = {
-    {0, L".f90", 0}, {1, L"", 0},         {2, L".f;.for;.fpp", 0}, {3, L".fi;.fd", 0}, {4, nullptr, 1},
-    {5, nullptr, 0}, {6, nullptr, 0},     {7, nullptr, 0},         {8, nullptr, 1},    {9, L"", 0},
-    {10, nullptr, 0}, {11, L"", 0},       {12, nullptr, 1},
+    {0, L".f90", 0},  {1, L"", 0},     {2, L".f;.for;.fpp", 0}, {3, L".fi;.fd", 0}, {4, nullptr, 1},
+    {5, nullptr, 0},  {6, nullptr, 0}, {7, nullptr, 0},         {8, nullptr, 1},    {9, L"", 0},
+    {10, nullptr, 0}, {11, L"", 0},    {12, nullptr, 1},
 };
 
 TEST_F(OptionsTest, NewUserReadsEveryDefaultAndTheKeyExists) {
@@ -60,37 +61,33 @@ TEST_F(OptionsTest, NewUserReadsEveryDefaultAndTheKeyExists) {
 TEST_F(OptionsTest, WritesGoStraightToTheRegistryWithExactTypes) {
     auto model = MakeModel();
     VARIANT level = Number(3);
-    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), level), S_OK);
+    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptGapLevel), level), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel"), Value::Dword(3));
-    EXPECT_EQ(NumberOf(model.Get(), kOptGapLevel), 3);
+    EXPECT_EQ(NumberOf(model.Get(), settings::kOptGapLevel), 3);
 
-    VARIANT text;
-    VariantInit(&text);
-    V_VT(&text) = VT_BSTR;
-    platform::Bstr f90(L".f90");
-    V_BSTR(&text) = f90.Get();
-    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(kOptFreeHeaderExt), text), S_OK);
+    const platform::Variant text = platform::Variant::Text(L".f90");
+    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeHeaderExt), text.Get()), S_OK);
     // REG_SZ with its terminating zero: 2 bytes a character plus 2.
     const auto stored = registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"HeadersFree");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored->bytes.size(), 10u);
-    EXPECT_EQ(TextOf(model.Get(), kOptFreeHeaderExt), L".f90");
+    EXPECT_EQ(TextOf(model.Get(), settings::kOptFreeHeaderExt), L".f90");
 
     // The default stays what it was.
     Variant def;
-    ASSERT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptFreeHeaderExt), &def.Get()), S_OK);
+    ASSERT_EQ(model->GetPropertyDef(static_cast<PropertyID>(settings::kOptFreeHeaderExt), &def.Get()), S_OK);
     EXPECT_EQ(SysStringLen(V_BSTR(&def.Get())), 0u);
 
     // A null text is COM's empty text; an empty stored text is a value, not a missing one.
-    V_BSTR(&text) = nullptr;
-    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(kOptFreeSourceExt), text), S_OK);
+    ASSERT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptFreeSourceExt), Variant::Text(nullptr).Get()),
+              S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree"), Value::String(L""));
-    EXPECT_EQ(TextOf(model.Get(), kOptFreeSourceExt), L"");
+    EXPECT_EQ(TextOf(model.Get(), settings::kOptFreeSourceExt), L"");
 
     // A second holder sees the writes: nothing is cached.
     auto other = MakeModel();
-    EXPECT_EQ(NumberOf(other.Get(), kOptGapLevel), 3);
+    EXPECT_EQ(NumberOf(other.Get(), settings::kOptGapLevel), 3);
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
@@ -114,9 +111,9 @@ TEST_F(OptionsTest, ASettingsKeyThatCannotBeMadeIsNamedToTheUserOnceAndTheModelA
     V_VT(&value.Get()) = VT_I2;
     V_I2(&value.Get()) = 42;
     registry.ResetCounts();
-    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(kOptFreeSourceExt), &value.Get()), S_OK);
-    EXPECT_EQ(model->GetPropertyDef(static_cast<PropertyID>(kOptGapLevel), &value.Get()), S_OK);
-    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(kOptGapLevel), Number(3)), S_OK);
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(settings::kOptFreeSourceExt), &value.Get()), S_OK);
+    EXPECT_EQ(model->GetPropertyDef(static_cast<PropertyID>(settings::kOptGapLevel), &value.Get()), S_OK);
+    EXPECT_EQ(model->PutProperty(static_cast<PropertyID>(settings::kOptGapLevel), Number(3)), S_OK);
     EXPECT_EQ(V_VT(&value.Get()), VT_I2);
     EXPECT_EQ(V_I2(&value.Get()), 42);
     EXPECT_EQ(registry.TotalCount(), 0u);
@@ -133,7 +130,7 @@ TEST_F(OptionsTest, ARootTooLongForThePathIsRefusedWithoutTouchingTheRegistry) {
     ide.SetRegistryRoot(std::wstring(231, L'R'));
     auto tooLong = MakeModel();
     Variant value;
-    EXPECT_EQ(tooLong->GetProperty(static_cast<PropertyID>(kOptGapLevel), &value.Get()), S_OK);
+    EXPECT_EQ(tooLong->GetProperty(static_cast<PropertyID>(settings::kOptGapLevel), &value.Get()), S_OK);
     EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
     EXPECT_EQ(registry.TotalCount(), 0u);
     EXPECT_TRUE(windows.MessageBoxes().empty());

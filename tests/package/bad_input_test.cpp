@@ -77,10 +77,18 @@ VARIANT Arg(VARTYPE type, Fill fill) {
     fill(&v);
     return v;
 }
-VARIANT I4(int value) { return Arg(VT_I4, [=](VARIANT* v) { V_I4(v) = value; }); }
-VARIANT R8(double value) { return Arg(VT_R8, [=](VARIANT* v) { V_R8(v) = value; }); }
-VARIANT Text(const wchar_t* text) { return Arg(VT_BSTR, [=](VARIANT* v) { V_BSTR(v) = SysAllocString(text); }); }
-VARIANT NullObject() { return Arg(VT_DISPATCH, [](VARIANT* v) { V_DISPATCH(v) = nullptr; }); }
+VARIANT I4(int value) {
+    return Arg(VT_I4, [=](VARIANT* v) { V_I4(v) = value; });
+}
+VARIANT R8(double value) {
+    return Arg(VT_R8, [=](VARIANT* v) { V_R8(v) = value; });
+}
+VARIANT Text(const wchar_t* text) {
+    return Arg(VT_BSTR, [=](VARIANT* v) { V_BSTR(v) = SysAllocString(text); });
+}
+VARIANT NullObject() {
+    return Arg(VT_DISPATCH, [](VARIANT* v) { V_DISPATCH(v) = nullptr; });
+}
 
 std::vector<Case> Cases() {
     static NullSink sink;
@@ -90,19 +98,26 @@ std::vector<Case> Cases() {
     };
 
     // Null out pointers: E_POINTER before anything else.
-    for (const auto& [name, m] : kServiceOptionTexts) add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
-    for (const auto& [name, m] : kServiceOptionNumbers) add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
-    for (const auto& [name, m] : kServiceOptionSwitches) add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
+    for (const auto& [name, m] : kServiceOptionTexts)
+        add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
+    for (const auto& [name, m] : kServiceOptionNumbers)
+        add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
+    for (const auto& [name, m] : kServiceOptionSwitches)
+        add(name, E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(nullptr); });
     for (const auto& [name, m] : kServiceHandleTexts) {
-        add(std::string(name) + ", null out", E_POINTER, "", [m = m](auto& s, auto&) { return (S(s)->*m)(1024, nullptr); });
+        add(std::string(name) + ", null out", E_POINTER, "",
+            [m = m](auto& s, auto&) { return (S(s)->*m)(1024, nullptr); });
         for (INT h : kBadHandles) {
-            add(name + (" of " + std::to_string(h)), E_INVALIDARG, "", [m = m, h](auto& s, auto& o) { return (S(s)->*m)(h, &o.text); });
+            add(name + (" of " + std::to_string(h)), E_INVALIDARG, "",
+                [m = m, h](auto& s, auto& o) { return (S(s)->*m)(h, &o.text); });
         }
     }
     for (const auto& [name, m] : kModelHandleTexts) {
-        add(std::string(name) + ", null out", E_POINTER, "", [m = m](auto& s, auto&) { return (M(s)->*m)(1024, nullptr); });
+        add(std::string(name) + ", null out", E_POINTER, "",
+            [m = m](auto& s, auto&) { return (M(s)->*m)(1024, nullptr); });
         for (INT h : kBadHandles) {
-            add(name + (" of " + std::to_string(h)), E_INVALIDARG, "", [m = m, h](auto& s, auto& o) { return (M(s)->*m)(h, &o.text); });
+            add(name + (" of " + std::to_string(h)), E_INVALIDARG, "",
+                [m = m, h](auto& s, auto& o) { return (M(s)->*m)(h, &o.text); });
         }
     }
     for (INT h : kBadHandles) {
@@ -114,12 +129,17 @@ std::vector<Case> Cases() {
             add(name + (" of " + std::to_string(h)), E_INVALIDARG, "",
                 [put = put, h](auto& s, auto&) { return (M(s)->*put)(h, Bstr(L"C:\\x").Get()); });
         }
-        add("service SetSelectedCmplr, handle " + std::to_string(h), E_INVALIDARG, "", [h](auto& s, auto&) { return S(s)->SetSelectedCmplr(h); });
-        add("model SetSelectedCmplr, handle " + std::to_string(h), E_INVALIDARG, "", [h](auto& s, auto&) { return M(s)->SetSelectedCmplr(h); });
+        add("service SetSelectedCmplr, handle " + std::to_string(h), E_INVALIDARG, "",
+            [h](auto& s, auto&) { return S(s)->SetSelectedCmplr(h); });
+        add("model SetSelectedCmplr, handle " + std::to_string(h), E_INVALIDARG, "",
+            [h](auto& s, auto&) { return M(s)->SetSelectedCmplr(h); });
         // The service's flags are always S_OK; nothing is written for a handle that names nothing.
-        add("service GetCmplrFlags, handle " + std::to_string(h), S_OK, "", [h](auto& s, auto& o) { return S(s)->GetCmplrFlags(h, &o.number); });
-        add("model CmplrFlags, handle " + std::to_string(h), E_INVALIDARG, "", [h](auto& s, auto& o) { return M(s)->get_CmplrFlags(h, &o.number); });
-        add("service IsEmptyCompiler, handle " + std::to_string(h), E_INVALIDARG, "", [h](auto& s, auto& o) { return S(s)->IsEmptyCompiler(h, &o.flag); });
+        add("service GetCmplrFlags, handle " + std::to_string(h), S_OK, "",
+            [h](auto& s, auto& o) { return S(s)->GetCmplrFlags(h, &o.number); });
+        add("model CmplrFlags, handle " + std::to_string(h), E_INVALIDARG, "",
+            [h](auto& s, auto& o) { return M(s)->get_CmplrFlags(h, &o.number); });
+        add("service IsEmptyCompiler, handle " + std::to_string(h), E_INVALIDARG, "",
+            [h](auto& s, auto& o) { return S(s)->IsEmptyCompiler(h, &o.flag); });
         add("service GetCmplrDisplay, handle " + std::to_string(h), E_INVALIDARG, "",
             [h](auto& s, auto& o) { return S(s)->GetCmplrDisplay(h, &o.text, &o.text2); });
         add("service GetNameSupportedPlatformByIndex " + std::to_string(h), S_OK, " ''",
@@ -128,16 +148,23 @@ std::vector<Case> Cases() {
     const std::vector<std::pair<std::string, Call>> nullOuts = {
         {"AdviseToolOptionEvents cookie", [](auto& s, auto&) { return S(s)->AdviseToolOptionEvents(&sink, nullptr); }},
         {"GetPlatforms", [](auto& s, auto&) { return S(s)->GetPlatforms(nullptr); }},
-        {"GetPlatformCmplrs names", [](auto& s, auto& o) { return S(s)->GetPlatformCmplrs(Bstr(L"Win32").Get(), nullptr, &o.list); }},
-        {"GetPlatformCmplrs handles", [](auto& s, auto& o) { return S(s)->GetPlatformCmplrs(Bstr(L"Win32").Get(), &o.list, nullptr); }},
+        {"GetPlatformCmplrs names",
+         [](auto& s, auto& o) { return S(s)->GetPlatformCmplrs(Bstr(L"Win32").Get(), nullptr, &o.list); }},
+        {"GetPlatformCmplrs handles",
+         [](auto& s, auto& o) { return S(s)->GetPlatformCmplrs(Bstr(L"Win32").Get(), &o.list, nullptr); }},
         {"GetSelectedCmplr", [](auto& s, auto&) { return S(s)->GetSelectedCmplr(Bstr(L"Win32").Get(), nullptr); }},
         {"GetFullPlatformsList count", [](auto& s, auto& o) { return S(s)->GetFullPlatformsList(nullptr, &o.list); }},
         {"GetFullPlatformsList list", [](auto& s, auto& o) { return S(s)->GetFullPlatformsList(&o.number, nullptr); }},
-        {"GetSupportedPlatformsList count", [](auto& s, auto& o) { return S(s)->GetSupportedPlatformsList(nullptr, &o.list); }},
-        {"GetSupportedPlatformsList list", [](auto& s, auto& o) { return S(s)->GetSupportedPlatformsList(&o.number, nullptr); }},
-        {"GetUsedInCfgsPlatformsList count", [](auto& s, auto& o) { return S(s)->GetUsedInCfgsPlatformsList(nullptr, &o.list); }},
-        {"GetUsedInCfgsPlatformsList list", [](auto& s, auto& o) { return S(s)->GetUsedInCfgsPlatformsList(&o.number, nullptr); }},
-        {"GetNameSupportedPlatformByIndex", [](auto& s, auto&) { return S(s)->GetNameSupportedPlatformByIndex(0, nullptr); }},
+        {"GetSupportedPlatformsList count",
+         [](auto& s, auto& o) { return S(s)->GetSupportedPlatformsList(nullptr, &o.list); }},
+        {"GetSupportedPlatformsList list",
+         [](auto& s, auto& o) { return S(s)->GetSupportedPlatformsList(&o.number, nullptr); }},
+        {"GetUsedInCfgsPlatformsList count",
+         [](auto& s, auto& o) { return S(s)->GetUsedInCfgsPlatformsList(nullptr, &o.list); }},
+        {"GetUsedInCfgsPlatformsList list",
+         [](auto& s, auto& o) { return S(s)->GetUsedInCfgsPlatformsList(&o.number, nullptr); }},
+        {"GetNameSupportedPlatformByIndex",
+         [](auto& s, auto&) { return S(s)->GetNameSupportedPlatformByIndex(0, nullptr); }},
         {"GetCmplrFlags", [](auto& s, auto&) { return S(s)->GetCmplrFlags(1024, nullptr); }},
         {"GetCmplrDisplay full", [](auto& s, auto& o) { return S(s)->GetCmplrDisplay(1024, nullptr, &o.text); }},
         {"GetCmplrDisplay second", [](auto& s, auto& o) { return S(s)->GetCmplrDisplay(1024, &o.text, nullptr); }},
@@ -146,24 +173,30 @@ std::vector<Case> Cases() {
         {"model GetProperty", [](auto& s, auto&) { return M(s)->GetProperty(PropertyID(0), nullptr); }},
         {"model GetPropertyDef", [](auto& s, auto&) { return M(s)->GetPropertyDef(PropertyID(0), nullptr); }},
         {"model Platforms", [](auto& s, auto&) { return M(s)->get_Platforms(nullptr); }},
-        {"model PlatformCmplrs", [](auto& s, auto& o) { return M(s)->get_PlatformCmplrs(Bstr(L"Win32").Get(), &o.list, nullptr); }},
+        {"model PlatformCmplrs",
+         [](auto& s, auto& o) { return M(s)->get_PlatformCmplrs(Bstr(L"Win32").Get(), &o.list, nullptr); }},
         {"GetDefaultPlatform", [](auto& s, auto&) { return S(s)->GetDefaultPlatform(nullptr); }},
         {"GetCurrentPlatformName", [](auto& s, auto&) { return S(s)->GetCurrentPlatformName(nullptr); }},
         {"model CmplrFlags", [](auto& s, auto&) { return M(s)->get_CmplrFlags(1024, nullptr); }},
-        {"model GetSelectedCmplr", [](auto& s, auto&) { return M(s)->GetSelectedCmplr(Bstr(L"Win32").Get(), nullptr); }},
+        {"model GetSelectedCmplr",
+         [](auto& s, auto&) { return M(s)->GetSelectedCmplr(Bstr(L"Win32").Get(), nullptr); }},
         {"model GetDefaultCmplr", [](auto& s, auto&) { return M(s)->GetDefaultCmplr(Bstr(L"Win32").Get(), nullptr); }},
         {"model GetFullPlatformsList", [](auto& s, auto& o) { return M(s)->GetFullPlatformsList(nullptr, &o.list); }},
         {"model GetCurrentPlatformName", [](auto& s, auto&) { return M(s)->GetCurrentPlatformName(nullptr); }},
-        {"model IsPlatformSupported", [](auto& s, auto&) { return M(s)->IsPlatformSupported(Bstr(L"x64").Get(), nullptr); }},
+        {"model IsPlatformSupported",
+         [](auto& s, auto&) { return M(s)->IsPlatformSupported(Bstr(L"x64").Get(), nullptr); }},
         {"model IsEmptyCompiler", [](auto& s, auto&) { return M(s)->IsEmptyCompiler(1024, nullptr); }},
         {"model GetTypeInfo", [](auto& s, auto&) { return M(s)->GetTypeInfo(0, 0, nullptr); }},
-        {"package GetAutomationObject", [](auto& s, auto&) { return s.package->GetAutomationObject(package::kAutomationName, nullptr); }},
-        {"package GetPropertyPage", [](auto& s, auto&) { return s.package->GetPropertyPage(package::GUID_TOGeneralPPG, nullptr); }},
+        {"package GetAutomationObject",
+         [](auto& s, auto&) { return s.package->GetAutomationObject(module::kAutomationName, nullptr); }},
+        {"package GetPropertyPage",
+         [](auto& s, auto&) { return s.package->GetPropertyPage(module::GUID_TOGeneralPPG, nullptr); }},
     };
     for (const auto& [name, call] : nullOuts) add(name + ", null out", E_POINTER, "", call);
 
     // Null, empty and unknown texts and identifiers.
-    add("Advise, null sink", E_INVALIDARG, "", [](auto& s, auto& o) { return S(s)->AdviseToolOptionEvents(nullptr, reinterpret_cast<DWORD*>(&o.flag)); });
+    add("Advise, null sink", E_INVALIDARG, "",
+        [](auto& s, auto& o) { return S(s)->AdviseToolOptionEvents(nullptr, reinterpret_cast<DWORD*>(&o.flag)); });
     for (const wchar_t* name : {static_cast<const wchar_t*>(nullptr), L"", L"win32", L"Win32 "}) {
         const std::string shown = name ? "'" + std::string(name, name + wcslen(name)) + "'" : "null";
         add("GetPlatformCmplrs " + shown, E_FAIL, "",
@@ -175,40 +208,64 @@ std::vector<Case> Cases() {
         // A name without an entry gets one, holding an empty compiler.
         add("GetSelectedCmplr " + shown, S_OK, " int 1027",
             [name](auto& s, auto& o) { return S(s)->GetSelectedCmplr(Bstr(name).Get(), &o.number); });
-        add("ClearSelectedCmplr " + shown, S_OK, "", [name](auto& s, auto&) { return M(s)->ClearSelectedCmplr(Bstr(name).Get()); }, true);
+        add(
+            "ClearSelectedCmplr " + shown, S_OK, "",
+            [name](auto& s, auto&) { return M(s)->ClearSelectedCmplr(Bstr(name).Get()); }, true);
     }
     for (const auto& [name, put, get] : kServiceHandlePuts) {
-        add(name + std::string(" of a null text"), E_FAIL, "", [put = put](auto& s, auto&) { return (S(s)->*put)(1025, nullptr); });
+        add(name + std::string(" of a null text"), E_FAIL, "",
+            [put = put](auto& s, auto&) { return (S(s)->*put)(1025, nullptr); });
     }
     for (const auto& [name, put, get] : kServiceTextPuts) {
         // A null BSTR is COM's empty text.
-        add(name + std::string(" of a null text"), S_OK, "", [put = put](auto& s, auto&) { return (S(s)->*put)(nullptr); }, true);
+        add(
+            name + std::string(" of a null text"), S_OK, "",
+            [put = put](auto& s, auto&) { return (S(s)->*put)(nullptr); }, true);
     }
     for (int pid : kBadOrdinals) {
         const std::string at = " of " + std::to_string(pid);
-        add("GetProperty" + at, E_INVALIDARG, "", [pid](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(pid), &o.value); });
-        add("GetPropertyDef" + at, E_FAIL, "", [pid](auto& s, auto& o) { return M(s)->GetPropertyDef(PropertyID(pid), &o.value); });
-        add("PutProperty" + at, E_INVALIDARG, "", [pid](auto& s, auto&) { return M(s)->PutProperty(PropertyID(pid), Variant::Int(1).Get()); });
+        add("GetProperty" + at, E_INVALIDARG, "",
+            [pid](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(pid), &o.value); });
+        add("GetPropertyDef" + at, E_FAIL, "",
+            [pid](auto& s, auto& o) { return M(s)->GetPropertyDef(PropertyID(pid), &o.value); });
+        add("PutProperty" + at, E_INVALIDARG, "",
+            [pid](auto& s, auto&) { return M(s)->PutProperty(PropertyID(pid), Variant::Int(1).Get()); });
     }
-    add("PutProperty of a null text", S_OK, "", [](auto& s, auto&) { return M(s)->PutProperty(PropertyID(9), Variant::Text(nullptr).Get()); }, true);
+    add(
+        "PutProperty of a null text", S_OK, "",
+        [](auto& s, auto&) { return M(s)->PutProperty(PropertyID(9), Variant::Text(nullptr).Get()); }, true);
 
     // IDispatch: arguments are converted where they can be, refused where not.
     const DISPID put = 0x60020000, get = 0x60020001, version = 12;
-    add("Invoke PutProperty number from text", S_OK, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {I4(7), Text(L"12")}, nullptr); }, true);
-    add("Invoke PutProperty text from number", S_OK, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {I4(0), I4(5)}, nullptr); }, true);
-    add("Invoke PutProperty number from words", DISP_E_TYPEMISMATCH, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {I4(7), Text(L"three")}, nullptr); });
-    add("Invoke PutProperty number from null object", DISP_E_TYPEMISMATCH, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {I4(7), NullObject()}, nullptr); });
-    add("Invoke PutProperty identifier from words", DISP_E_TYPEMISMATCH, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {Text(L"GapLevel"), I4(1)}, nullptr); });
-    add("Invoke PutProperty identifier 13", E_INVALIDARG, "",
-        [=](auto& s, auto&) { return Invoke(s, put, DISPATCH_METHOD, {I4(13), I4(1)}, nullptr); });
-    add("Invoke GetProperty", S_OK, " vt3 2", [=](auto& s, auto& o) { return Invoke(s, get, DISPATCH_METHOD, {I4(7)}, &o.value); });
-    add("Invoke GetProperty with two", DISP_E_BADPARAMCOUNT, "",
-        [=](auto& s, auto& o) { return Invoke(s, get, DISPATCH_METHOD, {I4(7), I4(7)}, &o.value); });
+    add(
+        "Invoke PutProperty number from text", S_OK, "",
+        [=](auto& s, auto&) {
+            return Invoke(s, put, DISPATCH_METHOD, {I4(7), Text(L"12")}, nullptr);
+        },
+        true);
+    add(
+        "Invoke PutProperty text from number", S_OK, "",
+        [=](auto& s, auto&) {
+            return Invoke(s, put, DISPATCH_METHOD, {I4(0), I4(5)}, nullptr);
+        },
+        true);
+    add("Invoke PutProperty number from words", DISP_E_TYPEMISMATCH, "", [=](auto& s, auto&) {
+        return Invoke(s, put, DISPATCH_METHOD, {I4(7), Text(L"three")}, nullptr);
+    });
+    add("Invoke PutProperty number from null object", DISP_E_TYPEMISMATCH, "", [=](auto& s, auto&) {
+        return Invoke(s, put, DISPATCH_METHOD, {I4(7), NullObject()}, nullptr);
+    });
+    add("Invoke PutProperty identifier from words", DISP_E_TYPEMISMATCH, "", [=](auto& s, auto&) {
+        return Invoke(s, put, DISPATCH_METHOD, {Text(L"GapLevel"), I4(1)}, nullptr);
+    });
+    add("Invoke PutProperty identifier 13", E_INVALIDARG, "", [=](auto& s, auto&) {
+        return Invoke(s, put, DISPATCH_METHOD, {I4(13), I4(1)}, nullptr);
+    });
+    add("Invoke GetProperty", S_OK, " vt3 2",
+        [=](auto& s, auto& o) { return Invoke(s, get, DISPATCH_METHOD, {I4(7)}, &o.value); });
+    add("Invoke GetProperty with two", DISP_E_BADPARAMCOUNT, "", [=](auto& s, auto& o) {
+        return Invoke(s, get, DISPATCH_METHOD, {I4(7), I4(7)}, &o.value);
+    });
     add("Invoke CmplrVersionString handle from text", S_OK, " '12.0'",
         [=](auto& s, auto& o) { return Invoke(s, version, DISPATCH_PROPERTYGET, {Text(L"1024")}, &o.value); });
     add("Invoke CmplrVersionString handle from a double", S_OK, " '12.0'",
@@ -249,11 +306,13 @@ std::vector<Case> Cases() {
         platform::ComPtr<IDispatch> out;
         return s.package->GetAutomationObject(longName.c_str(), out.Put());
     });
-    const std::pair<const GUID*, const IID*> services[] = {
-        {&GUID_NULL, &IID_IUnknown}, {&IID_IQZGeneralPPG, &IID_IUnknown}, {&package::SID_SQZToolOptions, &IID_IDispatch}};
+    const std::pair<const GUID*, const IID*> services[] = {{&GUID_NULL, &IID_IUnknown},
+                                                           {&IID_IQZGeneralPPG, &IID_IUnknown},
+                                                           {&module::SID_SQZToolOptions, &IID_IDispatch}};
     for (const auto& [service, iid] : services) {
         add("QueryService of what is not offered", E_NOINTERFACE, "", [service = service, iid = iid](auto& s, auto& o) {
-            return s.template PackageAs<IServiceProvider>()->QueryService(*service, *iid, reinterpret_cast<void**>(&o.text));
+            return s.template PackageAs<IServiceProvider>()->QueryService(*service, *iid,
+                                                                          reinterpret_cast<void**>(&o.text));
         });
     }
     return cases;
@@ -321,7 +380,7 @@ protected:
         body(session);
         EXPECT_EQ(session.registry->OpenHandleCount(), 0u) << name;
         session.Close();
-        EXPECT_EQ(package::ModuleLockCount(), 0) << name << ": an object left alive";
+        EXPECT_EQ(module::ModuleLockCount(), 0) << name << ": an object left alive";
         EXPECT_EQ(balance.Outstanding(), 0u) << name << ": BSTR or SAFEARRAY left";
     }
 
@@ -403,8 +462,10 @@ TEST_F(BadInputTest, AClosedServiceAnswersUnexpected) {
             expect((late.Get()->*m)(1024, nullptr), E_POINTER);
             expect((late.Get()->*m)(1024, out.Put()), E_UNEXPECTED);
         }
-        for (const auto& [name, put, get] : kServiceHandlePuts) expect((late.Get()->*put)(1024, Bstr(L"x").Get()), E_UNEXPECTED);
-        for (const auto& [name, put, get] : kServiceTextPuts) expect((late.Get()->*put)(Bstr(L"x").Get()), E_UNEXPECTED);
+        for (const auto& [name, put, get] : kServiceHandlePuts)
+            expect((late.Get()->*put)(1024, Bstr(L"x").Get()), E_UNEXPECTED);
+        for (const auto& [name, put, get] : kServiceTextPuts)
+            expect((late.Get()->*put)(Bstr(L"x").Get()), E_UNEXPECTED);
         for (const auto& [name, m] : kServiceOptionSets) expect((late.Get()->*m)(1), E_UNEXPECTED);
         INT number = 0;
         DWORD cookie = 0;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "package/class_factory.h"
-#include "package/module.h"
+#include "module/module.h"
 #include "package/package.h"
 #include "platform/com_object.h"
 #include "platform/com_ptr.h"
@@ -59,15 +59,15 @@ TEST_F(ClassFactoryTest, CreatesPlainPackagesAndFreesRefusedOnes) {
     ComPtr<IVsPackage> package;
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
     EXPECT_TRUE(package);
-    const LONG withPackage = ModuleLockCount();
+    const LONG withPackage = module::ModuleLockCount();
     EXPECT_GE(withPackage, 2);  // the factory and the package
     package.Reset();
-    EXPECT_EQ(ModuleLockCount(), withPackage - 1);
+    EXPECT_EQ(module::ModuleLockCount(), withPackage - 1);
 
     // An interface the package lacks: nothing is handed out and nothing is left alive.
     ComPtr<IDispatch> dispatch;
     EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, dispatch.PutVoid()), E_NOINTERFACE);
-    EXPECT_EQ(ModuleLockCount(), withPackage - 1);
+    EXPECT_EQ(module::ModuleLockCount(), withPackage - 1);
     EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), nullptr), E_POINTER);
 }
 

@@ -7,13 +7,13 @@
 
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/vs_interfaces.h"
-#include "support/product_install.h"
-#include "support/registry_dump.h"
-#include "support/registry_sandbox.h"
+#include "testing/product_install.h"
+#include "testing/registry_dump.h"
+#include "testing/registry_sandbox.h"
 #include "support/system_test.h"
 
 namespace qz::package {
@@ -62,8 +62,8 @@ TEST_F(DllTest, LoadsAsTheIdeLoadsItAndUnloadsWhenAllIsReleased) {
 
         ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
         ComPtr<IQZToolOptions> first, second;
-        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, first.PutVoid()), S_OK);
-        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, second.PutVoid()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, first.PutVoid()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, second.PutVoid()), S_OK);
         EXPECT_EQ(first.Get(), second.Get());
 
         ComPtr<IDispatch> automation;
@@ -152,7 +152,8 @@ void LoadUseAndFree() {
         factory.Reset();
         ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
         ComPtr<IQZToolOptions> service;
-        ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+                  S_OK);
         INT level = -1;
         ASSERT_EQ(service->GetGapLevel(&level), S_OK);
         service.Reset();

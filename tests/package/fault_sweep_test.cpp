@@ -27,8 +27,8 @@
 namespace qz::test {
 namespace {
 
-using platform::MemoryRegistry;
 using platform::RegOp;
+using test::MemoryRegistry;
 
 using Call = std::function<HRESULT(InstalledSession&, CallOuts&)>;
 
@@ -62,14 +62,16 @@ IQZGeneralPPG* M(InstalledSession& s) { return s.Model(); }
 template <class Texts, class Puts, class Target>
 void AddByHandle(std::vector<Op>* ops, const Texts& texts, const Puts& puts, Target target) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        ops->push_back({texts[i].name, S_OK, kOk | kFail, [m = texts[i].method, h = 1024 + int(i % 3), target](auto& s, auto& o) {
-                            return (target(s)->*m)(h, &o.text);
-                        }});
+        ops->push_back(
+            {texts[i].name, S_OK, kOk | kFail, [m = texts[i].method, h = 1024 + int(i % 3), target](auto& s, auto& o) {
+                 return (target(s)->*m)(h, &o.text);
+             }});
     }
     for (std::size_t i = 0; i < puts.size(); ++i) {
-        ops->push_back({puts[i].name, S_OK, kOk | kFail, [m = puts[i].put, h = 1024 + int(i % 3), target](auto& s, auto&) {
-                            return (target(s)->*m)(h, B(L"C:\\p").Get());
-                        }});
+        ops->push_back(
+            {puts[i].name, S_OK, kOk | kFail, [m = puts[i].put, h = 1024 + int(i % 3), target](auto& s, auto&) {
+                 return (target(s)->*m)(h, B(L"C:\\p").Get());
+             }});
     }
 }
 
@@ -83,21 +85,25 @@ const std::vector<Op>& ServiceOps() {
             {"GetPlatforms", S_OK, kOk, [](auto& s, auto& o) { return S(s)->GetPlatforms(&o.list); }},
             {"GetPlatformCmplrs", S_OK, kOk,
              [](auto& s, auto& o) { return S(s)->GetPlatformCmplrs(B(L"Win32").Get(), &o.list, &o.list2); }},
-            {"SetSelectedCmplr", kIgnoresState, kOk | kFail, [](auto& s, auto&) { return S(s)->SetSelectedCmplr(1025); }},
+            {"SetSelectedCmplr", kIgnoresState, kOk | kFail,
+             [](auto& s, auto&) { return S(s)->SetSelectedCmplr(1025); }},
             {"GetSelectedCmplr", E_FAIL, kOk,
              [](auto& s, auto& o) { return S(s)->GetSelectedCmplr(B(L"Win32").Get(), &o.number); }},
-            {"GetFullPlatformsList", S_OK, kOk, [](auto& s, auto& o) { return S(s)->GetFullPlatformsList(&o.number, &o.list); }},
+            {"GetFullPlatformsList", S_OK, kOk,
+             [](auto& s, auto& o) { return S(s)->GetFullPlatformsList(&o.number, &o.list); }},
             {"GetSupportedPlatformsList", S_OK, kOk,
              [](auto& s, auto& o) { return S(s)->GetSupportedPlatformsList(&o.number, &o.list); }},
             {"GetUsedInCfgsPlatformsList", S_OK, kOk,
              [](auto& s, auto& o) { return S(s)->GetUsedInCfgsPlatformsList(&o.number, &o.list); }},
             {"GetDefaultPlatform", E_FAIL, kOk, [](auto& s, auto& o) { return S(s)->GetDefaultPlatform(&o.text); }},
-            {"GetCurrentPlatformName", E_UNEXPECTED, kOk, [](auto& s, auto& o) { return S(s)->GetCurrentPlatformName(&o.text); }},
+            {"GetCurrentPlatformName", E_UNEXPECTED, kOk,
+             [](auto& s, auto& o) { return S(s)->GetCurrentPlatformName(&o.text); }},
             {"GetNameSupportedPlatformByIndex", S_OK, kOk,
              [](auto& s, auto& o) { return S(s)->GetNameSupportedPlatformByIndex(1, &o.text); }},
             {"CheckPlatformLoading", S_OK, kOk, [](auto& s, auto&) { return S(s)->CheckPlatformLoading(); }},
             {"GetCmplrFlags", S_OK, kOk, [](auto& s, auto& o) { return S(s)->GetCmplrFlags(1025, &o.number); }},
-            {"GetCmplrDisplay", S_OK, kOk, [](auto& s, auto& o) { return S(s)->GetCmplrDisplay(1025, &o.text, &o.text2); }},
+            {"GetCmplrDisplay", S_OK, kOk,
+             [](auto& s, auto& o) { return S(s)->GetCmplrDisplay(1025, &o.text, &o.text2); }},
             {"IsPlatformSupported", S_OK, kOk,
              [](auto& s, auto& o) { return S(s)->IsPlatformSupported(B(L"x64").Get(), &o.flag); }},
             {"IsEmptyCompiler", S_OK, kOk, [](auto& s, auto& o) { return S(s)->IsEmptyCompiler(1026, &o.flag); }},
@@ -115,7 +121,8 @@ const std::vector<Op>& ServiceOps() {
             ops.push_back({name, S_OK, kOk | kFail, [m = m](auto& s, auto&) { return (S(s)->*m)(3); }});
         }
         for (const auto& [name, put, get] : kServiceTextPuts) {
-            ops.push_back({name, S_OK, kOk | kFail, [put = put](auto& s, auto&) { return (S(s)->*put)(B(L"C:\\r").Get()); }});
+            ops.push_back(
+                {name, S_OK, kOk | kFail, [put = put](auto& s, auto&) { return (S(s)->*put)(B(L"C:\\r").Get()); }});
         }
         AddByHandle(&ops, kServiceHandleTexts, kServiceHandlePuts, S);
         return ops;
@@ -130,9 +137,12 @@ const std::vector<Op>& ModelOps() {
              [](auto& s, auto&) { return M(s)->PutProperty(PropertyID(2), platform::Variant::Text(L".f").Get()); }},
             {"PutProperty(number)", S_OK, kOk | kFail,
              [](auto& s, auto&) { return M(s)->PutProperty(PropertyID(4), platform::Variant::Int(0).Get()); }},
-            {"GetProperty(text)", S_OK, kOk, [](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(0), &o.value); }},
-            {"GetProperty(number)", S_OK, kOk, [](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(7), &o.value); }},
-            {"GetPropertyDef", S_OK, kOk, [](auto& s, auto& o) { return M(s)->GetPropertyDef(PropertyID(3), &o.value); }},
+            {"GetProperty(text)", S_OK, kOk,
+             [](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(0), &o.value); }},
+            {"GetProperty(number)", S_OK, kOk,
+             [](auto& s, auto& o) { return M(s)->GetProperty(PropertyID(7), &o.value); }},
+            {"GetPropertyDef", S_OK, kOk,
+             [](auto& s, auto& o) { return M(s)->GetPropertyDef(PropertyID(3), &o.value); }},
             {"Platforms", S_OK, kOk, [](auto& s, auto& o) { return M(s)->get_Platforms(&o.list); }},
             {"PlatformCmplrs", S_OK, kOk | kFail,
              [](auto& s, auto& o) { return M(s)->get_PlatformCmplrs(B(L"x64").Get(), &o.list, &o.list2); }},
@@ -141,18 +151,23 @@ const std::vector<Op>& ModelOps() {
              [](auto& s, auto& o) { return M(s)->GetSelectedCmplr(B(L"Win32").Get(), &o.number); }},
             {"GetSelectedCmplr(new platform)", E_FAIL, kOk,
              [](auto& s, auto& o) { return M(s)->GetSelectedCmplr(B(L"Itanium").Get(), &o.number); }},
-            {"GetDefaultCmplr", E_FAIL, kOk, [](auto& s, auto& o) { return M(s)->GetDefaultCmplr(B(L"Win32").Get(), &o.number); }},
-            {"SetSelectedCmplr", kIgnoresState, kOk | kFail, [](auto& s, auto&) { return M(s)->SetSelectedCmplr(1024); }},
+            {"GetDefaultCmplr", E_FAIL, kOk,
+             [](auto& s, auto& o) { return M(s)->GetDefaultCmplr(B(L"Win32").Get(), &o.number); }},
+            {"SetSelectedCmplr", kIgnoresState, kOk | kFail,
+             [](auto& s, auto&) { return M(s)->SetSelectedCmplr(1024); }},
             {"ClearSelectedCmplr", kIgnoresState, kOk | kFail,
              [](auto& s, auto&) { return M(s)->ClearSelectedCmplr(B(L"Win32").Get()); }},
-            {"GetFullPlatformsList", S_OK, kOk, [](auto& s, auto& o) { return M(s)->GetFullPlatformsList(&o.number, &o.list); }},
+            {"GetFullPlatformsList", S_OK, kOk,
+             [](auto& s, auto& o) { return M(s)->GetFullPlatformsList(&o.number, &o.list); }},
             {"GetSupportedPlatformsList", S_OK, kOk,
              [](auto& s, auto& o) { return M(s)->GetSupportedPlatformsList(&o.number, &o.list); }},
             {"GetUsedInCfgsPlatformsList", S_OK, kOk,
              [](auto& s, auto& o) { return M(s)->GetUsedInCfgsPlatformsList(&o.number, &o.list); }},
             {"GetDefaultPlatform", E_FAIL, kOk, [](auto& s, auto& o) { return M(s)->GetDefaultPlatform(&o.text); }},
-            {"GetCurrentPlatformName", E_UNEXPECTED, kOk, [](auto& s, auto& o) { return M(s)->GetCurrentPlatformName(&o.text); }},
-            {"SetCurrentPlatformName", S_OK, kOk, [](auto& s, auto&) { return M(s)->SetCurrentPlatformName(B(L"x64").Get()); }},
+            {"GetCurrentPlatformName", E_UNEXPECTED, kOk,
+             [](auto& s, auto& o) { return M(s)->GetCurrentPlatformName(&o.text); }},
+            {"SetCurrentPlatformName", S_OK, kOk,
+             [](auto& s, auto&) { return M(s)->SetCurrentPlatformName(B(L"x64").Get()); }},
             {"GetNameSupportedPlatformByIndex", S_OK, kOk,
              [](auto& s, auto& o) { return M(s)->GetNameSupportedPlatformByIndex(0, &o.text); }},
             {"CheckPlatformLoading", S_OK, kOk, [](auto& s, auto&) { return M(s)->CheckPlatformLoading(); }},
@@ -184,9 +199,7 @@ struct Target {
     std::wstring key;
     std::wstring value;
     bool isKey;
-    bool operator<(const Target& o) const {
-        return std::tie(key, value, isKey) < std::tie(o.key, o.value, o.isKey);
-    }
+    bool operator<(const Target& o) const { return std::tie(key, value, isKey) < std::tie(o.key, o.value, o.isKey); }
 };
 
 struct Trial {
@@ -237,7 +250,7 @@ protected:
             EXPECT_EQ(session.registry->OpenHandleCount(), 0u) << op.name << " failing at " << failAt;
             run.messages = session.windows.MessageBoxes().size();
             session.Close();
-            EXPECT_EQ(package::ModuleLockCount(), 0) << op.name << " failing at " << failAt << ": an object left alive";
+            EXPECT_EQ(module::ModuleLockCount(), 0) << op.name << " failing at " << failAt << ": an object left alive";
             EXPECT_EQ(balance.Outstanding(), 0u) << op.name << " failing at " << failAt << ": BSTR or SAFEARRAY";
             run.registry = std::move(session.registry);
         }
@@ -264,7 +277,8 @@ protected:
     bool MayStore(const Op& op, Start start, const Target& t, const std::optional<MemoryRegistry::Value>& value) {
         const auto& stored = Degraded(op, start).stored;
         const auto found = stored.find(t);
-        return found != stored.end() && std::find(found->second.begin(), found->second.end(), value) != found->second.end();
+        return found != stored.end() &&
+               std::find(found->second.begin(), found->second.end(), value) != found->second.end();
     }
 
     static std::vector<Degrade> Degradations() {
@@ -285,9 +299,9 @@ protected:
         return all;
     }
     static bool Anchored(const std::wstring& path) {
-        for (const wchar_t* anchor : {L"Software\\Tavrel\\Compilers\\Fortran",
-                                      L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO",
-                                      kSettingsPath, kProductKey}) {
+        for (const wchar_t* anchor :
+             {L"Software\\Tavrel\\Compilers\\Fortran",
+              L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO", kSettingsPath, kProductKey}) {
             if (path.compare(0, wcslen(anchor), anchor) == 0) return true;
         }
         return false;
@@ -405,11 +419,19 @@ TEST(AllocationBalanceTest, SeesBstrsAndSafeArraysOfItsScope) {
 }
 
 TEST_F(FaultSweepTest, ServiceOnAFreshPackage) { Sweep(ServiceOps(), Start::Fresh, "service, model made by the call"); }
-TEST_F(FaultSweepTest, ServiceOnTheFirstRun) { Sweep(ServiceOps(), Start::FirstRun, "service, first run seeded by the call"); }
-TEST_F(FaultSweepTest, ServiceWithTheCompilerListBuilt) { Sweep(ServiceOps(), Start::Loaded, "service, compiler list built"); }
+TEST_F(FaultSweepTest, ServiceOnTheFirstRun) {
+    Sweep(ServiceOps(), Start::FirstRun, "service, first run seeded by the call");
+}
+TEST_F(FaultSweepTest, ServiceWithTheCompilerListBuilt) {
+    Sweep(ServiceOps(), Start::Loaded, "service, compiler list built");
+}
 TEST_F(FaultSweepTest, ModelOnAFreshPackage) { Sweep(ModelOps(), Start::Fresh, "model, made by the call"); }
-TEST_F(FaultSweepTest, ModelOnTheFirstRun) { Sweep(ModelOps(), Start::FirstRun, "model, first run seeded by the call"); }
-TEST_F(FaultSweepTest, ModelWithTheCompilerListBuilt) { Sweep(ModelOps(), Start::Loaded, "model, compiler list built"); }
+TEST_F(FaultSweepTest, ModelOnTheFirstRun) {
+    Sweep(ModelOps(), Start::FirstRun, "model, first run seeded by the call");
+}
+TEST_F(FaultSweepTest, ModelWithTheCompilerListBuilt) {
+    Sweep(ModelOps(), Start::Loaded, "model, compiler list built");
+}
 
 }  // namespace
 }  // namespace qz::test

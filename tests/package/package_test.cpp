@@ -4,14 +4,14 @@
 
 #include "ide/stand_in_ide.h"
 #include "package/class_factory.h"
-#include "package/identifiers.h"
-#include "package/module.h"
+#include "module/identifiers.h"
+#include "module/module.h"
 #include "package/package.h"
-#include "package/service_site.h"
+#include "module/service_site.h"
 #include "satellite/resource_ids.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/com_object.h"
-#include "support/product_install.h"
+#include "testing/product_install.h"
 #include "support/sited_package.h"
 #include "support/system_test.h"
 
@@ -19,12 +19,6 @@ namespace qz::package {
 namespace {
 
 using platform::ComPtr;
-
-std::wstring ResourceString(UINT id) {
-    wchar_t buffer[256] = {};
-    LoadStringW(ResourceInstance(), id, buffer, 256);
-    return buffer;
-}
 
 ComPtr<IUnknown> IdentityOf(IUnknown* object) {
     ComPtr<IUnknown> identity;
@@ -44,33 +38,33 @@ TEST_F(PackageTest, SitingLoadsTheSatelliteAndOffersTheService) {
     EXPECT_EQ(ide.LoadUILibraryCalls(), 1);
     EXPECT_TRUE(IsEqualGUID(ide.LastUILibraryPackage(), CLSID_QZToolOpt));
     EXPECT_EQ(ide.LastUILibraryFlags(), 0u);
-    EXPECT_NE(ResourceInstance(), ModuleInstance());
-    EXPECT_EQ(ResourceString(IDS_PACKAGE_NODE), L"Tavrel Fortran");
+    EXPECT_NE(module::ResourceInstance(), module::ModuleInstance());
+    EXPECT_EQ(module::ResourceString(IDS_PACKAGE_NODE), L"Tavrel Fortran");
     ASSERT_EQ(ide.Proffered().size(), 1u);
-    EXPECT_TRUE(IsEqualGUID(ide.Proffered()[0].sid, SID_SQZToolOptions));
-    EXPECT_EQ(TheServiceSite().SiteCount(), 1);
+    EXPECT_TRUE(IsEqualGUID(ide.Proffered()[0].sid, module::SID_SQZToolOptions));
+    EXPECT_EQ(module::TheServiceSite().SiteCount(), 1);
 
     ASSERT_EQ(package->Close(), S_OK);
-    EXPECT_EQ(ResourceInstance(), ModuleInstance());
-    EXPECT_FALSE(TheServiceSite().HasProvider());
+    EXPECT_EQ(module::ResourceInstance(), module::ModuleInstance());
+    EXPECT_FALSE(module::TheServiceSite().HasProvider());
 }
 
 TEST_F(PackageTest, ClosedPackageRefusesWhatNeedsTheSite) {
     ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
     ComPtr<IServiceProvider> own;
     ASSERT_EQ(package.As(&own), S_OK);
-    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IUnknown, nullptr), E_POINTER);
     ASSERT_EQ(package->Close(), S_OK);
 
     ComPtr<IUnknown> out;
-    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
+    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
     EXPECT_EQ(package->SetSite(ide.Provider()), E_UNEXPECTED);
     EXPECT_EQ(package->Close(), E_UNEXPECTED);
     EXPECT_EQ(package->CreateTool(GUID_NULL), E_UNEXPECTED);
     ComPtr<IDispatch> automation;
-    EXPECT_EQ(package->GetAutomationObject(kAutomationName, automation.Put()), E_UNEXPECTED);
+    EXPECT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), E_UNEXPECTED);
     VSPROPSHEETPAGE sheet{};
-    EXPECT_EQ(package->GetPropertyPage(GUID_TOGAPPPG, &sheet), E_UNEXPECTED);
+    EXPECT_EQ(package->GetPropertyPage(module::GUID_TOGAPPPG, &sheet), E_UNEXPECTED);
 }
 
 enum class SatelliteFault { ShellWithheld, LoadFails, NullHandle, SatelliteMissing };
@@ -84,21 +78,29 @@ class PackageSatelliteFaultTest : public PackageTest, public ::testing::WithPara
 
 TEST_P(PackageSatelliteFaultTest, SetSiteFailsAndOffersNothing) {
     switch (GetParam()) {
-        case SatelliteFault::ShellWithheld: ide.Withhold(ide::Service::Shell); break;
-        case SatelliteFault::LoadFails: ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY); break;
-        case SatelliteFault::NullHandle: ide.SetUILibraryYieldsNull(true); break;
-        case SatelliteFault::SatelliteMissing: ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll"); break;
+    case SatelliteFault::ShellWithheld:
+        ide.Withhold(ide::Service::Shell);
+        break;
+    case SatelliteFault::LoadFails:
+        ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY);
+        break;
+    case SatelliteFault::NullHandle:
+        ide.SetUILibraryYieldsNull(true);
+        break;
+    case SatelliteFault::SatelliteMissing:
+        ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll");
+        break;
     }
     EXPECT_EQ(package->SetSite(ide.Provider()), E_FAIL);
     EXPECT_TRUE(ide.Proffered().empty());
-    EXPECT_EQ(ResourceInstance(), ModuleInstance());
+    EXPECT_EQ(module::ResourceInstance(), module::ModuleInstance());
     // The provider stays with the module until Close.
-    EXPECT_TRUE(TheServiceSite().HasProvider());
+    EXPECT_TRUE(module::TheServiceSite().HasProvider());
 
     ComPtr<IServiceProvider> own;
     ASSERT_EQ(package.As(&own), S_OK);
     ComPtr<IUnknown> out;
-    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
+    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
     EXPECT_EQ(package->Close(), S_OK);
 }
 
@@ -114,7 +116,7 @@ TEST_F(PackageTest, SitesWithoutTheServiceOfferingService) {
     ComPtr<IServiceProvider> own;
     ASSERT_EQ(package.As(&own), S_OK);
     ComPtr<IUnknown> service;
-    EXPECT_EQ(own->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
 }
 
 TEST_F(PackageTest, RefusesASecondOrEmptySite) {
@@ -124,7 +126,7 @@ TEST_F(PackageTest, RefusesASecondOrEmptySite) {
     EXPECT_EQ(package->SetSite(other.Provider()), E_UNEXPECTED);
     EXPECT_EQ(ide.LoadUILibraryCalls(), 1);
     EXPECT_EQ(other.LoadUILibraryCalls(), 0);
-    EXPECT_EQ(TheServiceSite().SiteCount(), 1);
+    EXPECT_EQ(module::TheServiceSite().SiteCount(), 1);
 }
 
 TEST_F(PackageTest, HandlesNoCommandOfAnyGroup) {
@@ -159,7 +161,8 @@ TEST_F(PackageTest, OneModelUntilCloseIsTheAutomationObjectUnderItsNameInAnyCase
     EXPECT_EQ(IdentityOf(model.Get()).Get(), IdentityOf(exact.Get()).Get());
     EXPECT_EQ(self->GetGeneralPPG(nullptr), E_POINTER);
 
-    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"", nullptr};
+    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"",
+                                     nullptr};
     for (const wchar_t* name : others) {
         IDispatch* out = reinterpret_cast<IDispatch*>(1);
         EXPECT_EQ(package->GetAutomationObject(name, &out), E_NOTIMPL);

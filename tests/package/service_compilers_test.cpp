@@ -1,7 +1,7 @@
 // The compiler methods of the tool-options service, over the real options model.
 #include <gtest/gtest.h>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "support/sited_package.h"
 
 namespace qz::package {
@@ -22,7 +22,6 @@ protected:
         }
         SitedPackageTest::SetUp();
     }
-
 };
 
 TEST_F(ServiceCompilersTest, SelectionRoundTripFallsBackToTheDefault) {
@@ -46,7 +45,7 @@ TEST_F(ServiceCompilersTest, SelectionRoundTripFallsBackToTheDefault) {
     EXPECT_EQ(handle, 1024);
 
     ComPtr<IDispatch> automation;
-    ASSERT_EQ(package->GetAutomationObject(kAutomationName, automation.Put()), S_OK);
+    ASSERT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
     ComPtr<IQZGeneralPPG> model;
     ASSERT_EQ(automation.As(&model), S_OK);
     EXPECT_EQ(service->SetSelectedCmplr(1025), S_OK);

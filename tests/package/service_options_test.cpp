@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "ide/stand_in_ide.h"
-#include "model/options.h"
+#include "settings/options.h"
 #include "package/class_factory.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "package/package.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_sandbox.h"
 #include "support/sited_package.h"
 #include "support/system_test.h"
 
@@ -27,7 +27,6 @@ protected:
         EXPECT_EQ((service.Get()->*get)(text.Put()), S_OK);
         return std::wstring(text.Text(), text.Length());
     }
-
 };
 
 TEST_F(ServiceOptionsTest, JoinedListsAndSwitchesFollowTheStoredValuesElseTheDefaults) {
@@ -56,10 +55,10 @@ TEST_F(ServiceOptionsTest, SingleListsAndTheirDefaults) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {&IQZToolOptions::GetFreeFormatExt, L".f95"},       {&IQZToolOptions::DefGetFreeFormatExt, L".f90"},
+        {&IQZToolOptions::GetFreeFormatExt, L".f95"},          {&IQZToolOptions::DefGetFreeFormatExt, L".f90"},
         {&IQZToolOptions::GetFixedFormatExt, L".f;.for;.fpp"}, {&IQZToolOptions::DefGetFixedFormatExt, L".f;.for;.fpp"},
-        {&IQZToolOptions::GetFreeFormatExtHdr, L""},         {&IQZToolOptions::DefGetFreeFormatExtHdr, L""},
-        {&IQZToolOptions::GetFixedFormatExtHdr, L".h"},      {&IQZToolOptions::DefGetFixedFormatExtHdr, L".fi;.fd"},
+        {&IQZToolOptions::GetFreeFormatExtHdr, L""},           {&IQZToolOptions::DefGetFreeFormatExtHdr, L""},
+        {&IQZToolOptions::GetFixedFormatExtHdr, L".h"},        {&IQZToolOptions::DefGetFixedFormatExtHdr, L".fi;.fd"},
     };
     for (const Case& c : cases) EXPECT_EQ(Text(c.get), c.expected);
 }
@@ -74,7 +73,8 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
     };
     const Case cases[] = {
         {&IQZToolOptions::SetGapLevel, &IQZToolOptions::GetGapLevel, L"GapLevel", 0, 3},
-        {&IQZToolOptions::SetGapSuppressWarnings, &IQZToolOptions::GetGapSuppressWarnings, L"GapSuppressWarnings", 1, 0},
+        {&IQZToolOptions::SetGapSuppressWarnings, &IQZToolOptions::GetGapSuppressWarnings, L"GapSuppressWarnings", 1,
+         0},
         {&IQZToolOptions::SetGapRemarksToFile, &IQZToolOptions::GetGapRemarksToFile, L"GapRemarksToFile", 0, 1},
         {&IQZToolOptions::SetGapShowDialog, &IQZToolOptions::GetGapShowDialog, L"GapShowDialogs", 1, 0},
     };
@@ -84,7 +84,7 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
         EXPECT_EQ(read, c.before) << c.valueName;
         EXPECT_EQ((service.Get()->*c.set)(c.value), S_OK);
         EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, c.valueName),
-                  platform::MemoryRegistry::Value::Dword(static_cast<DWORD>(c.value)));
+                  test::MemoryRegistry::Value::Dword(static_cast<DWORD>(c.value)));
         EXPECT_EQ((service.Get()->*c.get)(&read), S_OK);
         EXPECT_EQ(read, c.value) << c.valueName;
     }
@@ -94,7 +94,7 @@ TEST_F(ServiceOptionsTest, GapSettingsRoundTripThroughTheRegistry) {
     EXPECT_EQ(Text(&IQZToolOptions::GetGapSuppressRemarks), L"1234,5678");
     EXPECT_EQ(service->SetGapRemarksFile(nullptr), S_OK);
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"GapRemarksFile"),
-              platform::MemoryRegistry::Value::String(L""));
+              test::MemoryRegistry::Value::String(L""));
 }
 
 // Without the IDE's registry root the model is unavailable.
@@ -141,13 +141,14 @@ TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
     DISPID id = 0;
     ASSERT_EQ(automation->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     // In reverse order: the value, then the ordinal; a VT_I4 holds nothing to free.
-    VARIANT args[2] = {platform::Variant::Int(3).Get(), platform::Variant::Int(model::kOptGapLevel).Get()};
+    VARIANT args[2] = {platform::Variant::Int(3).Get(), platform::Variant::Int(settings::kOptGapLevel).Get()};
     DISPPARAMS params{args, nullptr, 2, 0};
-    ASSERT_EQ(automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-              S_OK);
+    ASSERT_EQ(
+        automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        S_OK);
 
     ComPtr<IQZToolOptions> service;
-    ASSERT_EQ(ide.Provider()->QueryService(SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+    ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
     INT level = 0;
     EXPECT_EQ(service->GetGapLevel(&level), S_OK);
     EXPECT_EQ(level, 3);
@@ -157,7 +158,7 @@ TEST_F(LateBoundClientTest, SetsGapLevelByNameAndTheServiceAndRegistryAgree) {
     std::vector<BYTE> data;
     ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kSettingsPath, KEY_READ), ERROR_SUCCESS);
     ASSERT_EQ(key.ReadValue(L"GapLevel", &type, &data), ERROR_SUCCESS);
-    EXPECT_EQ((platform::MemoryRegistry::Value{type, data}), platform::MemoryRegistry::Value::Dword(3));
+    EXPECT_EQ((test::MemoryRegistry::Value{type, data}), test::MemoryRegistry::Value::Dword(3));
 
     service.Reset();
     automation.Reset();

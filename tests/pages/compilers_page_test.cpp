@@ -199,7 +199,7 @@ TEST_F(CompilersPageOnTwoPlatformsTest, ChangingThePlatformRefillsTheCompilers) 
     Choose(IDC_CMPLR_PLATFORM, PlatformItem(L"x64"));
     EXPECT_EQ(Current(), L"x64");
     const std::vector<std::pair<std::wstring, LRESULT>> expected = {{ResourceText(IDS_CMPLR_DEFAULT_ITEM), -1},
-                                                                     {L"Suite 12.0.000", x64_[0]}};
+                                                                    {L"Suite 12.0.000", x64_[0]}};
     EXPECT_EQ(Items(IDC_CMPLR_COMPILER), expected);
     EXPECT_EQ(Control(IDC_CMPLR_COMPILER, CB_GETCURSEL), 0);
     EXPECT_EQ(Fields(), Committed(x64_[0]));
@@ -291,9 +291,9 @@ TEST_F(CompilersPageTest, APlatformWithoutCompilersListsOnlyItsEmptyCompiler) {
     // their editor buttons and its reset are disabled until a real one shows.
     const auto editable = [this]() {
         std::vector<bool> states;
-        for (int id : {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN, IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB,
-                       IDC_CMPLR_INCLUDE_PATHS, IDC_CMPLR_EDIT_INCLUDE, IDC_CMPLR_OPTIONS, IDC_CMPLR_EDIT_OPTIONS,
-                       IDC_CMPLR_RESET}) {
+        for (int id :
+             {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN, IDC_CMPLR_LIB_PATHS, IDC_CMPLR_EDIT_LIB, IDC_CMPLR_INCLUDE_PATHS,
+              IDC_CMPLR_EDIT_INCLUDE, IDC_CMPLR_OPTIONS, IDC_CMPLR_EDIT_OPTIONS, IDC_CMPLR_RESET}) {
             states.push_back(IsWindowEnabled(GetDlgItem(page_, id)) != 0);
         }
         return states;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "pages/gap_page.h"
 #include "pages/page_framework.h"
 #include "satellite/resource_ids.h"
@@ -36,12 +36,12 @@ TEST_F(GapPageTest, FillsFromTheModelAndAppliesBack) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.level);
-        Put(model::kOptGapLevel, c.level);
-        Put(model::kOptGapSuppressWarnings, c.warnings);
-        Put(model::kOptGapShowDialogs, c.showDialogs);
-        Put(model::kOptGapSuppressRemarks, L"8001,8002");
-        Put(model::kOptGapRemarksToFile, c.warnings);
-        Put(model::kOptGapRemarksFile, L"C:\\gap\\remarks.txt");
+        Put(settings::kOptGapLevel, c.level);
+        Put(settings::kOptGapSuppressWarnings, c.warnings);
+        Put(settings::kOptGapShowDialogs, c.showDialogs);
+        Put(settings::kOptGapSuppressRemarks, L"8001,8002");
+        Put(settings::kOptGapRemarksToFile, c.warnings);
+        Put(settings::kOptGapRemarksFile, L"C:\\gap\\remarks.txt");
         OpenPage();
 
         ASSERT_EQ(Control(IDC_GAP_LEVEL, CB_GETCOUNT), 4);
@@ -53,18 +53,18 @@ TEST_F(GapPageTest, FillsFromTheModelAndAppliesBack) {
         EXPECT_EQ(ControlText(IDC_GAP_REMARKS_FILE), L"C:\\gap\\remarks.txt");
 
         EXPECT_EQ(Notify(PSN_APPLY), PSNRET_NOERROR);
-        EXPECT_EQ(Number(model::kOptGapLevel), c.appliedLevel);
-        EXPECT_EQ(Number(model::kOptGapSuppressWarnings), c.appliedWarnings);
-        EXPECT_EQ(Number(model::kOptGapRemarksToFile), c.appliedWarnings);
-        EXPECT_EQ(Number(model::kOptGapShowDialogs), c.appliedDialogs);
-        EXPECT_EQ(Text(model::kOptGapSuppressRemarks), L"8001,8002");
+        EXPECT_EQ(Number(settings::kOptGapLevel), c.appliedLevel);
+        EXPECT_EQ(Number(settings::kOptGapSuppressWarnings), c.appliedWarnings);
+        EXPECT_EQ(Number(settings::kOptGapRemarksToFile), c.appliedWarnings);
+        EXPECT_EQ(Number(settings::kOptGapShowDialogs), c.appliedDialogs);
+        EXPECT_EQ(Text(settings::kOptGapSuppressRemarks), L"8001,8002");
         ClosePage();
     }
 }
 
 TEST_F(GapPageTest, TheUsersChoicesReachTheModelAtApply) {
-    Put(model::kOptGapLevel, 1);
-    Put(model::kOptGapShowDialogs, 5);
+    Put(settings::kOptGapLevel, 1);
+    Put(settings::kOptGapShowDialogs, 5);
     OpenPage();
     wchar_t third[64] = {};
     Control(IDC_GAP_LEVEL, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(third));
@@ -78,16 +78,16 @@ TEST_F(GapPageTest, TheUsersChoicesReachTheModelAtApply) {
         Control(IDC_GAP_SHOW_DIALOGS, BM_CLICK);
         EXPECT_EQ(Control(IDC_GAP_SHOW_DIALOGS, BM_GETCHECK), click.after);
     }
-    EXPECT_EQ(Number(model::kOptGapLevel), 1) << "written before apply";
+    EXPECT_EQ(Number(settings::kOptGapLevel), 1) << "written before apply";
 
     Notify(PSN_APPLY);
-    EXPECT_EQ(Number(model::kOptGapLevel), 3);
-    EXPECT_EQ(Text(model::kOptGapRemarksFile), L"D:\\out.txt");
-    EXPECT_EQ(Number(model::kOptGapShowDialogs), 1);
+    EXPECT_EQ(Number(settings::kOptGapLevel), 3);
+    EXPECT_EQ(Text(settings::kOptGapRemarksFile), L"D:\\out.txt");
+    EXPECT_EQ(Number(settings::kOptGapShowDialogs), 1);
 }
 
 TEST_F(GapPageTest, EditsSurviveMovingBetweenPagesButNotCancel) {
-    Put(model::kOptGapLevel, 1);
+    Put(settings::kOptGapLevel, 1);
     OpenPage();
     Control(IDC_GAP_LEVEL, CB_SETCURSEL, 2);
     EXPECT_EQ(Notify(PSN_KILLACTIVE), 0) << "the page is always valid";
@@ -96,7 +96,7 @@ TEST_F(GapPageTest, EditsSurviveMovingBetweenPagesButNotCancel) {
 
     Notify(PSN_QUERYCANCEL);
     ClosePage();
-    EXPECT_EQ(Number(model::kOptGapLevel), 1);
+    EXPECT_EQ(Number(settings::kOptGapLevel), 1);
     OpenPage();
     EXPECT_EQ(Control(IDC_GAP_LEVEL, CB_GETCURSEL), 1);
 }

@@ -5,11 +5,12 @@
 
 #include <string>
 
-#include "model/options.h"
+#include "settings/options.h"
 #include "pages/general_page.h"
 #include "pages/page_framework.h"
 #include "satellite/resource_ids.h"
 #include "support/page_fixture.h"
+#include "testing/recording_window_system.h"
 
 namespace qz::pages {
 namespace {
@@ -26,7 +27,7 @@ std::wstring WindowText(HWND window) {
 // dialogs recorded. A modal dialog is played without a modal loop: made
 // modeless, `typed` put into the editor's edit control and the button of the
 // answer pressed.
-class PageWindowSystem : public platform::RecordingWindowSystem {
+class PageWindowSystem : public test::RecordingWindowSystem {
 public:
     HWND DialogItem(HWND dialog, int id) override { return win32_.DialogItem(dialog, id); }
     std::wstring Text(HWND window) override { return win32_.Text(window); }
@@ -110,11 +111,11 @@ TEST_F(GeneralPageTest, FillsFromTheModelAndAppliesTheSwitches) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.continueOnError);
-        Put(model::kOptGenerateBuildLog, c.buildLog);
-        Put(model::kOptShowEnvInBuildLog, c.showEnv);
-        Put(model::kOptContinueOnError, c.continueOnError);
-        Put(model::kOptFreeSourceExt, L".f90;.F95");
-        Put(model::kOptFixedHeaderExt, L".fi");
+        Put(settings::kOptGenerateBuildLog, c.buildLog);
+        Put(settings::kOptShowEnvInBuildLog, c.showEnv);
+        Put(settings::kOptContinueOnError, c.continueOnError);
+        Put(settings::kOptFreeSourceExt, L".f90;.F95");
+        Put(settings::kOptFixedHeaderExt, L".fi");
         OpenPage();
         EXPECT_EQ(Field(IDC_GEN_FREE_SOURCE_EXT), L".f90;.F95");
         EXPECT_EQ(Field(IDC_GEN_FREE_HEADER_EXT), L"");
@@ -127,9 +128,9 @@ TEST_F(GeneralPageTest, FillsFromTheModelAndAppliesTheSwitches) {
         // Toggled by the user, then applied with the lists unchanged.
         SendDlgItemMessageW(page_, IDC_GEN_BUILD_LOG, BM_CLICK, 0, 0);
         EXPECT_EQ(Notify(PSN_APPLY), PSNRET_NOERROR);
-        EXPECT_EQ(Number(model::kOptGenerateBuildLog), c.shownLog == BST_CHECKED ? 0 : 1);
-        EXPECT_EQ(Number(model::kOptShowEnvInBuildLog), c.shownEnv == BST_CHECKED ? 1 : 0);
-        EXPECT_EQ(Number(model::kOptContinueOnError), c.shownContinue == BST_CHECKED ? 1 : 0);
+        EXPECT_EQ(Number(settings::kOptGenerateBuildLog), c.shownLog == BST_CHECKED ? 0 : 1);
+        EXPECT_EQ(Number(settings::kOptShowEnvInBuildLog), c.shownEnv == BST_CHECKED ? 1 : 0);
+        EXPECT_EQ(Number(settings::kOptContinueOnError), c.shownContinue == BST_CHECKED ? 1 : 0);
         EXPECT_TRUE(pageWindows_.MessageBoxes().empty()) << "no list changed";
         EXPECT_FALSE(Stored(L"HeadersFree")) << "an unchanged list is not written";
         ClosePage();
@@ -150,8 +151,8 @@ TEST_F(GeneralPageTest, LeavingThePageChecksTheListsAndNamesTheFirstBadEntry) {
     };
     OpenPage();
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.freeSource << " | " << c.freeHeader << " | " << c.fixedSource
-                                        << " | " << c.fixedHeader);
+        SCOPED_TRACE(testing::Message() << c.freeSource << " | " << c.freeHeader << " | " << c.fixedSource << " | "
+                                        << c.fixedHeader);
         const size_t before = pageWindows_.MessageBoxes().size();
         SetFields(c.freeSource, c.freeHeader, c.fixedSource, c.fixedHeader);
         EXPECT_EQ(Notify(PSN_KILLACTIVE), c.message ? 1 : 0) << "1 keeps the user on the page";
@@ -160,7 +161,7 @@ TEST_F(GeneralPageTest, LeavingThePageChecksTheListsAndNamesTheFirstBadEntry) {
             continue;
         }
         ASSERT_EQ(pageWindows_.MessageBoxes().size(), before + 1);
-        const platform::MessageBoxCall& shown = pageWindows_.MessageBoxes().back();
+        const test::MessageBoxCall& shown = pageWindows_.MessageBoxes().back();
         std::wstring expected = ResourceText(c.message);
         expected.replace(expected.find(L"%1"), 2, c.entry);
         EXPECT_EQ(shown.text, expected);
@@ -168,17 +169,17 @@ TEST_F(GeneralPageTest, LeavingThePageChecksTheListsAndNamesTheFirstBadEntry) {
         EXPECT_EQ(shown.type, static_cast<UINT>(MB_ICONWARNING | MB_OK));
         EXPECT_EQ(shown.owner, host_);
     }
-    EXPECT_EQ(Text(model::kOptFixedSourceExt), L".f;.for;.fpp") << "validation writes nothing";
+    EXPECT_EQ(Text(settings::kOptFixedSourceExt), L".f;.for;.fpp") << "validation writes nothing";
 }
 
 TEST_F(GeneralPageTest, ApplyWritesTheChangedListsAndTellsTheUserOnce) {
-    Put(model::kOptFreeSourceExt, L".f90");
+    Put(settings::kOptFreeSourceExt, L".f90");
     OpenPage();
     SetField(IDC_GEN_FREE_SOURCE_EXT, L".F90");  // letter case alone is a change
     SetField(IDC_GEN_FIXED_HEADER_EXT, L".fi;.inc");
     Notify(PSN_APPLY);
-    EXPECT_EQ(Text(model::kOptFreeSourceExt), L".F90");
-    EXPECT_EQ(Text(model::kOptFixedHeaderExt), L".fi;.inc");
+    EXPECT_EQ(Text(settings::kOptFreeSourceExt), L".F90");
+    EXPECT_EQ(Text(settings::kOptFixedHeaderExt), L".fi;.inc");
     EXPECT_FALSE(Stored(L"HeadersFree"));
     EXPECT_FALSE(Stored(L"ExtFixed"));
     ASSERT_EQ(pageWindows_.MessageBoxes().size(), 1u);
@@ -188,10 +189,10 @@ TEST_F(GeneralPageTest, ApplyWritesTheChangedListsAndTellsTheUserOnce) {
 }
 
 TEST_F(GeneralPageTest, DefaultButtonsChangeOnlyTheFieldsUntilApply) {
-    Put(model::kOptFreeSourceExt, L".f95");
-    Put(model::kOptFreeHeaderExt, L".h95");
-    Put(model::kOptFixedSourceExt, L".ftn");
-    Put(model::kOptFixedHeaderExt, L".hh");
+    Put(settings::kOptFreeSourceExt, L".f95");
+    Put(settings::kOptFreeHeaderExt, L".h95");
+    Put(settings::kOptFixedSourceExt, L".ftn");
+    Put(settings::kOptFixedHeaderExt, L".hh");
     OpenPage();
     Click(IDC_GEN_FREE_DEFAULTS);
     EXPECT_EQ(Field(IDC_GEN_FREE_SOURCE_EXT), L".f90");
@@ -203,8 +204,8 @@ TEST_F(GeneralPageTest, DefaultButtonsChangeOnlyTheFieldsUntilApply) {
 
     Notify(PSN_QUERYCANCEL);
     ClosePage();
-    EXPECT_EQ(Text(model::kOptFreeSourceExt), L".f95");
-    EXPECT_EQ(Text(model::kOptFixedHeaderExt), L".hh");
+    EXPECT_EQ(Text(settings::kOptFreeSourceExt), L".f95");
+    EXPECT_EQ(Text(settings::kOptFixedHeaderExt), L".hh");
     OpenPage();
     EXPECT_EQ(Field(IDC_GEN_FREE_SOURCE_EXT), L".f95") << "cancel reloads from the model";
 }
@@ -245,7 +246,7 @@ TEST_F(GeneralPageTest, EllipsisButtonsEditTheirFieldInTheListEditor) {
         }
         EXPECT_EQ(Field(c.field), c.after);
     }
-    EXPECT_EQ(Text(model::kOptFreeSourceExt), L".f90") << "the model sees the edit only at apply";
+    EXPECT_EQ(Text(settings::kOptFreeSourceExt), L".f90") << "the model sees the edit only at apply";
 }
 
 }  // namespace

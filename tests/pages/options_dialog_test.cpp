@@ -10,8 +10,8 @@
 
 #include "ide/message_watch.h"
 #include "ide/options_dialog.h"
-#include "model/options.h"
-#include "package/identifiers.h"
+#include "settings/options.h"
+#include "module/identifiers.h"
 #include "platform/window_system.h"
 #include "satellite/resource_ids.h"
 #include "support/dialog_player.h"
@@ -29,20 +29,20 @@ struct Stored {
     DWORD number;
 };
 const Stored kStored[] = {
-    {model::kOptFreeSourceExt, L".f90;.f95", 0},
-    {model::kOptFreeHeaderExt, L".h90", 0},
-    {model::kOptFixedSourceExt, L".f;.for", 0},
-    {model::kOptFixedHeaderExt, L".fi", 0},
-    {model::kOptGenerateBuildLog, nullptr, 1},
-    {model::kOptShowEnvInBuildLog, nullptr, 1},
-    {model::kOptContinueOnError, nullptr, 0},
-    {model::kOptGapLevel, nullptr, 2},
-    {model::kOptGapSuppressWarnings, nullptr, 1},
-    {model::kOptGapSuppressRemarks, L"8001,8002", 0},
-    {model::kOptGapRemarksToFile, nullptr, 1},
-    {model::kOptGapRemarksFile, L"C:\\gap\\remarks.txt", 0},
+    {settings::kOptFreeSourceExt, L".f90;.f95", 0},
+    {settings::kOptFreeHeaderExt, L".h90", 0},
+    {settings::kOptFixedSourceExt, L".f;.for", 0},
+    {settings::kOptFixedHeaderExt, L".fi", 0},
+    {settings::kOptGenerateBuildLog, nullptr, 1},
+    {settings::kOptShowEnvInBuildLog, nullptr, 1},
+    {settings::kOptContinueOnError, nullptr, 0},
+    {settings::kOptGapLevel, nullptr, 2},
+    {settings::kOptGapSuppressWarnings, nullptr, 1},
+    {settings::kOptGapSuppressRemarks, L"8001,8002", 0},
+    {settings::kOptGapRemarksToFile, nullptr, 1},
+    {settings::kOptGapRemarksFile, L"C:\\gap\\remarks.txt", 0},
     // Shown in the third state, which apply leaves alone.
-    {model::kOptGapShowDialogs, nullptr, 5},
+    {settings::kOptGapShowDialogs, nullptr, 5},
 };
 
 std::wstring Text(HWND page, int id) {
@@ -59,7 +59,7 @@ protected:
     void SetUp() override {
         SitedPackageTest::SetUp();
         for (const Stored& s : kStored) {
-            const wchar_t* name = model::FindOption(s.ordinal)->valueName;
+            const wchar_t* name = settings::FindOption(s.ordinal)->valueName;
             if (s.text) {
                 registry.SetString(HKEY_CURRENT_USER, test::kSettingsPath, name, s.text);
             } else {
@@ -68,10 +68,10 @@ protected:
         }
     }
 
-    std::vector<std::optional<platform::MemoryRegistry::Value>> Settings() const {
-        std::vector<std::optional<platform::MemoryRegistry::Value>> values;
-        for (int i = 0; i < model::kOptionCount; ++i) {
-            values.push_back(registry.Get(HKEY_CURRENT_USER, test::kSettingsPath, model::FindOption(i)->valueName));
+    std::vector<std::optional<test::MemoryRegistry::Value>> Settings() const {
+        std::vector<std::optional<test::MemoryRegistry::Value>> values;
+        for (int i = 0; i < settings::kOptionCount; ++i) {
+            values.push_back(registry.Get(HKEY_CURRENT_USER, test::kSettingsPath, settings::FindOption(i)->valueName));
         }
         return values;
     }
@@ -79,9 +79,9 @@ protected:
     // A showing of the Options window, opened on the General page.
     std::unique_ptr<ide::OptionsDialog> Show() {
         auto window = std::make_unique<ide::OptionsDialog>(ide);
-        const std::vector<ide::OptionsPage> pages = {
-            {package::GUID_TOGeneralPPG, L"General"}, {package::GUID_TOCompilerPPG, L"Compilers"},
-            {package::GUID_TOGAPPPG, L"GAP"}};
+        const std::vector<ide::OptionsPage> pages = {{module::GUID_TOGeneralPPG, L"General"},
+                                                     {module::GUID_TOCompilerPPG, L"Compilers"},
+                                                     {module::GUID_TOGAPPPG, L"GAP"}};
         EXPECT_EQ(window->Open(package.Get(), pages, L"Options", true), S_OK);
         EXPECT_TRUE(window->IsOpen());
         return window;
@@ -233,9 +233,9 @@ TEST_F(OptionsDialogTest, TheRemarksFileIsEditableOnlyWhileRemarksGoToAFile) {
     window.reset();
     // Off, the file is still written as shown.
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, test::kSettingsPath, L"GapRemarksToFile"),
-              platform::MemoryRegistry::Value::Dword(0));
+              test::MemoryRegistry::Value::Dword(0));
     EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, test::kSettingsPath, L"GapRemarksFile"),
-              platform::MemoryRegistry::Value::String(L"C:\\gap\\remarks.txt"));
+              test::MemoryRegistry::Value::String(L"C:\\gap\\remarks.txt"));
     window = Show();
     ASSERT_TRUE(window->Select(kGap));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window->PageWindow(kGap), IDC_GAP_REMARKS_FILE)));

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "package/identifiers.h"
-#include "package/module.h"
+#include "module/identifiers.h"
+#include "module/module.h"
 #include "pages/compilers_page.h"
 #include "pages/gap_page.h"
 #include "pages/general_page.h"
@@ -23,9 +23,9 @@ struct PageCase {
 };
 
 const PageCase kPages[] = {
-    {&package::GUID_TOGeneralPPG, 106, CreateGeneralPage},
-    {&package::GUID_TOCompilerPPG, 107, CreateCompilersPage},
-    {&package::GUID_TOGAPPPG, 109, CreateGapPage},
+    {&module::GUID_TOGeneralPPG, 106, CreateGeneralPage},
+    {&module::GUID_TOCompilerPPG, 107, CreateCompilersPage},
+    {&module::GUID_TOGAPPPG, 109, CreateGapPage},
 };
 
 VSPROPSHEETPAGE Scribbled() {
@@ -44,8 +44,8 @@ TEST_F(PageRequestTest, EachPageIsDescribedFromTheSatellite) {
         ASSERT_EQ(package->GetPropertyPage(*c.page, &sheet), S_OK);
         EXPECT_EQ(sheet.dwSize, sizeof(void*) == 8 ? 80u : 48u);
         EXPECT_EQ(sheet.dwFlags, 0xA0u);
-        EXPECT_EQ(sheet.hInstance, package::ResourceInstance());
-        EXPECT_NE(sheet.hInstance, package::ModuleInstance());
+        EXPECT_EQ(sheet.hInstance, module::ResourceInstance());
+        EXPECT_NE(sheet.hInstance, module::ModuleInstance());
         EXPECT_EQ(sheet.wTemplateId, c.templateId);
         EXPECT_NE(sheet.pfnDlgProc, nullptr);
         EXPECT_NE(sheet.pfnCallback, nullptr);
@@ -156,8 +156,8 @@ TEST_F(PageCreationTest, NotificationsAnswerByTheTable) {
         INT_PTR answer;
         bool reloadAfter;
     } cases[] = {
-        {PSN_SETACTIVE, 1, false}, {PSN_KILLACTIVE, 1, false}, {PSN_HELP, 0, false}, {PSN_RESET, 0, false},
-        {0u - 1000, 1, false},       {PSN_APPLY, 1, true},       {PSN_SETACTIVE, 1, false}, {PSN_QUERYCANCEL, 0, true},
+        {PSN_SETACTIVE, 1, false}, {PSN_KILLACTIVE, 1, false}, {PSN_HELP, 0, false},      {PSN_RESET, 0, false},
+        {0u - 1000, 1, false},     {PSN_APPLY, 1, true},       {PSN_SETACTIVE, 1, false}, {PSN_QUERYCANCEL, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);

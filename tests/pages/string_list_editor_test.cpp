@@ -7,10 +7,10 @@
 #include <string>
 
 #include "ide/stand_in_ide.h"
-#include "package/module.h"
-#include "package/service_site.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "pages/string_list_editor.h"
-#include "platform/window_system.h"
+#include "testing/recording_window_system.h"
 #include "satellite/resource_ids.h"
 #include "support/dialog_player.h"
 #include "support/sited_module.h"
@@ -41,8 +41,8 @@ struct WindowDeleter {
 using Window = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 
 Window MakeOwner(DWORD visible = 0) {
-    return Window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | visible, 200, 150, 600, 400, nullptr, nullptr,
-                                  nullptr, nullptr));
+    return Window(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | visible, 200, 150, 600, 400, nullptr, nullptr, nullptr, nullptr));
 }
 
 // The real window system, the stand-in IDE as the service site and the
@@ -50,8 +50,8 @@ Window MakeOwner(DWORD visible = 0) {
 class StrListEditorTest : public test::SystemTest {
 protected:
     void Resite(ide::StandInIde& ide) {
-        package::TheServiceSite().SetSite(nullptr);
-        package::TheServiceSite().SetSite(ide.Provider());
+        module::TheServiceSite().SetSite(nullptr);
+        module::TheServiceSite().SetSite(ide.Provider());
     }
 
     ide::StandInIde ide_;
@@ -86,8 +86,11 @@ TEST_F(StrListEditorTest, InitialisesOverTheIdesDialogOwner) {
 }
 
 TEST_F(StrListEditorTest, OkJoinsTheEditedLinesAndCancelKeepsTheList) {
-    const struct { const wchar_t* typed; int button; const wchar_t* back; } cases[] = {
-        {L"  x \r\n\r\n\ty\r\n", IDOK, L"x;y"}, {L"", IDOK, L""}, {L"x", IDCANCEL, L"a;b"}};
+    const struct {
+        const wchar_t* typed;
+        int button;
+        const wchar_t* back;
+    } cases[] = {{L"  x \r\n\r\n\ty\r\n", IDOK, L"x;y"}, {L"", IDOK, L""}, {L"x", IDCANCEL, L"a;b"}};
     for (const auto& c : cases) {
         CStrListEditor editor;
         editor.SetList(L"a;b");
@@ -105,8 +108,11 @@ TEST_F(StrListEditorTest, OkJoinsTheEditedLinesAndCancelKeepsTheList) {
 // owned by the given parent, else by the IDE's dialog owner.
 TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
     enum Locale { Offered, Failing, Withheld };
-    const struct { Locale locale; bool parentGiven; int adjustments; } cases[] = {
-        {Offered, false, 1}, {Offered, true, 1}, {Failing, false, 1}, {Withheld, true, 0}};
+    const struct {
+        Locale locale;
+        bool parentGiven;
+        int adjustments;
+    } cases[] = {{Offered, false, 1}, {Offered, true, 1}, {Failing, false, 1}, {Withheld, true, 0}};
     const Window ideOwner = MakeOwner(), parent = MakeOwner();
     for (const auto& c : cases) {
         ide::StandInIde ide;
@@ -126,7 +132,7 @@ TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
         EXPECT_EQ(ide.MungeDialogFontCalls(), c.adjustments) << &c - cases;
         EXPECT_EQ(ownedBy, c.parentGiven ? parent.get() : ideOwner.get()) << &c - cases;
         EXPECT_EQ(shown, L"a\r\nb\r\n") << &c - cases;
-        platform::RecordingWindowSystem recorded;
+        test::RecordingWindowSystem recorded;
         platform::ScopedWindowSystem scope(recorded);
         editor_.DoModal(nullptr);
         ASSERT_EQ(recorded.DialogBoxes().size(), 1u);
@@ -136,7 +142,7 @@ TEST_F(StrListEditorTest, RunsFromTheAdjustedTemplateElseFromTheSatellites) {
 }
 
 TEST_F(StrListEditorTest, WithoutTemplateAnswersMinusOneAndKeepsTheList) {
-    package::ExchangeResourceInstance(package::ModuleInstance());
+    module::ExchangeResourceInstance(module::ModuleInstance());
     editor_.SetList(L"a;b");
     Player player([](HWND dialog) { Press(dialog, IDOK); });
     EXPECT_EQ(editor_.DoModal(nullptr), -1);
@@ -175,7 +181,8 @@ TEST_F(StrListEditorTest, KeepsTheMinimumSize) {
             EXPECT_EQ(rect.top != 500, has('t')) << e;
             EXPECT_EQ(rect.bottom != 510, has('b')) << e;
             if (e != 8) continue;
-            SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+            SetWindowPos(dialog, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
             const RECT atMinimum = Rect(GetDlgItem(dialog, IDC_STRLIST_EDIT));
             // The rule counts the dialog frame; a resizable window's frame is a little wider.
             EXPECT_NEAR(atMinimum.bottom - atMinimum.top, 2 * h, 4);

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 
 namespace qz::platform {
 namespace {
@@ -20,7 +20,7 @@ struct MemoryRegistryTest : ::testing::Test {
         return reg_.QueryValue(key, name, nullptr, nullptr, &bytes);
     }
 
-    MemoryRegistry reg_;
+    test::MemoryRegistry reg_;
 };
 
 // The named operation on the named key fails, however the key is reached,
@@ -70,7 +70,7 @@ TEST_F(MemoryRegistryTest, TheHookSeesEveryOperationAndCanFailAnyOneWithoutLeaki
         EXPECT_EQ(run()[failAt - 1], ERROR_NOT_ENOUGH_MEMORY) << failAt;
         EXPECT_EQ(reg_.OpenHandleCount(), 0u) << failAt << ": a failed close still closes";
     }
-    EXPECT_EQ(reg_.Get(HKEY_LOCAL_MACHINE, L"A\\B", L"v"), MemoryRegistry::Value({REG_BINARY, {}}));
+    EXPECT_EQ(reg_.Get(HKEY_LOCAL_MACHINE, L"A\\B", L"v"), test::MemoryRegistry::Value({REG_BINARY, {}}));
 }
 
 TEST_F(MemoryRegistryTest, CountsEachOperationAndHandlesUntilClosedEvenOnDeletedKeys) {

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
 
 namespace qz::platform {
@@ -14,7 +14,7 @@ namespace {
 // and closes it through the registry it was opened from, even once another is
 // installed, answering that registry's result.
 TEST(RegKeyTest, HoldsOneHandleAndClosesItThroughTheRegistryItCameFrom) {
-    MemoryRegistry reg;
+    test::MemoryRegistry reg;
     RegKey key, other;
     {
         ScopedRegistry scope(reg);

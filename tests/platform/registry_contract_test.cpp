@@ -9,14 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "support/registry_sandbox.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::platform {
 namespace {
 
-using Value = MemoryRegistry::Value;
+using Value = test::MemoryRegistry::Value;
 using Bytes = std::vector<BYTE>;
 
 enum class Backend { Memory, Win32 };
@@ -73,15 +73,17 @@ protected:
     }
 
     std::optional<test::RegistrySandbox> sandbox_;
-    MemoryRegistry memory_;
+    test::MemoryRegistry memory_;
     std::optional<ScopedRegistry> scope_;
     std::vector<RegKey> keys_;  // closed first, while the registry and sandbox are still there
 };
 
 TEST_P(RegistryContract, KeyAndValueNamesIgnoreCase) {
-    const std::pair<const wchar_t*, bool> steps[] = {  // path, whether it makes a new key
-        {L"Software\\Qz\\Deep", true},         {L"SOFTWARE\\qz\\DEEP\\", false},
-        {L"Software\\Qz\\\u00e9t\u00e9", true}, {L"Software\\Qz\\\u00c9T\u00c9", false}};
+    const std::pair<const wchar_t*, bool> steps[] = {// path, whether it makes a new key
+                                                     {L"Software\\Qz\\Deep", true},
+                                                     {L"SOFTWARE\\qz\\DEEP\\", false},
+                                                     {L"Software\\Qz\\\u00e9t\u00e9", true},
+                                                     {L"Software\\Qz\\\u00c9T\u00c9", false}};
     for (const auto& [path, isNew] : steps) {
         RegKey key;
         bool created = !isNew;
@@ -137,9 +139,15 @@ TEST_P(RegistryContract, TheLongestNamesAreEnumeratedWhole) {
 TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
     const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
     const Value values[] = {
-        {REG_SZ, Utf16(std::wstring(L"ab", 3))}, {REG_SZ, Utf16(L"ab")}, {REG_SZ, {'a', 0, 'b', 0, 'c'}},
-        {REG_EXPAND_SZ, Utf16(std::wstring(L"%x%", 4))}, {REG_MULTI_SZ, Utf16(std::wstring(L"a\0b\0", 5))},
-        Value::Dword(0x01020304), {REG_DWORD, {1, 2, 3}}, {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}}, {REG_BINARY, {}},
+        {REG_SZ, Utf16(std::wstring(L"ab", 3))},
+        {REG_SZ, Utf16(L"ab")},
+        {REG_SZ, {'a', 0, 'b', 0, 'c'}},
+        {REG_EXPAND_SZ, Utf16(std::wstring(L"%x%", 4))},
+        {REG_MULTI_SZ, Utf16(std::wstring(L"a\0b\0", 5))},
+        Value::Dword(0x01020304),
+        {REG_DWORD, {1, 2, 3}},
+        {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {REG_BINARY, {}},
     };
     for (const Value& value : values) {
         ASSERT_EQ(Write(key, L"v", value.type, value.bytes), ERROR_SUCCESS) << value;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/window_system.h"
+#include "testing/recording_window_system.h"
 
 namespace qz::platform {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 class WindowSystemContract : public ::testing::TestWithParam<bool> {  // whether the recording one
 protected:
     IWindowSystem& Windows() { return GetParam() ? static_cast<IWindowSystem&>(recording_) : Win32WindowSystem(); }
-    RecordingWindowSystem recording_;
+    test::RecordingWindowSystem recording_;
 };
 
 TEST_P(WindowSystemContract, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNeverEnabled) {
@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(Implementations, WindowSystemContract, ::testing::Bool(
                          [](const auto& info) { return info.param ? "recording" : "win32"; });
 
 TEST(RecordingWindowSystemTest, RecordsEachMessageBoxBeforeAnsweringIt) {
-    RecordingWindowSystem windows;
+    test::RecordingWindowSystem windows;
     const HWND owner = reinterpret_cast<HWND>(0x10);
     windows.SetAnswer(IDCANCEL);
     size_t seenWhileOpen = 0;
@@ -43,7 +43,7 @@ TEST(RecordingWindowSystemTest, RecordsEachMessageBoxBeforeAnsweringIt) {
     EXPECT_EQ(windows.MessageBox(owner, L"text", nullptr, MB_YESNO), IDCANCEL);
     EXPECT_EQ(seenWhileOpen, 1u);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
-    const MessageBoxCall& box = windows.MessageBoxes()[0];
+    const test::MessageBoxCall& box = windows.MessageBoxes()[0];
     EXPECT_EQ(box.owner, owner);
     EXPECT_EQ(box.text, L"text");
     EXPECT_EQ(box.caption, L"");

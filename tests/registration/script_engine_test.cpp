@@ -6,21 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "registration/script_engine.h"
 
 namespace qz::registration {
 namespace {
 
-using platform::MemoryRegistry;
 using platform::RegOp;
 using platform::ScopedRegistry;
+using test::MemoryRegistry;
 using Value = MemoryRegistry::Value;
 
 // Shaped like the package's own script: a NoRemove chain from variables, ForceRemove
 // trees below NoRemove keys, a val under a NoRemove key, plain keys, and a second
 // tree that reaches into keys the first one makes.
-constexpr char16_t kScript[] = uR"(HKLM {
+constexpr char16_t kScript[] =
+    uR"(HKLM {
   %REGROOTBEGIN%
     NoRemove Packages {
       ForceRemove {0DE3E8C5-8C7F-4C1F-97D6-59D5AEBDAFFC} = s 'Tool Options Package' {
@@ -45,11 +46,11 @@ const std::wstring kPages = kHive + L"\\ToolsOptionsPages\\Tavrel Fortran";
 const std::wstring kModule = L"C:\\it's here\\QZToolOpt.dll";
 
 HRESULT RunPackageScript(ScriptMode mode) {
-    const std::vector<ScriptVariable> variables = {
+    const std::vector<core::ScriptVariable> variables = {
         {u"REGROOTBEGIN", u"NoRemove Software\n{\nNoRemove Vendor\n{\nNoRemove 8.0\n{\n"},
         {u"REGROOTEND", u"}\n}\n}\n"},
         {u"MODULE", std::u16string(kModule.begin(), kModule.end())}};
-    ScriptError error;
+    core::ScriptError error;
     const HRESULT hr = RunScript(kScript, variables, mode, &error);
     EXPECT_EQ(error.line, 0u) << std::string(error.message.begin(), error.message.end());
     return hr;
@@ -73,8 +74,11 @@ std::vector<std::wstring> Keys(MemoryRegistry& registry) {
     const struct {
         HKEY key;
         const wchar_t* name;
-    } roots[] = {{HKEY_CLASSES_ROOT, L"HKCR"}, {HKEY_CURRENT_USER, L"HKCU"}, {HKEY_LOCAL_MACHINE, L"HKLM"},
-                 {HKEY_USERS, L"HKU"}, {HKEY_CURRENT_CONFIG, L"HKCC"}};
+    } roots[] = {{HKEY_CLASSES_ROOT, L"HKCR"},
+                 {HKEY_CURRENT_USER, L"HKCU"},
+                 {HKEY_LOCAL_MACHINE, L"HKLM"},
+                 {HKEY_USERS, L"HKU"},
+                 {HKEY_CURRENT_CONFIG, L"HKCC"}};
     for (const auto& root : roots) CollectKeys(registry, root.key, root.name, &keys);
     std::sort(keys.begin(), keys.end());
     return keys;
@@ -139,6 +143,13 @@ TEST(ScriptEngineTest, UnregisterLeavesNoRemoveKeysAndWhatStoodBefore) {
     ScopedRegistry scope(registry);
     EXPECT_EQ(RunPackageScript(ScriptMode::Unregister), S_OK);
     EXPECT_TRUE(Keys(registry).empty());
+
+    // A key the registration made stays while another package's value is in it.
+    ASSERT_EQ(RunPackageScript(ScriptMode::Register), S_OK);
+    registry.SetString(HKEY_LOCAL_MACHINE, kHive + L"\\Menus", L"{Third}", L", 1001, 1");
+    EXPECT_EQ(RunPackageScript(ScriptMode::Unregister), S_OK);
+    EXPECT_TRUE(registry.Get(HKEY_LOCAL_MACHINE, kHive + L"\\Menus", L"{Third}"));
+    ASSERT_EQ(registry.DeleteTree(HKEY_LOCAL_MACHINE, L"Software"), ERROR_SUCCESS);
 
     Populate(registry);
     std::vector<std::wstring> expected = Keys(registry);
@@ -207,11 +218,12 @@ TEST(ScriptEngineTest, EachRootIsItsHiveAndDeleteRemovesATree) {
     MemoryRegistry registry;
     ScopedRegistry scope(registry);
     registry.SetDword(HKEY_LOCAL_MACHINE, L"Old\\Gone\\Below", L"N", 1);
-    const char16_t script[] = u"HKCR { A } HKCU { B } HKLM { C } HKU { D } HKCC { E }\n"
-                              u"HKLM { NoRemove Old { Delete Gone Delete Missing } }";
+    const char16_t script[] =
+        u"HKCR { A } HKCU { B } HKLM { C } HKU { D } HKCC { E }\n"
+        u"HKLM { NoRemove Old { Delete Gone Delete Missing } }";
     ASSERT_EQ(RunScript(script, {}, ScriptMode::Register, nullptr), S_OK);
-    EXPECT_EQ(Keys(registry), (std::vector<std::wstring>{L"HKCC\\E", L"HKCR\\A", L"HKCU\\B", L"HKLM\\C", L"HKLM\\Old",
-                                                         L"HKU\\D"}));
+    EXPECT_EQ(Keys(registry),
+              (std::vector<std::wstring>{L"HKCC\\E", L"HKCR\\A", L"HKCU\\B", L"HKLM\\C", L"HKLM\\Old", L"HKU\\D"}));
 
     ASSERT_EQ(RunScript(script, {}, ScriptMode::Unregister, nullptr), S_OK);
     EXPECT_EQ(Keys(registry), std::vector<std::wstring>{L"HKLM\\Old"});
@@ -220,7 +232,7 @@ TEST(ScriptEngineTest, EachRootIsItsHiveAndDeleteRemovesATree) {
 TEST(ScriptEngineTest, ScriptThatDoesNotParseTouchesNothing) {
     MemoryRegistry registry;
     ScopedRegistry scope(registry);
-    ScriptError error;
+    core::ScriptError error;
     EXPECT_EQ(RunScript(u"HKLM { A = s 'x' }\nHKLM { B", {}, ScriptMode::Register, &error),
               HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
     EXPECT_EQ(error.line, 2u);

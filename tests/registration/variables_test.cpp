@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <map>
 
-#include "registration/script_parser.h"
+#include "core/script_parser.h"
 #include "registration/self_registration.h"
 #include "registration/variables.h"
 
@@ -17,9 +17,9 @@ std::map<std::wstring, std::wstring> Compute(const std::wstring& path, const std
 }
 
 // Kinds, markers and nesting of the entries, without their names and values.
-std::string Shape(const std::vector<ScriptEntry>& entries) {
+std::string Shape(const std::vector<core::ScriptEntry>& entries) {
     std::string out;
-    for (const ScriptEntry& e : entries) {
+    for (const core::ScriptEntry& e : entries) {
         out += "kvd"[static_cast<int>(e.kind)];
         out += "_NF"[static_cast<int>(e.marker)];
         if (e.value) out += "=sdb"[static_cast<int>(e.value->type) + 1];
@@ -28,9 +28,10 @@ std::string Shape(const std::vector<ScriptEntry>& entries) {
     return out;
 }
 
-std::string Shape(const Script& script) {
+std::string Shape(const core::Script& script) {
     std::string out;
-    for (const ScriptRoot& root : script.roots) out += std::to_string(static_cast<int>(root.key)) + "{" + Shape(root.entries) + "}";
+    for (const core::ScriptRoot& root : script.roots)
+        out += std::to_string(static_cast<int>(root.key)) + "{" + Shape(root.entries) + "}";
     return out;
 }
 
@@ -50,7 +51,8 @@ TEST(RegistrationVariablesTest, HostHiveKeysAreNestedNoRemoveKeys) {
     EXPECT_EQ(v[L"REGROOTBEGIN"],
               L" NoRemove 'Software'\n{\n NoRemove 'Microsoft'\n{\n NoRemove 'VisualStudio'\n{\n NoRemove '8.0'\n{\n");
     EXPECT_EQ(v[L"REGROOTEND"], L"\n}\n\n}\n\n}\n\n}\n");
-    EXPECT_NE(Compute(L"C:\\QZToolOpt.dll", L"Exp")[L"REGROOTBEGIN"].find(L" NoRemove '8.0Exp'\n{\n"), std::wstring::npos);
+    EXPECT_NE(Compute(L"C:\\QZToolOpt.dll", L"Exp")[L"REGROOTBEGIN"].find(L" NoRemove '8.0Exp'\n{\n"),
+              std::wstring::npos);
     EXPECT_EQ(HostHive(L"Exp"), L"Software\\Microsoft\\VisualStudio\\8.0Exp");
 }
 
@@ -83,16 +85,16 @@ TEST(RegistrationVariablesTest, NoVariableCanAddSyntaxToThePackagesScript) {
     ASSERT_EQ(LoadScript(&script), S_OK);
     std::vector<Variable> variables;
     ASSERT_EQ(ComputeVariables(L"C:\\QZToolOpt.dll", L"", &variables), S_OK);
-    const auto parse = [&](const std::vector<Variable>& values, Script* parsed) {
-        std::vector<ScriptVariable> scriptVariables;
+    const auto parse = [&](const std::vector<Variable>& values, core::Script* parsed) {
+        std::vector<core::ScriptVariable> scriptVariables;
         for (const Variable& v : values) {
-            scriptVariables.push_back({std::u16string(v.first.begin(), v.first.end()),
-                                       std::u16string(v.second.begin(), v.second.end())});
+            scriptVariables.push_back(
+                {std::u16string(v.first.begin(), v.first.end()), std::u16string(v.second.begin(), v.second.end())});
         }
-        ScriptError error;
-        return ParseScript(script, scriptVariables, parsed, &error);
+        core::ScriptError error;
+        return core::ParseScript(script, scriptVariables, parsed, &error);
     };
-    Script plain;
+    core::Script plain;
     ASSERT_TRUE(parse(variables, &plain));
     const std::wstring hostile = L"x' }\n Delete Tavrel\n{ = s 'y' NoRemove %";
     for (size_t i = 0; i < variables.size(); ++i) {
@@ -100,7 +102,7 @@ TEST(RegistrationVariablesTest, NoVariableCanAddSyntaxToThePackagesScript) {
         SCOPED_TRACE(std::string(variables[i].first.begin(), variables[i].first.end()));
         std::vector<Variable> changed = variables;
         changed[i].second = hostile;
-        Script parsed;
+        core::Script parsed;
         ASSERT_TRUE(parse(changed, &parsed));
         EXPECT_EQ(Shape(parsed), Shape(plain));
     }

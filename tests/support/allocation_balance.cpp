@@ -94,8 +94,8 @@ bool RegisterOnce() {
     static const bool registered = [] {
         using SetOaNoCacheFn = void(WINAPI*)();
         if (HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll")) {
-            if (auto noCache = reinterpret_cast<SetOaNoCacheFn>(
-                    reinterpret_cast<void*>(GetProcAddress(oleaut, "SetOaNoCache")))) {
+            if (auto noCache =
+                    reinterpret_cast<SetOaNoCacheFn>(reinterpret_cast<void*>(GetProcAddress(oleaut, "SetOaNoCache")))) {
                 noCache();
             }
         }

@@ -13,13 +13,13 @@
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
 #include "package/class_factory.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/com_ptr.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/vs_interfaces.h"
-#include "platform/window_system.h"
+#include "testing/recording_window_system.h"
 #include "support/model_fixture.h"
-#include "support/product_install.h"
+#include "testing/product_install.h"
 
 namespace qz::test {
 
@@ -27,11 +27,11 @@ struct RegistryEntry {
     HKEY root;
     std::wstring path;
     std::wstring name;
-    platform::MemoryRegistry::Value value;
+    test::MemoryRegistry::Value value;
 };
 
 inline const std::vector<RegistryEntry>& InstalledEntries() {
-    using Value = platform::MemoryRegistry::Value;
+    using Value = test::MemoryRegistry::Value;
     const std::wstring f12 = L"Software\\Tavrel\\Compilers\\Fortran\\12.0.000";
     const std::wstring f11 = L"Software\\Tavrel\\Compilers\\Fortran\\11.1.065";
     const std::wstring vc = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO";
@@ -68,7 +68,7 @@ inline const std::vector<RegistryEntry>& InstalledEntries() {
     return entries;
 }
 
-inline void InstallEntries(platform::MemoryRegistry& registry) {
+inline void InstallEntries(test::MemoryRegistry& registry) {
     for (const RegistryEntry& entry : InstalledEntries()) registry.Set(entry.root, entry.path, entry.name, entry.value);
 }
 
@@ -81,7 +81,7 @@ public:
         EXPECT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
         EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
         EXPECT_EQ(package->SetSite(ide.Provider()), S_OK);
-        EXPECT_EQ(ide.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+        EXPECT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
                   S_OK);
     }
     ~InstalledSession() { Close(); }
@@ -92,7 +92,7 @@ public:
     IQZGeneralPPG* Model() {
         if (!model_) {
             platform::ComPtr<IDispatch> automation;
-            EXPECT_EQ(package->GetAutomationObject(package::kAutomationName, automation.Put()), S_OK);
+            EXPECT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
             if (automation) automation.As(&model_);
         }
         return model_.Get();
@@ -114,8 +114,8 @@ public:
         ide_.RevokeAll();
     }
 
-    std::unique_ptr<platform::MemoryRegistry> registry = std::make_unique<platform::MemoryRegistry>();
-    platform::RecordingWindowSystem windows;
+    std::unique_ptr<test::MemoryRegistry> registry = std::make_unique<test::MemoryRegistry>();
+    test::RecordingWindowSystem windows;
     platform::ComPtr<IVsPackage> package;
     platform::ComPtr<IQZToolOptions> service;
 

@@ -9,10 +9,10 @@
 #include "ide/stand_in_ide.h"
 #include "model/general_ppg.h"
 #include "platform/com_ptr.h"
-#include "platform/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "platform/registry.h"
-#include "platform/window_system.h"
-#include "support/product_install.h"
+#include "testing/recording_window_system.h"
+#include "testing/product_install.h"
 #include "support/sited_module.h"
 #include "support/system_test.h"
 
@@ -30,8 +30,8 @@ protected:
 
     std::wstring ResourceText(UINT id) { return module_.Text(id); }
 
-    platform::MemoryRegistry registry;
-    platform::RecordingWindowSystem windows;
+    test::MemoryRegistry registry;
+    test::RecordingWindowSystem windows;
     ide::StandInIde ide;
 
 private:

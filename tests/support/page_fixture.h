@@ -43,7 +43,8 @@ protected:
         ASSERT_EQ(sheet_.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_)), 1u);
         const HRSRC found = FindResourceW(sheet_.hInstance, MAKEINTRESOURCEW(sheet_.wTemplateId), MAKEINTRESOURCEW(5));
         ASSERT_NE(found, nullptr);
-        const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(sheet_.hInstance, found)));
+        const auto* dialogTemplate =
+            static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(sheet_.hInstance, found)));
         page_ = CreateDialogIndirectParamW(sheet_.hInstance, dialogTemplate, host_, sheet_.pfnDlgProc,
                                            reinterpret_cast<LPARAM>(&sheetPage_));
         ASSERT_NE(page_, nullptr);

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "ide/stand_in_ide.h"
-#include "package/module.h"
-#include "package/service_site.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "platform/module.h"
 
 namespace qz::test {
@@ -18,19 +18,19 @@ namespace qz::test {
 class SitedModule {
 public:
     explicit SitedModule(ide::StandInIde& ide) : satellite_(LoadLibraryW(ide.SatellitePath().c_str())) {
-        previous_ = package::ExchangeResourceInstance(satellite_.Get());
-        package::TheServiceSite().SetSite(ide.Provider());
+        previous_ = module::ExchangeResourceInstance(satellite_.Get());
+        module::TheServiceSite().SetSite(ide.Provider());
     }
     ~SitedModule() {
         Unsite();
-        package::ExchangeResourceInstance(previous_);
+        module::ExchangeResourceInstance(previous_);
     }
     SitedModule(const SitedModule&) = delete;
     SitedModule& operator=(const SitedModule&) = delete;
 
     // Sitings are counted: this one is undone once, here or at the end.
     void Unsite() {
-        if (std::exchange(sited_, false)) package::TheServiceSite().SetSite(nullptr);
+        if (std::exchange(sited_, false)) module::TheServiceSite().SetSite(nullptr);
     }
     // A string of the satellite, empty when it is missing.
     std::wstring Text(UINT id) const {

@@ -7,11 +7,11 @@
 #include "QZToolOpt.h"
 #include "ide/stand_in_ide.h"
 #include "package/class_factory.h"
-#include "package/identifiers.h"
+#include "module/identifiers.h"
 #include "platform/com_ptr.h"
 #include "platform/vs_interfaces.h"
-#include "platform/memory_registry.h"
-#include "support/product_install.h"
+#include "testing/memory_registry.h"
+#include "testing/product_install.h"
 #include "support/system_test.h"
 
 namespace qz::test {
@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         Create();
         ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-        ASSERT_EQ(ide.Provider()->QueryService(package::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
                   S_OK);
     }
     // The package made through the class factory, not sited yet.
@@ -37,7 +37,7 @@ protected:
         if (package) package->Close();
     }
 
-    platform::MemoryRegistry registry;
+    test::MemoryRegistry registry;
     platform::ScopedRegistry registryScope{registry};
     ide::StandInIde ide;
     platform::ComPtr<IVsPackage> package;

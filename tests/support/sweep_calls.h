@@ -108,17 +108,19 @@ using SvcText = Method<IQZToolOptions, BSTR*>;
 using SvcHandleText = Method<IQZToolOptions, INT, BSTR*>;
 using ModelHandleText = Method<IQZGeneralPPG, int, BSTR*>;
 
-#define QZ_NAMED(I, m) {#m, &I::m}
-#define QZ_PUT_GET(I, put, get) {#put, &I::put, &I::get}
+#define QZ_NAMED(I, m) \
+    { #m, &I::m }
+#define QZ_PUT_GET(I, put, get) \
+    { #put, &I::put, &I::get }
 
 // The option reads of the service.
 inline const std::vector<Named<SvcText>> kServiceOptionTexts = {
-    QZ_NAMED(IQZToolOptions, GetFortranExtensions), QZ_NAMED(IQZToolOptions, GetHeaderExtensions),
-    QZ_NAMED(IQZToolOptions, GetFreeFormatExt), QZ_NAMED(IQZToolOptions, GetFixedFormatExt),
-    QZ_NAMED(IQZToolOptions, GetFreeFormatExtHdr), QZ_NAMED(IQZToolOptions, GetFixedFormatExtHdr),
-    QZ_NAMED(IQZToolOptions, DefGetFreeFormatExt), QZ_NAMED(IQZToolOptions, DefGetFixedFormatExt),
+    QZ_NAMED(IQZToolOptions, GetFortranExtensions),   QZ_NAMED(IQZToolOptions, GetHeaderExtensions),
+    QZ_NAMED(IQZToolOptions, GetFreeFormatExt),       QZ_NAMED(IQZToolOptions, GetFixedFormatExt),
+    QZ_NAMED(IQZToolOptions, GetFreeFormatExtHdr),    QZ_NAMED(IQZToolOptions, GetFixedFormatExtHdr),
+    QZ_NAMED(IQZToolOptions, DefGetFreeFormatExt),    QZ_NAMED(IQZToolOptions, DefGetFixedFormatExt),
     QZ_NAMED(IQZToolOptions, DefGetFreeFormatExtHdr), QZ_NAMED(IQZToolOptions, DefGetFixedFormatExtHdr),
-    QZ_NAMED(IQZToolOptions, GetGapSuppressRemarks), QZ_NAMED(IQZToolOptions, GetGapRemarksFile)};
+    QZ_NAMED(IQZToolOptions, GetGapSuppressRemarks),  QZ_NAMED(IQZToolOptions, GetGapRemarksFile)};
 inline const std::vector<Named<Method<IQZToolOptions, INT*>>> kServiceOptionNumbers = {
     QZ_NAMED(IQZToolOptions, GetGapLevel), QZ_NAMED(IQZToolOptions, GetGapSuppressWarnings),
     QZ_NAMED(IQZToolOptions, GetGapRemarksToFile), QZ_NAMED(IQZToolOptions, GetGapShowDialog)};
@@ -134,12 +136,12 @@ inline const std::vector<PutGet<Method<IQZToolOptions, BSTR>, SvcText>> kService
     QZ_PUT_GET(IQZToolOptions, SetGapRemarksFile, GetGapRemarksFile),
     QZ_PUT_GET(IQZToolOptions, SetCurrentPlatformName, GetCurrentPlatformName)};
 inline const std::vector<Named<SvcHandleText>> kServiceHandleTexts = {
-    QZ_NAMED(IQZToolOptions, GetCmplrVersion), QZ_NAMED(IQZToolOptions, GetCmplrPlatform),
-    QZ_NAMED(IQZToolOptions, GetCmplrProductDir), QZ_NAMED(IQZToolOptions, GetCmplrDefIncludePaths),
-    QZ_NAMED(IQZToolOptions, GetCmplrDefLibPaths), QZ_NAMED(IQZToolOptions, GetCmplrDefBinPaths),
+    QZ_NAMED(IQZToolOptions, GetCmplrVersion),           QZ_NAMED(IQZToolOptions, GetCmplrPlatform),
+    QZ_NAMED(IQZToolOptions, GetCmplrProductDir),        QZ_NAMED(IQZToolOptions, GetCmplrDefIncludePaths),
+    QZ_NAMED(IQZToolOptions, GetCmplrDefLibPaths),       QZ_NAMED(IQZToolOptions, GetCmplrDefBinPaths),
     QZ_NAMED(IQZToolOptions, GetCmplrDefDefaultOptions), QZ_NAMED(IQZToolOptions, GetCmplrIncludePaths),
-    QZ_NAMED(IQZToolOptions, GetCmplrLibPaths), QZ_NAMED(IQZToolOptions, GetCmplrBinPath),
-    QZ_NAMED(IQZToolOptions, GetCmplrDocPath), QZ_NAMED(IQZToolOptions, GetCmplrDefaultOptions),
+    QZ_NAMED(IQZToolOptions, GetCmplrLibPaths),          QZ_NAMED(IQZToolOptions, GetCmplrBinPath),
+    QZ_NAMED(IQZToolOptions, GetCmplrDocPath),           QZ_NAMED(IQZToolOptions, GetCmplrDefaultOptions),
     QZ_NAMED(IQZToolOptions, GetCmplrPackageInfo)};
 inline const std::vector<PutGet<Method<IQZToolOptions, INT, BSTR>, SvcHandleText>> kServiceHandlePuts = {
     QZ_PUT_GET(IQZToolOptions, SetCmplrIncludePaths, GetCmplrIncludePaths),
@@ -147,14 +149,14 @@ inline const std::vector<PutGet<Method<IQZToolOptions, INT, BSTR>, SvcHandleText
     QZ_PUT_GET(IQZToolOptions, SetCmplrBinPath, GetCmplrBinPath),
     QZ_PUT_GET(IQZToolOptions, SetCmplrDefaultOptions, GetCmplrDefaultOptions)};
 inline const std::vector<Named<ModelHandleText>> kModelHandleTexts = {
-    QZ_NAMED(IQZGeneralPPG, get_CmplrVersionString), QZ_NAMED(IQZGeneralPPG, get_CmplrDisplayName),
-    QZ_NAMED(IQZGeneralPPG, get_SuiteDisplayName), QZ_NAMED(IQZGeneralPPG, get_CmplrPlatformName),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrDefIncludePaths), QZ_NAMED(IQZGeneralPPG, get_CmplrDefLibPaths),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrDefBinPaths), QZ_NAMED(IQZGeneralPPG, get_CmplrDefDefaultOptions),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrPackageInfo), QZ_NAMED(IQZGeneralPPG, get_CmplrIncludePaths),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrLibPaths), QZ_NAMED(IQZGeneralPPG, get_CmplrBinPath),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrDefaultOptions), QZ_NAMED(IQZGeneralPPG, get_CmplrPPGIncludePaths),
-    QZ_NAMED(IQZGeneralPPG, get_CmplrPPGLibPaths), QZ_NAMED(IQZGeneralPPG, get_CmplrPPGBinPath),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrVersionString),     QZ_NAMED(IQZGeneralPPG, get_CmplrDisplayName),
+    QZ_NAMED(IQZGeneralPPG, get_SuiteDisplayName),       QZ_NAMED(IQZGeneralPPG, get_CmplrPlatformName),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrDefIncludePaths),   QZ_NAMED(IQZGeneralPPG, get_CmplrDefLibPaths),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrDefBinPaths),       QZ_NAMED(IQZGeneralPPG, get_CmplrDefDefaultOptions),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrPackageInfo),       QZ_NAMED(IQZGeneralPPG, get_CmplrIncludePaths),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrLibPaths),          QZ_NAMED(IQZGeneralPPG, get_CmplrBinPath),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrDefaultOptions),    QZ_NAMED(IQZGeneralPPG, get_CmplrPPGIncludePaths),
+    QZ_NAMED(IQZGeneralPPG, get_CmplrPPGLibPaths),       QZ_NAMED(IQZGeneralPPG, get_CmplrPPGBinPath),
     QZ_NAMED(IQZGeneralPPG, get_CmplrPPGDefaultOptions), QZ_NAMED(IQZGeneralPPG, get_CmplrDocPath),
     QZ_NAMED(IQZGeneralPPG, GetCmplrProductDir)};
 inline const std::vector<PutGet<Method<IQZGeneralPPG, int, BSTR>, ModelHandleText>> kModelHandlePuts = {

@@ -7,8 +7,8 @@
 
 #include "ide/stand_in_ide.h"
 #include "model/type_info.h"
-#include "package/module.h"
-#include "package/service_site.h"
+#include "module/module.h"
+#include "module/service_site.h"
 #include "platform/com_ptr.h"
 #include "support/allocation_balance.h"
 
@@ -24,8 +24,8 @@ class SystemTest : public ::testing::Test {
 protected:
     // Runs after the derived fixture's members are gone.
     ~SystemTest() override {
-        EXPECT_EQ(package::ModuleLockCount(), 0) << "an object of the system is still alive";
-        EXPECT_FALSE(package::TheServiceSite().HasProvider()) << "the service site still holds the IDE";
+        EXPECT_EQ(module::ModuleLockCount(), 0) << "an object of the system is still alive";
+        EXPECT_FALSE(module::TheServiceSite().HasProvider()) << "the service site still holds the IDE";
         EXPECT_EQ(ide::StandInIde::LiveObjects(), 0) << "an object of the stand-in IDE is still alive";
         EXPECT_EQ(allocations_.Outstanding(), 0u) << "a BSTR or SAFEARRAY made during the test was not freed";
     }

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "platform/window_system.h"
+#include "testing/recording_window_system.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // No test may block on a message box waiting for a person: unless a test
     // installs its own, every box is recorded and answered at once.
-    qz::platform::RecordingWindowSystem quietWindows;
+    qz::test::RecordingWindowSystem quietWindows;
     qz::platform::ScopedWindowSystem noRealMessageBoxes(quietWindows);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();

@@ -1,0 +1,134 @@
+// A registry in memory that answers like Windows, for unit tests and benchmarks:
+// every failure branch of the logic can be driven through it, and it counts the
+// operations the logic makes and the handles it leaves open.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace qz::test {
+
+using platform::RegOp;
+
+// Behaves as Windows does where the logic can tell:
+// - HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS and
+//   HKEY_CURRENT_CONFIG are separate trees (no merged HKEY_CLASSES_ROOT view);
+// - key and value names compare without regard to case, keep the case they were
+//   made with, and subkeys enumerate in Windows' order (names compared upper-cased);
+// - values keep their type and exact bytes; like Windows, SetValue of a string
+//   type counts a terminating zero the caller left out when one follows the data,
+//   and QueryValue appends one to an unterminated string when the buffer has room
+//   (Set() stores bytes untouched, to make unterminated values);
+// - writing values needs KEY_SET_VALUE on the handle, reading KEY_QUERY_VALUE,
+//   enumerating KEY_ENUMERATE_SUB_KEYS; opening, creating and deleting below a
+//   handle need no right on it;
+// - handles to a deleted key answer ERROR_KEY_DELETED until closed.
+// Not thread-safe: one test drives it at a time.
+class MemoryRegistry : public platform::IRegistry {
+public:
+    struct Value {
+        DWORD type = REG_NONE;
+        std::vector<BYTE> bytes;
+
+        // REG_SZ-like value with its terminating zero, as the logic writes texts.
+        static Value String(const std::wstring& text, DWORD type = REG_SZ);
+        static Value Dword(DWORD value);
+        bool operator==(const Value& other) const { return type == other.type && bytes == other.bytes; }
+        bool operator!=(const Value& other) const { return !(*this == other); }
+    };
+
+    // Answers ERROR_SUCCESS to let the operation run, anything else to fail it with that.
+    // keyPath is the full path (L"HKEY_CURRENT_USER\\Software\\A"): for Open, Create and
+    // DeleteTree of the key named, otherwise of the key the handle refers to.
+    // valueOrSubkey is the value name or subkey as passed, null for EnumKey, EnumValue and Close.
+    using FaultHook = std::function<LONG(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey)>;
+
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+    MemoryRegistry(const MemoryRegistry&) = delete;
+    MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+    LONG OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out) override;
+    LONG CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out, bool* created) override;
+    LONG EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
+    // Values enumerate in the order of their names, as Wine's registry gives them.
+    LONG EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) override;
+    LONG QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) override;
+    LONG SetValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) override;
+    LONG DeleteValue(HKEY key, const wchar_t* name) override;
+    LONG DeleteTree(HKEY parent, const wchar_t* subkey) override;
+    // A failure injected on Close still closes the handle, so leak counts stay exact.
+    LONG CloseKey(HKEY key) override;
+
+    // Fault injection. `op` on the key whose full path equals `path` (case ignored)
+    // fails with `error`, `times` times or, with -1, always. Rules are checked in
+    // the order given, before the hook.
+    void FailOn(RegOp op, std::wstring path, LONG error, int times = -1);
+    void SetFaultHook(FaultHook hook);
+    void ClearFaults();
+
+    // Operations called, failed ones included.
+    std::size_t Count(RegOp op) const;
+    std::size_t TotalCount() const;
+    void ResetCounts();
+
+    // Direct access for arranging and checking a test; neither counted nor faulted.
+    // `path` is below `root` (one of the predefined keys), empty for the root itself.
+    void Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, std::vector<BYTE> bytes);
+    void Set(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value);
+    void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
+                   DWORD type = REG_SZ);
+    void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+    std::optional<Value> Get(HKEY root, const std::wstring& path, const std::wstring& name) const;
+    bool KeyExists(HKEY root, const std::wstring& path) const;
+
+    // Handles opened or created and not yet closed, and the keys they refer to.
+    std::size_t OpenHandleCount() const;
+    std::vector<std::wstring> OpenHandlePaths() const;
+
+private:
+    struct Node;
+    struct Handle {
+        std::shared_ptr<Node> node;
+        REGSAM access;
+    };
+    struct Rule {
+        RegOp op;
+        std::wstring path;
+        LONG error;
+        int times;
+    };
+    struct Resolved {
+        std::shared_ptr<Node> node;
+        REGSAM access = 0;
+    };
+
+    LONG Resolve(HKEY key, Resolved* resolved) const;
+    LONG Fault(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey);
+    HKEY NewHandle(std::shared_ptr<Node> node, REGSAM access);
+    Node* Root(HKEY root) const;
+    Node* Find(HKEY root, const std::wstring& path) const;
+    Node* FindOrMake(HKEY root, const std::wstring& path);
+
+    std::array<std::shared_ptr<Node>, 5> roots_;
+    std::unordered_map<HKEY, Handle> handles_;
+    ULONG_PTR nextHandle_ = 0x1000;
+    std::vector<Rule> rules_;
+    FaultHook hook_;
+    std::array<std::size_t, 9> counts_{};
+};
+
+std::ostream& operator<<(std::ostream& os, const MemoryRegistry::Value& value);
+
+}  // namespace qz::test

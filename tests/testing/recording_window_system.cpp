@@ -1,0 +1,126 @@
+#include "testing/recording_window_system.h"
+
+namespace qz::test {
+namespace {
+
+// The procedure of a recorded window that was never given one.
+LRESULT CALLBACK StandInProcedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+}  // namespace
+
+bool RecordingWindowSystem::IsEnabled(HWND window) {
+    if (!window) return false;
+    const auto found = enabled_.find(window);
+    return found == enabled_.end() || found->second;
+}
+
+bool RecordingWindowSystem::Enable(HWND window, bool enable) {
+    enableCalls_.push_back({window, enable});
+    // Win32 answers FALSE for a handle that is no window.
+    if (!window) return false;
+    const bool wasDisabled = !IsEnabled(window);
+    enabled_[window] = enable;
+    return wasDisabled;
+}
+
+int RecordingWindowSystem::MessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    messageBoxes_.push_back({owner, text ? text : L"", caption ? caption : L"", type});
+    if (whileMessageBox_) whileMessageBox_();
+    return answer_;
+}
+
+INT_PTR RecordingWindowSystem::DialogBoxParam(HINSTANCE, const wchar_t* templateName, HWND parent, DLGPROC, LPARAM) {
+    dialogBoxes_.push_back({parent, reinterpret_cast<UINT_PTR>(templateName)});
+    return dialogAnswer_;
+}
+
+INT_PTR RecordingWindowSystem::DialogBoxIndirectParam(HINSTANCE, const DLGTEMPLATE*, HWND parent, DLGPROC, LPARAM) {
+    dialogBoxes_.push_back({parent, 0});
+    return dialogAnswer_;
+}
+
+HWND RecordingWindowSystem::DialogItem(HWND dialog, int id) {
+    HWND& item = items_[{dialog, id}];
+    // Far above the small handles tests make up for their own windows.
+    if (!item) item = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x40000000 + 4 * items_.size()));
+    return item;
+}
+
+std::wstring RecordingWindowSystem::Text(HWND window) {
+    const auto found = texts_.find(window);
+    return found == texts_.end() ? std::wstring() : found->second;
+}
+
+bool RecordingWindowSystem::SetText(HWND window, const wchar_t* text) {
+    texts_[window] = text ? text : L"";
+    return true;
+}
+
+int RecordingWindowSystem::ComboAdd(HWND combo, const wchar_t* text) {
+    auto& items = combos_[combo].items;
+    items.emplace_back(text ? text : L"", 0);
+    return static_cast<int>(items.size()) - 1;
+}
+
+void RecordingWindowSystem::ComboSetData(HWND combo, int index, LPARAM data) {
+    auto& items = combos_[combo].items;
+    if (index >= 0 && static_cast<size_t>(index) < items.size()) items[static_cast<size_t>(index)].second = data;
+}
+
+LPARAM RecordingWindowSystem::ComboData(HWND combo, int index) {
+    const auto& items = combos_[combo].items;
+    if (index < 0 || static_cast<size_t>(index) >= items.size()) return CB_ERR;
+    return items[static_cast<size_t>(index)].second;
+}
+
+int RecordingWindowSystem::ComboSelection(HWND combo) { return combos_[combo].selection; }
+
+void RecordingWindowSystem::ComboSelect(HWND combo, int index) {
+    Combo& box = combos_[combo];
+    // As CB_SETCURSEL: an index past the items clears the selection.
+    box.selection = (index >= 0 && static_cast<size_t>(index) < box.items.size()) ? index : -1;
+}
+
+std::vector<std::wstring> RecordingWindowSystem::ComboItems(HWND combo) const {
+    std::vector<std::wstring> texts;
+    const auto found = combos_.find(combo);
+    if (found != combos_.end()) {
+        for (const auto& item : found->second.items) texts.push_back(item.first);
+    }
+    return texts;
+}
+
+LONG_PTR RecordingWindowSystem::PageResult(HWND dialog) const {
+    const auto found = pageResults_.find(dialog);
+    return found == pageResults_.end() ? 0 : found->second;
+}
+
+HWND RecordingWindowSystem::Parent(HWND window) {
+    const auto found = parents_.find(window);
+    return found == parents_.end() ? nullptr : found->second;
+}
+
+bool RecordingWindowSystem::IsChild(HWND parent, HWND window) {
+    for (HWND up = Parent(window); up; up = Parent(up)) {
+        if (up == parent) return true;
+    }
+    return false;
+}
+
+WNDPROC RecordingWindowSystem::Procedure(HWND window) const {
+    const auto found = procedures_.find(window);
+    return found == procedures_.end() ? StandInProcedure : found->second;
+}
+
+WNDPROC RecordingWindowSystem::ReplaceProcedure(HWND window, WNDPROC procedure) {
+    const WNDPROC previous = Procedure(window);
+    if (previous) procedures_[window] = procedure;
+    return previous;
+}
+
+LRESULT RecordingWindowSystem::CallProcedure(WNDPROC procedure, HWND window, UINT message, WPARAM, LPARAM) {
+    passedOn_.push_back({procedure, window, message});
+    return 0;
+}
+
+}  // namespace qz::test

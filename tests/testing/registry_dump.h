@@ -1,0 +1,37 @@
+// A key of the registry in force with everything below it, flattened for
+// comparing a tree before and after: each key by its path (with the letter
+// case of its name), each value by "path|name" with its type and exact bytes.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "testing/memory_registry.h"
+#include "platform/registry.h"
+
+namespace qz::test {
+
+using RegistryDump = std::map<std::wstring, test::MemoryRegistry::Value>;
+
+inline void DumpInto(HKEY root, const std::wstring& path, RegistryDump* dump) {
+    platform::RegKey key;
+    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return;
+    (*dump)[path] = {};
+    std::wstring name;
+    for (DWORD i = 0; key.ValueName(i, &name) == ERROR_SUCCESS; ++i) {
+        test::MemoryRegistry::Value value;
+        key.ReadValue(name.c_str(), &value.type, &value.bytes);
+        (*dump)[path + L"|" + name] = value;
+    }
+    for (DWORD i = 0; key.SubkeyName(i, &name) == ERROR_SUCCESS; ++i) DumpInto(root, path + L"\\" + name, dump);
+}
+
+inline RegistryDump Dump(HKEY root, const std::wstring& path) {
+    RegistryDump dump;
+    DumpInto(root, path, &dump);
+    return dump;
+}
+
+}  // namespace qz::test
