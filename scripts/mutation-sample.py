@@ -74,7 +74,7 @@ class Runner:
 
     def build_targets(self, programs):
         targets = ["QZToolOpt", "QZToolOptUI"] + [f"qz_{p}_tests" for p in programs]
-        code, out = run(["cmake", "--build", str(self.build), "--target", *targets], ROOT)
+        code, out = run(["cmake", "--build", str(self.build), "--target", *targets], ROOT, timeout=None)
         return code == 0, out
 
     def alone_fails(self, case):
