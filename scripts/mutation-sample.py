@@ -35,12 +35,14 @@ def layer_ranks():
 def read_mutants(path):
     mutants = []
     for block in re.split(r"\n\s*\n", path.read_text()):
-        fields = {}
+        fields, key = {}, None
         for line in block.splitlines():
-            if line.startswith("#") or ":" not in line:
-                continue
-            key, value = line.split(":", 1)
-            fields[key.strip()] = value.strip().replace("\\n", "\n")
+            if line.startswith("|") and key:
+                fields[key] += "\n" + line[1:]
+            elif not line.startswith("#") and ":" in line:
+                key, value = line.split(":", 1)
+                key = key.strip()
+                fields[key] = value.strip()
         if {"kind", "file", "find", "with"} <= fields.keys():
             mutants.append(fields)
     return mutants
