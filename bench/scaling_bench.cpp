@@ -19,7 +19,9 @@
 #include "commands.h"
 #include "compilers/compiler_list.h"
 #include "compilers/compiler_table.h"
+#include "ide/sited_package.h"
 #include "module/identifiers.h"
+#include "package/class_factory.h"
 #include "settings/first_run.h"
 #include "testing/memory_registry.h"
 #include "platform/registry.h"
@@ -134,8 +136,9 @@ Figure Measure(int records, int repeats, F&& run, P&& prepare) {
 // The three figures over the registry in force, which holds `records` compilers.
 std::optional<Figures> MeasureInstallation(int records, int repeats) {
     Install(records);
-    SitedPackage sited;
-    if (!sited.Ready()) return std::nullopt;
+    ide::StandInIde ide;
+    ide::SitedPackage sited(ide);
+    if (FAILED(sited.Open(package::GetClassObject))) return std::nullopt;
     Figures figures{};
 
     std::optional<compilers::CompilerList> list;
@@ -150,9 +153,9 @@ std::optional<Figures> MeasureInstallation(int records, int repeats) {
 
     // The model, its own first run and its compiler list come first, untimed,
     // as when the IDE asked for the service before the Options dialog opened.
-    if (FAILED(sited.Service()->CheckPlatformLoading())) return std::nullopt;
+    if (FAILED(sited.service->CheckPlatformLoading())) return std::nullopt;
     VSPROPSHEETPAGE sheet{};
-    if (FAILED(sited.Package()->GetPropertyPage(module::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
+    if (FAILED(sited.package->GetPropertyPage(module::GUID_TOCompilerPPG, &sheet))) return std::nullopt;
     PROPSHEETPAGEW record{};
     record.dwSize = sizeof record;
     record.lParam = sheet.lParam;

@@ -10,6 +10,8 @@
 
 #include "bench.h"
 #include "commands.h"
+#include "ide/sited_package.h"
+#include "package/class_factory.h"
 #include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "recording_registry.h"
@@ -203,10 +205,11 @@ bool RunServiceBench() {
     RegDeleteTreeW(HKEY_CURRENT_USER, host::kUserSettingsKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, host::kUserSettingsKey);
 
-    SitedPackage sited;
-    IQZToolOptions* service = sited.Service();
-    if (!report.Step(sited.Ready() && SUCCEEDED(service->CheckPlatformLoading()),
-                     L"sited the package in this process")) {
+    ide::StandInIde ide;
+    ide::SitedPackage sited(ide);
+    const bool ready = SUCCEEDED(sited.Open(package::GetClassObject));
+    IQZToolOptions* service = sited.service.Get();
+    if (!report.Step(ready && SUCCEEDED(service->CheckPlatformLoading()), L"sited the package in this process")) {
         return false;
     }
     const INT win32 = FindCompiler(service, L"Win32", L"11.1.065");

@@ -1,6 +1,8 @@
-// The host's commands, each run on a sited package.
+// The host's commands, each run on a sited package. A command that prints
+// reads once into one result value, which a text and a JSON renderer print.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -13,17 +15,72 @@ struct OptionRow;
 const OptionRow* FindOptionRow(const std::wstring& name);
 bool OptionIsText(const OptionRow* row);
 
+// One option: its value through the service, its default through the automation object.
+struct OptionValue {
+    const OptionRow* row = nullptr;
+    HRESULT hr = E_FAIL;
+    std::wstring text;  // of a text option
+    long number = 0;    // of a number option
+    HRESULT hrDefault = E_FAIL;
+    platform::Variant byDefault;
+};
+using OptionsResult = std::vector<OptionValue>;
+
 // options: the thirteen options with value and default.
-bool PrintOptions(Session& session, Report& report);
+OptionsResult ReadOptions(IQZToolOptions* service, IDispatch* automation);
+bool PrintOptions(const OptionsResult& options, Report& report);
 // options --json: [{name, value, default}], a failed read as null.
-std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& report);
+std::string OptionsJson(const OptionsResult& options, Report& report);
 // set NAME VALUE / reset NAME; a number option takes `number`, read from VALUE once.
 bool StoreOption(Session& session, Report& report, const std::vector<std::wstring>& command, int number);
 
+// A text the service answers, with its result.
+struct TextRead {
+    HRESULT hr = E_FAIL;
+    std::wstring text;
+};
+
+struct CompilerDirectories {
+    const wchar_t* name;  // IncludeDir, LibDir, BinDir, DefaultOptions
+    TextRead byDefault;
+    TextRead committed;
+};
+
+struct CompilerInfo {
+    INT handle = -1;
+    std::wstring identifier;  // empty when the host cannot tell it
+    std::wstring display;
+    HRESULT hrSuite = E_FAIL;
+    platform::Variant suite;
+    TextRead version;
+    HRESULT hrFlags = E_FAIL;
+    INT flags = 0;
+    TextRead productDir;
+    TextRead packageInfo;
+    std::vector<CompilerDirectories> directories;
+    TextRead documentation;
+};
+
+struct PlatformInfo {
+    std::wstring name;
+    bool supported = false;
+    int selected = -1;
+    int byDefault = -1;
+    HRESULT hrCompilers = E_FAIL;
+    std::vector<CompilerInfo> compilers;
+};
+
+struct CompilersResult {
+    HRESULT hrPlatforms = E_FAIL;  // of the full platform list
+    bool listed = false;           // the list came
+    std::vector<PlatformInfo> platforms;
+};
+
 // compilers: per platform, each compiler and which one is selected or default.
-bool PrintCompilers(Session& session, Report& report);
+CompilersResult ReadCompilers(IQZToolOptions* service, IDispatch* automation);
+bool PrintCompilers(const CompilersResult& compilers, Report& report);
 // compilers --json: [{name, supported, selected, default, compilers: [...]}].
-std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report& report);
+std::string CompilersJson(const CompilersResult& compilers, Report& report);
 // select PLATFORM COMPILER / clear PLATFORM; a compiler is named by its
 // identifier ("111.065|PX32_HY64") or by its handle.
 bool SelectCompiler(IQZToolOptions* service, IDispatch* automation, Report& report,
@@ -45,13 +102,6 @@ bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds);
 // sample: writes the built-in sample installation of compilers into the
 // machine part of the registry, where none is installed yet.
 bool InstallSample(Report& report);
-
-// doctor: why each installed compiler is offered or not, where the offered
-// ones' directories come from (and which are missing), and stale selections.
-// Directories on other machines are checked only with `checkNetwork`.
-bool Doctor(Report& report, bool checkNetwork);
-// doctor --json: {x64Host, compilers: [...], selections: [...]}.
-std::string DoctorJson(Report& report, bool checkNetwork);
 
 // export FILE / import FILE: the user's settings below kUserSettingsKey (of
 // HKEY_CURRENT_USER) as a registry export file; import refuses, writing

@@ -21,9 +21,34 @@ int HandleByName(IDispatch* automation, const wchar_t* operation, const std::wst
     return SUCCEEDED(hr) && result.HoldsInt() ? result.AsInt() : -1;
 }
 
-std::wstring TextOrError(HRESULT hr, const Bstr& text) {
-    if (SUCCEEDED(hr)) return L"\"" + std::wstring(text.Text(), text.Length()) + L"\"";
-    return hr == E_FAIL ? L"(no value)" : L"(" + HresultText(hr) + L")";
+template <class Get>
+TextRead ReadText(Get get) {
+    TextRead read;
+    Bstr text;
+    read.hr = get(text.Put());
+    read.text.assign(text.Text(), text.Length());
+    return read;
+}
+
+std::wstring TextOrError(const TextRead& read) {
+    if (SUCCEEDED(read.hr)) return L"\"" + read.text + L"\"";
+    return read.hr == E_FAIL ? L"(no value)" : L"(" + HresultText(read.hr) + L")";
+}
+
+void TextOrNull(JsonWriter& json, const TextRead& read) {
+    if (SUCCEEDED(read.hr)) {
+        json.String(read.text);
+    } else {
+        json.Null();
+    }
+}
+
+void HandleOrNull(JsonWriter& json, int handle) {
+    if (handle == -1) {
+        json.Null();
+    } else {
+        json.Number(handle);
+    }
 }
 
 using Get = HRESULT (STDMETHODCALLTYPE IQZToolOptions::*)(INT, BSTR*);
@@ -52,27 +77,6 @@ const DirectoryRow* FindDirectoryRow(const std::wstring& name) {
         if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
     }
     return nullptr;
-}
-
-void PrintDirectories(IQZToolOptions* service, INT handle) {
-    for (const DirectoryRow& row : kDirectories) {
-        Bstr byDefault, committed;
-        const HRESULT hrDefault = (service->*row.getDefault)(handle, byDefault.Put());
-        const HRESULT hrCommitted = (service->*row.getCommitted)(handle, committed.Put());
-        Print(L"        %-15ls default:   %ls\n", row.name, TextOrError(hrDefault, byDefault).c_str());
-        Print(L"        %-15ls committed: %ls\n", L"", TextOrError(hrCommitted, committed).c_str());
-    }
-    Bstr docs;
-    const HRESULT hr = service->GetCmplrDocPath(handle, docs.Put());
-    Print(L"        documentation: %ls\n", TextOrError(hr, docs).c_str());
-}
-
-void TextOrNull(JsonWriter& json, HRESULT hr, const Bstr& text) {
-    if (SUCCEEDED(hr)) {
-        json.String(std::wstring(text.Text(), text.Length()));
-    } else {
-        json.Null();
-    }
 }
 
 // The model numbers its compilers in the order it lists them; the host lists
@@ -114,159 +118,163 @@ private:
     compilers::CompilerList list_;
 };
 
-void HandleOrNull(JsonWriter& json, int handle) {
-    if (handle == -1) {
-        json.Null();
-    } else {
-        json.Number(handle);
+CompilerInfo ReadCompiler(IQZToolOptions* service, IDispatch* automation, INT handle, std::wstring display,
+                          std::wstring identifier) {
+    CompilerInfo info;
+    info.handle = handle;
+    info.identifier = std::move(identifier);
+    info.display = std::move(display);
+    info.hrSuite = CallByName(automation, L"SuiteDisplayName", {Int4(handle)}, info.suite.Put());
+    info.version = ReadText([&](BSTR* out) { return service->GetCmplrVersion(handle, out); });
+    info.hrFlags = service->GetCmplrFlags(handle, &info.flags);
+    info.productDir = ReadText([&](BSTR* out) { return service->GetCmplrProductDir(handle, out); });
+    info.packageInfo = ReadText([&](BSTR* out) { return service->GetCmplrPackageInfo(handle, out); });
+    for (const DirectoryRow& row : kDirectories) {
+        info.directories.push_back({row.name,
+                                    ReadText([&](BSTR* out) { return (service->*row.getDefault)(handle, out); }),
+                                    ReadText([&](BSTR* out) { return (service->*row.getCommitted)(handle, out); })});
     }
+    info.documentation = ReadText([&](BSTR* out) { return service->GetCmplrDocPath(handle, out); });
+    return info;
 }
 
-void WriteCompiler(JsonWriter& json, IQZToolOptions* service, IDispatch* automation, INT handle,
-                   const std::wstring& display, const std::wstring& identifier) {
+void WriteCompiler(JsonWriter& json, const CompilerInfo& compiler) {
     json.BeginObject();
     json.Key(L"handle");
-    json.Number(handle);
+    json.Number(compiler.handle);
     json.Key(L"identifier");
-    if (identifier.empty()) {
+    if (compiler.identifier.empty()) {
         json.Null();
     } else {
-        json.String(identifier);
+        json.String(compiler.identifier);
     }
     json.Key(L"display");
-    json.String(display);
+    json.String(compiler.display);
     json.Key(L"suite");
-    platform::Variant suite;
-    if (SUCCEEDED(CallByName(automation, L"SuiteDisplayName", {Int4(handle)}, suite.Put())) && suite.HoldsText()) {
-        json.String(suite.AsText());
+    if (SUCCEEDED(compiler.hrSuite) && compiler.suite.HoldsText()) {
+        json.String(compiler.suite.AsText());
     } else {
         json.Null();
     }
-    Bstr version, productDir, packageInfo;
-    INT flags = 0;
     json.Key(L"version");
-    TextOrNull(json, service->GetCmplrVersion(handle, version.Put()), version);
+    TextOrNull(json, compiler.version);
     json.Key(L"flags");
-    if (SUCCEEDED(service->GetCmplrFlags(handle, &flags))) {
-        json.Number(flags);
+    if (SUCCEEDED(compiler.hrFlags)) {
+        json.Number(compiler.flags);
     } else {
         json.Null();
     }
     json.Key(L"productDir");
-    TextOrNull(json, service->GetCmplrProductDir(handle, productDir.Put()), productDir);
+    TextOrNull(json, compiler.productDir);
     json.Key(L"packageInfo");
-    TextOrNull(json, service->GetCmplrPackageInfo(handle, packageInfo.Put()), packageInfo);
+    TextOrNull(json, compiler.packageInfo);
     json.Key(L"directories");
     json.BeginObject();
-    for (const DirectoryRow& row : kDirectories) {
-        Bstr byDefault, committed;
-        json.Key(row.name);
+    for (const CompilerDirectories& directory : compiler.directories) {
+        json.Key(directory.name);
         json.BeginObject();
         json.Key(L"default");
-        TextOrNull(json, (service->*row.getDefault)(handle, byDefault.Put()), byDefault);
+        TextOrNull(json, directory.byDefault);
         json.Key(L"committed");
-        TextOrNull(json, (service->*row.getCommitted)(handle, committed.Put()), committed);
+        TextOrNull(json, directory.committed);
         json.EndObject();
     }
     json.EndObject();
     json.EndObject();
 }
 
+const wchar_t* const kListStep = L"the full platform list: ";
+
 }  // namespace
 
-bool PrintCompilers(Session& session, Report& report) {
-    IQZToolOptions* service = session.Service();
+CompilersResult ReadCompilers(IQZToolOptions* service, IDispatch* automation) {
+    CompilersResult result;
     INT count = 0;
     SafeArray platforms;
-    HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
-    if (!report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false)) return false;
-
+    result.hrPlatforms = service->GetFullPlatformsList(&count, platforms.Put());
+    result.listed = SUCCEEDED(result.hrPlatforms) && platforms;
+    if (!result.listed) return result;
     const Identifiers identifiers(service);
-    bool ok = true;
     for (LONG p = 0; p < count; ++p) {
         Bstr platformName;
         SafeArrayGetElement(platforms.Get(), &p, platformName.Put());
-        const std::wstring name(platformName.Text(), platformName.Length());
+        PlatformInfo& platform = result.platforms.emplace_back();
+        platform.name.assign(platformName.Text(), platformName.Length());
         LONG supported = 0;
         service->IsPlatformSupported(platformName.Get(), &supported);
-        const int selected = HandleByName(session.Automation(), L"GetSelectedCmplr", name);
-        const int byDefault = HandleByName(session.Automation(), L"GetDefaultCmplr", name);
-        Print(L"\nPlatform %ls (%ls)\n", name.c_str(), supported ? L"supported" : L"not supported");
-
+        platform.supported = supported != 0;
+        platform.selected = HandleByName(automation, L"GetSelectedCmplr", platform.name);
+        platform.byDefault = HandleByName(automation, L"GetDefaultCmplr", platform.name);
         SafeArray names, handles;
-        hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
-        if (!report.Step(SUCCEEDED(hr), L"the compilers of " + name + L": " + HresultText(hr), false)) {
-            ok = false;
-            continue;
-        }
+        platform.hrCompilers = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
+        if (FAILED(platform.hrCompilers)) continue;
         const std::vector<int> handleList = handles.Ints();
         const std::vector<std::wstring> displays = names.Texts();
         for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
-            const INT handle = handleList[i];
-            Bstr version, productDir, packageInfo;
-            INT flags = 0;
-            const HRESULT hrVersion = service->GetCmplrVersion(handle, version.Put());
-            service->GetCmplrFlags(handle, &flags);
-            const HRESULT hrDir = service->GetCmplrProductDir(handle, productDir.Put());
-            const HRESULT hrInfo = service->GetCmplrPackageInfo(handle, packageInfo.Put());
-            platform::Variant suite;
-            const HRESULT hrSuite = CallByName(session.Automation(), L"SuiteDisplayName", {Int4(handle)}, suite.Put());
-            const std::wstring mark =
-                std::wstring(handle == selected ? L"*" : L" ") + (handle == byDefault ? L"+" : L" ");
-            const std::wstring identifier = identifiers.Of(handle);
-            Print(L" %ls %d  %ls  %ls\n", mark.c_str(), handle, identifier.empty() ? L"-" : identifier.c_str(),
-                  displays[i].c_str());
-            Print(L"        suite: %ls\n",
-                  SUCCEEDED(hrSuite) ? VariantText(suite.Get()).c_str() : HresultText(hrSuite).c_str());
-            Print(L"        version %ls, flags %d\n", TextOrError(hrVersion, version).c_str(), flags);
-            Print(L"        product directory: %ls\n", TextOrError(hrDir, productDir).c_str());
-            Print(L"        package information: %ls\n", TextOrError(hrInfo, packageInfo).c_str());
-            PrintDirectories(service, handle);
+            platform.compilers.push_back(
+                ReadCompiler(service, automation, handleList[i], displays[i], identifiers.Of(handleList[i])));
         }
-        if (selected == -1) Print(L"    (nothing selected: the default + serves)\n");
+    }
+    return result;
+}
+
+bool PrintCompilers(const CompilersResult& result, Report& report) {
+    if (!report.Step(result.listed, kListStep + HresultText(result.hrPlatforms), false)) return false;
+    bool ok = true;
+    for (const PlatformInfo& platform : result.platforms) {
+        Print(L"\nPlatform %ls (%ls)\n", platform.name.c_str(), platform.supported ? L"supported" : L"not supported");
+        if (!report.Step(SUCCEEDED(platform.hrCompilers),
+                         L"the compilers of " + platform.name + L": " + HresultText(platform.hrCompilers), false)) {
+            ok = false;
+            continue;
+        }
+        for (const CompilerInfo& compiler : platform.compilers) {
+            const std::wstring mark = std::wstring(compiler.handle == platform.selected ? L"*" : L" ") +
+                                      (compiler.handle == platform.byDefault ? L"+" : L" ");
+            Print(L" %ls %d  %ls  %ls\n", mark.c_str(), compiler.handle,
+                  compiler.identifier.empty() ? L"-" : compiler.identifier.c_str(), compiler.display.c_str());
+            Print(L"        suite: %ls\n", SUCCEEDED(compiler.hrSuite) ? VariantText(compiler.suite.Get()).c_str()
+                                                                       : HresultText(compiler.hrSuite).c_str());
+            Print(L"        version %ls, flags %d\n", TextOrError(compiler.version).c_str(), compiler.flags);
+            Print(L"        product directory: %ls\n", TextOrError(compiler.productDir).c_str());
+            Print(L"        package information: %ls\n", TextOrError(compiler.packageInfo).c_str());
+            for (const CompilerDirectories& directory : compiler.directories) {
+                Print(L"        %-15ls default:   %ls\n", directory.name, TextOrError(directory.byDefault).c_str());
+                Print(L"        %-15ls committed: %ls\n", L"", TextOrError(directory.committed).c_str());
+            }
+            Print(L"        documentation: %ls\n", TextOrError(compiler.documentation).c_str());
+        }
+        if (platform.selected == -1) Print(L"    (nothing selected: the default + serves)\n");
     }
     Print(L"\n* selected by the user, + the platform's default (highest version)\n");
     return report.Step(ok, L"listed the compilers of every platform");
 }
 
-std::string CompilersJson(IQZToolOptions* service, IDispatch* automation, Report& report) {
+std::string CompilersJson(const CompilersResult& result, Report& report) {
     JsonWriter json;
     json.BeginArray();
-    INT count = 0;
-    SafeArray platforms;
-    HRESULT hr = service->GetFullPlatformsList(&count, platforms.Put());
-    bool ok = report.Step(SUCCEEDED(hr) && platforms, L"the full platform list: " + HresultText(hr), false);
-    const Identifiers identifiers(service);
-    for (LONG p = 0; ok && p < count; ++p) {
-        Bstr platformName;
-        SafeArrayGetElement(platforms.Get(), &p, platformName.Put());
-        const std::wstring name(platformName.Text(), platformName.Length());
-        LONG supported = 0;
-        service->IsPlatformSupported(platformName.Get(), &supported);
-        json.BeginObject();
-        json.Key(L"name");
-        json.String(name);
-        json.Key(L"supported");
-        json.Bool(supported != 0);
-        json.Key(L"selected");
-        HandleOrNull(json, HandleByName(automation, L"GetSelectedCmplr", name));
-        json.Key(L"default");
-        HandleOrNull(json, HandleByName(automation, L"GetDefaultCmplr", name));
-        json.Key(L"compilers");
-        SafeArray names, handles;
-        hr = service->GetPlatformCmplrs(platformName.Get(), names.Put(), handles.Put());
-        if (report.Step(SUCCEEDED(hr), L"the compilers of " + name + L": " + HresultText(hr), false)) {
-            json.BeginArray();
-            const std::vector<int> handleList = handles.Ints();
-            const std::vector<std::wstring> displays = names.Texts();
-            for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
-                WriteCompiler(json, service, automation, handleList[i], displays[i], identifiers.Of(handleList[i]));
+    if (report.Step(result.listed, kListStep + HresultText(result.hrPlatforms), false)) {
+        for (const PlatformInfo& platform : result.platforms) {
+            json.BeginObject();
+            json.Key(L"name");
+            json.String(platform.name);
+            json.Key(L"supported");
+            json.Bool(platform.supported);
+            json.Key(L"selected");
+            HandleOrNull(json, platform.selected);
+            json.Key(L"default");
+            HandleOrNull(json, platform.byDefault);
+            json.Key(L"compilers");
+            if (report.Step(SUCCEEDED(platform.hrCompilers),
+                            L"the compilers of " + platform.name + L": " + HresultText(platform.hrCompilers), false)) {
+                json.BeginArray();
+                for (const CompilerInfo& compiler : platform.compilers) WriteCompiler(json, compiler);
+                json.EndArray();
+            } else {
+                json.Null();
             }
-            json.EndArray();
-        } else {
-            json.Null();
+            json.EndObject();
         }
-        json.EndObject();
     }
     json.EndArray();
     return json.Text();

@@ -1,53 +1,20 @@
-// The reasoning of the doctor command: why an installed compiler is or is not
-// offered, where its directories come from, and which stored selections fall
-// back to the default in silence. Reads the registry in force, never writes.
+// The doctor command: why an installed compiler is or is not offered, where
+// its directories come from, and which stored selections fall back to the
+// default in silence. Every decision it shows is the product's own, made by
+// the functions the package decides with; doctor reads, never writes.
 #pragma once
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "compilers/compiler_table.h"
+#include "compilers/compiler_list.h"
 #include "compilers/directories.h"
+#include "platform/host.h"
 #include "session.h"
+#include "settings/selection.h"
 
 namespace qz::host::doctor {
-
-enum class Verdict { Offered, OutOfRange, HostRule, NativeEpic, Unreadable, Duplicate };
-const wchar_t* VerdictText(Verdict verdict);
-
-struct Found {
-    compilers::CCompilerRecord record;
-    bool opens = true;  // whether the compiler registry key opens
-};
-
-// The discovery table's records, and the architecture subkeys that exist yet
-// do not open (which the table drops), in the table's order.
-std::vector<Found> FindCompilers();
-
-// One verdict per record, reached as the compiler list reaches it: from the
-// highest version down, so of two equal identifiers the later record wins.
-std::vector<Verdict> Judge(const std::vector<Found>& found);
-
-// The compiler identifier the package stores for a record: packed version "|" compiler key.
-std::wstring IdentifierOf(const compilers::CCompilerRecord& record);
-
-// kUserSettingsKey\<packed version>\<compiler key>.
-std::wstring SettingsKeyOf(const compilers::CCompilerRecord& record);
-
-enum class Source { Committed, VsNetMachine, VsNetUser, KeyMachine, KeyUser, Nowhere };
-const wchar_t* SourceText(Source source);
-
-struct Located {
-    Source source = Source::Nowhere;
-    std::wstring text;
-    bool readable = true;  // false: a committed value of the wrong type, which fails the build's read
-};
-
-// Where the value that the build gets for `setting` lives, as the committed
-// getter and the default layer look for it.
-Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting);
 
 // The entries of a ";"-separated list, "$(PATH)" aside, that `exists` refuses,
 // and those on another machine (\\server\share, //server/share, \\?\UNC\...),
@@ -60,12 +27,44 @@ struct DirectoryCheck {
 DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bool(const std::wstring&)>& exists,
                                 bool checkNetwork);
 
-// Architecture key ("PX32", "HY64", "Ventrix") and stored identifier.
-using Selection = std::pair<std::wstring, std::wstring>;
-// The non-empty stored selections of the three architecture keys.
-std::vector<Selection> ReadSelections();
-// Those that match (case ignored) no offered compiler of their platform.
-std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, const std::vector<Found>& found,
-                                       const std::vector<Verdict>& verdicts);
+struct Directory {
+    compilers::Setting setting;
+    compilers::SettingValue value;  // as the package's committed getter reads it
+    DirectoryCheck check;
+};
+
+// One record of discovery with the compiler list's decision about it.
+struct Compiler {
+    compilers::RecordListing listing;
+    std::wstring settingsKey;            // a listed compiler's, below HKEY_CURRENT_USER
+    std::vector<Directory> directories;  // a listed compiler's
+};
+
+struct Selection {
+    std::wstring platform;
+    std::wstring arch;  // the value name it is stored under
+    settings::SelectionMatch match;
+};
+
+struct Findings {
+    platform::RegistryView view = platform::RegistryView::Native64;
+    bool x64Host = false;
+    std::vector<Compiler> compilers;              // highest version first
+    std::vector<compilers::CSkippedKey> skipped;  // keys discovery passed over
+    std::vector<Selection> selections;            // the stored ones
+    size_t Offered() const;
+    size_t Stale() const;
+};
+
+// Why a record is or is not offered, and why discovery passed a key over, as doctor tells it.
+std::wstring ReasonText(const compilers::RecordListing& listing);
+std::wstring SkippedText(const compilers::CSkippedKey& skipped);
+
+// Reads the registry in force once, deciding as the package decides.
+Findings Examine(bool checkNetwork);
+
+// The two renderings; each reports the summary step.
+bool PrintFindings(const Findings& findings, Report& report);
+std::string FindingsJson(const Findings& findings, Report& report);
 
 }  // namespace qz::host::doctor

@@ -1,38 +1,28 @@
 // doctor: what a user asks when a compiler does not show up or a build cannot
-// find its includes. Works on the registry alone; no package is loaded.
+// find its includes. Works on the registry alone; no package is loaded, but
+// every decision is made by the functions the package decides with.
 #include <cstdio>
 #include <cwchar>
 #include <algorithm>
-#include <set>
 
-#include "commands.h"
-#include "compilers/compiler_keys.h"
-#include "platform/registry_read.h"
 #include "doctor.h"
 #include "json.h"
-#include "platform/com_ptr.h"
-#include "platform/files.h"
-#include "platform/host.h"
-#include "platform/registry.h"
-#include "core/text.h"
-#include "text_output.h"
 #include "module/registry_layout.h"
+#include "platform/files.h"
+#include "text_output.h"
 
-namespace qz::host {
-namespace doctor {
+namespace qz::host::doctor {
 namespace {
 
-using compilers::CCompilerRecord;
+using compilers::CSkippedKey;
+using compilers::Layer;
+using compilers::ListingReason;
+using compilers::OfferReason;
+using compilers::Setting;
 
-constexpr wchar_t kNativeEpic[] = L"Ventrix_Ventrix";
-// Names longer than a version key or an architecture subkey are of no interest.
-constexpr DWORD kNameRoom = 32;
-
-std::wstring Packed(const core::CmplrVersion& version) { return core::ToWide(core::PackedVersion(version)); }
-
-std::wstring ArchOf(const std::wstring& compilerKey) {
-    return compilers::PlatformToArch(compilers::TargetOf(compilerKey).platform);
-}
+constexpr Setting kSettings[] = {Setting::IncludeDirs, Setting::LibDirs, Setting::BinDirs, Setting::DefaultOptions};
+// The order in which stored selections are shown.
+const wchar_t* const kPlatforms[] = {L"Win32", L"x64", L"Ventrix"};
 
 bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -44,139 +34,119 @@ bool IsNetworkPath(const std::wstring& path) {
     return path.size() >= 8 && _wcsnicmp(path.c_str() + 4, L"UNC", 3) == 0 && IsSlash(path[7]);
 }
 
-// The architecture subkeys below one version key that are listed but refuse to open.
-void FindUnreadable(const std::wstring& versionKey, const std::wstring& name, std::vector<Found>* found) {
-    platform::RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, versionKey.c_str(), KEY_READ) != ERROR_SUCCESS) return;
-    for (DWORD index = 0;; ++index) {
-        wchar_t subkey[kNameRoom];
-        DWORD length = kNameRoom;
-        const LONG result = platform::Registry().EnumKey(key.Get(), index, subkey, &length);
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result != ERROR_SUCCESS) continue;
-        for (const compilers::CompilerKeyInfo& info : compilers::kCompilerKeys) {
-            if (_wcsicmp(subkey, info.archSubkey) != 0) continue;
-            const std::wstring path = versionKey + L'\\' + info.archSubkey;
-            platform::RegKey arch;
-            if (arch.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS) continue;
-            bool opened = false;
-            const core::CmplrVersion version = compilers::ReadVersion(versionKey, name, &opened);
-            found->push_back({{version, info.key, versionKey, path, HKEY_LOCAL_MACHINE}, false});
-        }
+// 110 -> "11.0".
+std::wstring Tenths(int version) { return std::to_wstring(version / 10) + L"." + std::to_wstring(version % 10); }
+
+bool NamesACompiler(const CSkippedKey& skipped) { return skipped.why == CSkippedKey::Why::CompilerKeyUnreadable; }
+
+std::wstring SourceText(const compilers::SettingValue& value) {
+    const wchar_t* hive = value.hive == HKEY_LOCAL_MACHINE ? L" (machine)" : L" (user)";
+    switch (value.layer) {
+    case Layer::Committed:
+        return L"the user's committed value";
+    case Layer::ForThisIde:
+        return L"the compiler key's " + std::wstring(module::kForThisIdeSubkey) + L" subkey" + hive;
+    case Layer::CompilerKey:
+        return L"the compiler key" + std::wstring(hive);
+    case Layer::Nowhere:
+        break;
+    }
+    return L"nowhere";
+}
+
+bool Readable(const compilers::SettingValue& value) { return value.readable || value.layer == Layer::Nowhere; }
+
+// The view's name, and where it reads.
+std::pair<const wchar_t*, const wchar_t*> ViewOf(platform::RegistryView view) {
+    switch (view) {
+    case platform::RegistryView::Native64:
+        return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
+    case platform::RegistryView::Wow64:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
+    case platform::RegistryView::Only32:
+        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
+    }
+    return {L"", L""};
+}
+
+bool Summary(const Findings& findings, Report& report) {
+    const size_t installed = findings.compilers.size() + findings.skipped.size();
+    return report.Step(true, std::to_wstring(findings.Offered()) + L" of " + std::to_wstring(installed) +
+                                 L" installed compilers offered, " + std::to_wstring(findings.Stale()) +
+                                 L" stale selection(s)");
+}
+
+void JsonStringOrNull(JsonWriter& json, bool present, const std::wstring& text) {
+    if (present) {
+        json.String(text);
+    } else {
+        json.Null();
     }
 }
 
-Source SourceOf(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
-    const wchar_t* name = compilers::ValueName(setting);
-    if (platform::RegValueExists(HKEY_CURRENT_USER, settingsKey, name)) return Source::Committed;
-    const std::wstring vsNet = registryKey + L'\\' + module::kForThisIdeSubkey;
-    const bool forThisIde =
-        setting == compilers::Setting::DefaultOptions || platform::RegValueExists(HKEY_LOCAL_MACHINE, vsNet, name);
-    const std::wstring& key = forThisIde ? vsNet : registryKey;
-    platform::Bstr text;
-    if (platform::ReadRegString(HKEY_LOCAL_MACHINE, key, name, text.Put()) == S_OK) {
-        return forThisIde ? Source::VsNetMachine : Source::KeyMachine;
+void WriteDirectories(JsonWriter& json, const Compiler& compiler) {
+    json.Key(L"directories");
+    json.BeginObject();
+    for (const Directory& directory : compiler.directories) {
+        json.Key(compilers::ValueName(directory.setting));
+        json.BeginObject();
+        json.Key(L"source");
+        json.String(SourceText(directory.value));
+        json.Key(L"value");
+        json.String(directory.value.text);
+        json.Key(L"readable");
+        json.Bool(Readable(directory.value));
+        json.Key(L"missing");
+        json.BeginArray();
+        for (const std::wstring& missing : directory.check.missing) json.String(missing);
+        json.EndArray();
+        json.Key(L"unchecked");
+        json.BeginArray();
+        for (const std::wstring& unchecked : directory.check.unchecked) json.String(unchecked);
+        json.EndArray();
+        json.EndObject();
     }
-    if (platform::ReadRegString(HKEY_CURRENT_USER, key, name, text.Put()) == S_OK) {
-        return forThisIde ? Source::VsNetUser : Source::KeyUser;
-    }
-    return Source::Nowhere;
+    json.EndObject();
 }
 
 }  // namespace
 
-const wchar_t* VerdictText(Verdict verdict) {
-    switch (verdict) {
-    case Verdict::Offered:
+std::wstring ReasonText(const compilers::RecordListing& listing) {
+    switch (listing.reason) {
+    case ListingReason::Listed:
         return L"offered";
-    case Verdict::OutOfRange:
-        return L"not offered: version outside 11.0 to 12.0";
-    case Verdict::HostRule:
-        return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
-    case Verdict::NativeEpic:
-        return L"not offered: native EPIC compilers never are";
-    case Verdict::Unreadable:
+    case ListingReason::KeyUnreadable:
         return L"not offered: the compiler key does not open";
-    case Verdict::Duplicate:
+    case ListingReason::Duplicate:
         return L"not offered: the same version and key is listed from another version key";
+    case ListingReason::NotOffered:
+        break;
     }
-    return L"";
-}
-
-std::vector<Found> FindCompilers() {
-    const compilers::CCompilerTable table;
-    std::vector<Found> found;
-    for (size_t i = 0; i < table.Count(); ++i) found.push_back({table.At(i), true});
-    platform::RegKey root;
-    if (root.Open(HKEY_LOCAL_MACHINE, module::kCompilersKey, KEY_READ) == ERROR_SUCCESS) {
-        for (DWORD index = 0;; ++index) {
-            wchar_t name[kNameRoom];
-            DWORD length = kNameRoom;
-            const LONG result = platform::Registry().EnumKey(root.Get(), index, name, &length);
-            if (result == ERROR_NO_MORE_ITEMS) break;
-            // As the table reads them: names of at most 9 characters, none beginning with "-".
-            if (result != ERROR_SUCCESS || length > 9 || name[0] == L'-') continue;
-            FindUnreadable(std::wstring(module::kCompilersKey) + L'\\' + name, name, &found);
-        }
+    switch (listing.offer.reason) {
+    case OfferReason::VersionOutOfRange:
+        return L"not offered: version outside " + Tenths(compilers::kLowestOffered) + L" to " +
+               Tenths(compilers::kHighestOffered);
+    case OfferReason::NativeEpic:
+        return L"not offered: native EPIC compilers never are";
+    case OfferReason::NotThisHost:
+        return L"not offered on this host (x64 targets: native on x64, cross elsewhere)";
+    case OfferReason::Offered:
+        break;
     }
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.record.version.OrderKey() < b.record.version.OrderKey();
-    });
-    return found;
+    return L"offered";
 }
 
-std::vector<Verdict> Judge(const std::vector<Found>& found) {
-    std::vector<Verdict> verdicts(found.size());
-    std::set<std::wstring> listed;
-    for (size_t i = found.size(); i-- > 0;) {
-        const CCompilerRecord& record = found[i].record;
-        const int v = record.version.major * 10 + record.version.minor;
-        if (!compilers::IsCmplrOffered(record.version, record.compilerKey)) {
-            verdicts[i] = v < 110 || v > 120                  ? Verdict::OutOfRange
-                          : record.compilerKey == kNativeEpic ? Verdict::NativeEpic
-                                                              : Verdict::HostRule;
-        } else if (!found[i].opens) {
-            verdicts[i] = Verdict::Unreadable;
-        } else {
-            // The identifier names the platform too (by its key), so one set serves all platforms.
-            const bool fresh = listed.insert(IdentifierOf(record)).second;
-            verdicts[i] = fresh ? Verdict::Offered : Verdict::Duplicate;
-        }
+std::wstring SkippedText(const CSkippedKey& skipped) {
+    switch (skipped.why) {
+    case CSkippedKey::Why::NameTooLong:
+        return L"not read: the version key's name is longer than " + std::to_wstring(compilers::kMaxVersionKeyName) +
+               L" characters";
+    case CSkippedKey::Why::VersionKeyUnreadable:
+        return L"not read: the version key does not open (error " + std::to_wstring(skipped.error) + L")";
+    case CSkippedKey::Why::CompilerKeyUnreadable:
+        break;
     }
-    return verdicts;
-}
-
-std::wstring IdentifierOf(const CCompilerRecord& record) { return Packed(record.version) + L"|" + record.compilerKey; }
-
-std::wstring SettingsKeyOf(const CCompilerRecord& record) {
-    return std::wstring(kUserSettingsKey) + L"\\" + Packed(record.version) + L"\\" + record.compilerKey;
-}
-
-const wchar_t* SourceText(Source source) {
-    switch (source) {
-    case Source::Committed:
-        return L"the user's committed value";
-    case Source::VsNetMachine:
-        return L"the compiler key's VSNet2005 subkey (machine)";
-    case Source::VsNetUser:
-        return L"the compiler key's VSNet2005 subkey (user)";
-    case Source::KeyMachine:
-        return L"the compiler key (machine)";
-    case Source::KeyUser:
-        return L"the compiler key (user)";
-    case Source::Nowhere:
-        return L"nowhere";
-    }
-    return L"";
-}
-
-Located Locate(const std::wstring& settingsKey, const std::wstring& registryKey, compilers::Setting setting) {
-    Located located;
-    located.source = SourceOf(settingsKey, registryKey, setting);
-    platform::Bstr text;
-    located.readable = compilers::ReadCommitted(settingsKey, registryKey, setting, text.Put()) == S_OK;
-    located.text.assign(text.Text(), text.Length());
-    return located;
+    return L"not offered: the compiler key does not open";
 }
 
 DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bool(const std::wstring&)>& exists,
@@ -197,196 +167,150 @@ DirectoryCheck CheckDirectories(const std::wstring& list, const std::function<bo
     return check;
 }
 
-std::vector<Selection> ReadSelections() {
-    std::vector<Selection> stored;
-    const std::wstring key = std::wstring(kUserSettingsKey) + L'\\' + module::kSelectionsSubkey;
-    for (const wchar_t* arch : {L"PX32", L"HY64", L"Ventrix"}) {
-        platform::Bstr text;
-        if (platform::ReadRegString(HKEY_CURRENT_USER, key, arch, text.Put()) == S_OK && text.Length() != 0) {
-            stored.emplace_back(arch, std::wstring(text.Text(), text.Length()));
+size_t Findings::Offered() const {
+    return size_t(std::count_if(compilers.begin(), compilers.end(), [](const Compiler& compiler) {
+        return compiler.listing.reason == ListingReason::Listed;
+    }));
+}
+
+size_t Findings::Stale() const {
+    return size_t(std::count_if(selections.begin(), selections.end(), [](const Selection& selection) {
+        return selection.match.state == settings::SelectionState::Stale;
+    }));
+}
+
+Findings Examine(bool checkNetwork) {
+    Findings findings;
+    findings.view = platform::ProcessRegistryView();
+    findings.x64Host = platform::X64Host();
+    compilers::CompilerList list;
+    compilers::Listing listing;
+    list.Build(kUserSettingsKey, &listing);
+    findings.skipped = std::move(listing.skipped);
+    for (compilers::RecordListing& record : listing.records) {
+        Compiler& compiler = findings.compilers.emplace_back();
+        compiler.listing = std::move(record);
+        const compilers::CCmplrEntry* entry = list.FindCmplr(compiler.listing.handle);
+        if (compiler.listing.reason != ListingReason::Listed || !entry) continue;
+        compiler.settingsKey = entry->settingsKey;
+        for (const Setting setting : kSettings) {
+            Directory& directory = compiler.directories.emplace_back();
+            directory.setting = setting;
+            directory.value = compilers::ResolveCommitted(entry->settingsKey, entry->registryKey, setting);
+            if (setting != Setting::DefaultOptions) {
+                directory.check = CheckDirectories(directory.value.text, platform::DirectoryExists, checkNetwork);
+            }
         }
     }
-    return stored;
-}
-
-std::vector<Selection> StaleSelections(const std::vector<Selection>& stored, const std::vector<Found>& found,
-                                       const std::vector<Verdict>& verdicts) {
-    std::vector<Selection> stale;
-    for (const Selection& selection : stored) {
-        bool matched = false;
-        for (size_t i = 0; i < found.size() && !matched; ++i) {
-            const CCompilerRecord& record = found[i].record;
-            matched = verdicts[i] == Verdict::Offered &&
-                      _wcsicmp(ArchOf(record.compilerKey).c_str(), selection.first.c_str()) == 0 &&
-                      _wcsicmp(IdentifierOf(record).c_str(), selection.second.c_str()) == 0;
+    for (const wchar_t* name : kPlatforms) {
+        // A platform without compilers matches no stored selection.
+        compilers::CPlatformEntry none;
+        none.name = name;
+        const compilers::CPlatformEntry* platform = list.FindPlatform(name);
+        Selection selection{name, compilers::PlatformToArch(name),
+                            settings::MatchSelection(kUserSettingsKey, platform ? *platform : none)};
+        if (selection.match.state != settings::SelectionState::NoneStored) {
+            findings.selections.push_back(std::move(selection));
         }
-        if (!matched) stale.push_back(selection);
     }
-    return stale;
+    return findings;
 }
 
-}  // namespace doctor
-
-namespace {
-
-using namespace doctor;
-
-constexpr compilers::Setting kSettings[] = {compilers::Setting::IncludeDirs, compilers::Setting::LibDirs,
-                                            compilers::Setting::BinDirs, compilers::Setting::DefaultOptions};
-
-// What doctor finds, read once and then told as text or as JSON.
-struct Findings {
-    std::vector<Found> found;
-    std::vector<Verdict> verdicts;
-    std::vector<Selection> stored;
-    std::vector<Selection> stale;
-    size_t offered = 0;
-
-    Findings() : found(FindCompilers()), verdicts(Judge(found)), stored(ReadSelections()) {
-        stale = StaleSelections(stored, found, verdicts);
-        offered = size_t(std::count(verdicts.begin(), verdicts.end(), Verdict::Offered));
-    }
-    bool IsStale(const Selection& selection) const {
-        return std::find(stale.begin(), stale.end(), selection) != stale.end();
-    }
-};
-
-DirectoryCheck CheckOf(compilers::Setting setting, const Located& located, bool checkNetwork) {
-    if (setting == compilers::Setting::DefaultOptions) return {};
-    return CheckDirectories(located.text, platform::DirectoryExists, checkNetwork);
-}
-
-// The view's name, and where it reads.
-std::pair<const wchar_t*, const wchar_t*> ViewOf(platform::RegistryView view) {
-    switch (view) {
-    case platform::RegistryView::Native64:
-        return {L"64-bit", L"HKEY_LOCAL_MACHINE\\Software itself, as a 64-bit process sees it"};
-    case platform::RegistryView::Wow64:
-        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node, as the 32-bit IDE sees it on 64-bit Windows"};
-    case platform::RegistryView::Only32:
-        return {L"32-bit", L"HKEY_LOCAL_MACHINE\\Software, the only view of 32-bit Windows"};
-    }
-    return {L"", L""};
-}
-
-bool Summary(const Findings& findings, Report& report) {
-    return report.Step(true, std::to_wstring(findings.offered) + L" of " + std::to_wstring(findings.found.size()) +
-                                 L" installed compilers offered, " + std::to_wstring(findings.stale.size()) +
-                                 L" stale selection(s)");
-}
-
-}  // namespace
-
-bool Doctor(Report& report, bool checkNetwork) {
-    const Findings findings;
-    const std::vector<Found>& found = findings.found;
-    const auto view = ViewOf(platform::ProcessRegistryView());
+bool PrintFindings(const Findings& findings, Report& report) {
+    const auto view = ViewOf(findings.view);
     Print(L"Registry view: %ls (%ls)\n", view.first, view.second);
     Print(L"Installed compilers below HKEY_LOCAL_MACHINE\\%ls (host %ls x64), highest first:\n", module::kCompilersKey,
-          platform::X64Host() ? L"is" : L"is not");
-    for (size_t i = found.size(); i-- > 0;) {
-        const compilers::CCompilerRecord& record = found[i].record;
-        Print(L"  %-10ls %-16ls %ls\n      %ls\n", core::ToWide(core::VersionString(record.version)).c_str(),
-              record.compilerKey.c_str(), record.registryKey.c_str(), VerdictText(findings.verdicts[i]));
+          findings.x64Host ? L"is" : L"is not");
+    for (const Compiler& compiler : findings.compilers) {
+        const compilers::CCompilerRecord& record = compiler.listing.record;
+        Print(L"  %-10ls %-16ls %ls\n      %ls\n", compilers::VersionText(record.version).c_str(),
+              record.compilerKey.c_str(), record.registryKey.c_str(), ReasonText(compiler.listing).c_str());
     }
-    if (found.empty()) Print(L"  none\n");
+    for (const CSkippedKey& skipped : findings.skipped) {
+        const bool named = NamesACompiler(skipped);
+        Print(L"  %-10ls %-16ls %ls\n      %ls\n", named ? compilers::VersionText(skipped.version).c_str() : L"-",
+              named ? skipped.compilerKey.c_str() : L"-", skipped.path.c_str(), SkippedText(skipped).c_str());
+    }
+    if (findings.compilers.empty() && findings.skipped.empty()) Print(L"  none\n");
 
-    for (size_t i = found.size(); i-- > 0;) {
-        if (findings.verdicts[i] != Verdict::Offered) continue;
-        const compilers::CCompilerRecord& record = found[i].record;
-        const std::wstring settingsKey = SettingsKeyOf(record);
+    for (const Compiler& compiler : findings.compilers) {
+        if (compiler.listing.reason != ListingReason::Listed) continue;
+        const compilers::CCompilerRecord& record = compiler.listing.record;
         Print(L"\n%ls %ls: directories (user's values below HKEY_CURRENT_USER\\%ls)\n",
-              core::ToWide(core::VersionString(record.version)).c_str(), record.compilerKey.c_str(),
-              settingsKey.c_str());
-        for (compilers::Setting setting : kSettings) {
-            const Located located = Locate(settingsKey, record.registryKey, setting);
-            Print(L"  %-15ls from %ls%ls: %ls\n", compilers::ValueName(setting), SourceText(located.source),
-                  located.readable || located.source == Source::Nowhere ? L"" : L", unreadable", located.text.c_str());
-            const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
-            for (const std::wstring& missing : check.missing) Print(L"      missing on disk: %ls\n", missing.c_str());
-            for (const std::wstring& unchecked : check.unchecked) {
+              compilers::VersionText(record.version).c_str(), record.compilerKey.c_str(), compiler.settingsKey.c_str());
+        for (const Directory& directory : compiler.directories) {
+            Print(L"  %-15ls from %ls%ls: %ls\n", compilers::ValueName(directory.setting),
+                  SourceText(directory.value).c_str(), Readable(directory.value) ? L"" : L", unreadable",
+                  directory.value.text.c_str());
+            for (const std::wstring& missing : directory.check.missing) {
+                Print(L"      missing on disk: %ls\n", missing.c_str());
+            }
+            for (const std::wstring& unchecked : directory.check.unchecked) {
                 Print(L"      not checked, on another machine (doctor --check-network checks it): %ls\n",
                       unchecked.c_str());
             }
         }
     }
 
-    Print(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\SelectedCompilers):\n", kUserSettingsKey);
-    if (findings.stored.empty()) Print(L"  none: every platform uses its default (the highest version)\n");
-    for (const Selection& selection : findings.stored) {
-        Print(L"  %-8ls %ls: %ls\n", selection.first.c_str(), selection.second.c_str(),
-              findings.IsStale(selection) ? L"matches no offered compiler; the default serves instead, silently"
-                                          : L"in use");
+    Print(L"\nStored selections (HKEY_CURRENT_USER\\%ls\\%ls):\n", kUserSettingsKey, module::kSelectionsSubkey);
+    if (findings.selections.empty()) Print(L"  none: every platform uses its default (the highest version)\n");
+    for (const Selection& selection : findings.selections) {
+        Print(L"  %-8ls %ls: %ls\n", selection.arch.c_str(), selection.match.identifier.c_str(),
+              selection.match.state == settings::SelectionState::Stale
+                  ? L"matches no offered compiler; the default serves instead, silently"
+                  : L"in use");
     }
     return Summary(findings, report);
 }
 
-std::string DoctorJson(Report& report, bool checkNetwork) {
-    const Findings findings;
+std::string FindingsJson(const Findings& findings, Report& report) {
     JsonWriter json;
     json.BeginObject();
     json.Key(L"registryView");
-    json.String(ViewOf(platform::ProcessRegistryView()).first);
+    json.String(ViewOf(findings.view).first);
     json.Key(L"x64Host");
-    json.Bool(platform::X64Host());
+    json.Bool(findings.x64Host);
     json.Key(L"compilers");
     json.BeginArray();
-    for (size_t i = findings.found.size(); i-- > 0;) {
-        const compilers::CCompilerRecord& record = findings.found[i].record;
-        const Verdict verdict = findings.verdicts[i];
-        json.BeginObject();
+    const auto head = [&](bool named, const core::CmplrVersion& version, const std::wstring& key,
+                          const std::wstring& path, bool offered, const std::wstring& reason) {
         json.Key(L"version");
-        json.String(core::ToWide(core::VersionString(record.version)));
+        JsonStringOrNull(json, named, compilers::VersionText(version));
         json.Key(L"key");
-        json.String(record.compilerKey);
+        JsonStringOrNull(json, named, key);
         json.Key(L"identifier");
-        json.String(IdentifierOf(record));
+        JsonStringOrNull(json, named, compilers::IdentifierOf(version, key));
         json.Key(L"registryKey");
-        json.String(record.registryKey);
+        json.String(path);
         json.Key(L"offered");
-        json.Bool(verdict == Verdict::Offered);
+        json.Bool(offered);
         json.Key(L"reason");
-        json.String(VerdictText(verdict));
-        if (verdict == Verdict::Offered) {
-            const std::wstring settingsKey = SettingsKeyOf(record);
-            json.Key(L"directories");
-            json.BeginObject();
-            for (compilers::Setting setting : kSettings) {
-                const Located located = Locate(settingsKey, record.registryKey, setting);
-                json.Key(compilers::ValueName(setting));
-                json.BeginObject();
-                json.Key(L"source");
-                json.String(SourceText(located.source));
-                json.Key(L"value");
-                json.String(located.text);
-                json.Key(L"readable");
-                json.Bool(located.readable || located.source == Source::Nowhere);
-                const DirectoryCheck check = CheckOf(setting, located, checkNetwork);
-                json.Key(L"missing");
-                json.BeginArray();
-                for (const std::wstring& missing : check.missing) json.String(missing);
-                json.EndArray();
-                json.Key(L"unchecked");
-                json.BeginArray();
-                for (const std::wstring& unchecked : check.unchecked) json.String(unchecked);
-                json.EndArray();
-                json.EndObject();
-            }
-            json.EndObject();
-        }
+        json.String(reason);
+    };
+    for (const Compiler& compiler : findings.compilers) {
+        const compilers::CCompilerRecord& record = compiler.listing.record;
+        const bool offered = compiler.listing.reason == ListingReason::Listed;
+        json.BeginObject();
+        head(true, record.version, record.compilerKey, record.registryKey, offered, ReasonText(compiler.listing));
+        if (offered) WriteDirectories(json, compiler);
+        json.EndObject();
+    }
+    for (const CSkippedKey& skipped : findings.skipped) {
+        json.BeginObject();
+        head(NamesACompiler(skipped), skipped.version, skipped.compilerKey, skipped.path, false, SkippedText(skipped));
         json.EndObject();
     }
     json.EndArray();
     json.Key(L"selections");
     json.BeginArray();
-    for (const Selection& selection : findings.stored) {
+    for (const Selection& selection : findings.selections) {
         json.BeginObject();
         json.Key(L"arch");
-        json.String(selection.first);
+        json.String(selection.arch);
         json.Key(L"identifier");
-        json.String(selection.second);
+        json.String(selection.match.identifier);
         json.Key(L"stale");
-        json.Bool(findings.IsStale(selection));
+        json.Bool(selection.match.state == settings::SelectionState::Stale);
         json.EndObject();
     }
     json.EndArray();
@@ -395,4 +319,4 @@ std::string DoctorJson(Report& report, bool checkNetwork) {
     return json.Text();
 }
 
-}  // namespace qz::host
+}  // namespace qz::host::doctor

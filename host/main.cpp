@@ -11,6 +11,7 @@
 #include "QZToolOpt.h"
 #include "arguments.h"
 #include "commands.h"
+#include "doctor.h"
 #include "ide/message_watch.h"
 #include "ide/stand_in_ide.h"
 #include "module/identifiers.h"
@@ -118,7 +119,7 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                 const std::wstring satellite = session.Ide().SatellitePath();
                 report.Step(session.Ide().LoadUILibraryCalls() == 1,
                             L"the package had the IDE load its satellite library: " + satellite);
-                const std::wstring node = SatelliteString(satellite, IDS_PACKAGE_NODE);
+                const std::wstring node = qz::ide::SatelliteText(satellite, IDS_PACKAGE_NODE);
                 report.Step(!node.empty(), L"the satellite names the Tools > Options node \"" + node + L"\"");
                 bool offered = false;
                 for (const auto& entry : session.Ide().Proffered()) {
@@ -131,20 +132,22 @@ int Run(const std::wstring& packagePath, const std::vector<std::wstring>& comman
                                                                           IID_IQZToolOptions, again.PutVoid());
                 report.Step(SUCCEEDED(hr) && again.Get() == session.Service(),
                             L"asked again, the IDE handed out the same IQZToolOptions object");
-                PrintOptions(session, report);
+                PrintOptions(ReadOptions(session.Service(), session.Automation()), report);
             } else if (command[0] == L"options") {
+                const OptionsResult options = ReadOptions(session.Service(), session.Automation());
                 if (json) {
-                    WriteJson(OptionsJson(session.Service(), session.Automation(), report));
+                    WriteJson(OptionsJson(options, report));
                 } else {
-                    PrintOptions(session, report);
+                    PrintOptions(options, report);
                 }
             } else if (command[0] == L"set" || command[0] == L"reset") {
                 StoreOption(session, report, command, number);
             } else if (command[0] == L"compilers") {
+                const CompilersResult compilers = ReadCompilers(session.Service(), session.Automation());
                 if (json) {
-                    WriteJson(CompilersJson(session.Service(), session.Automation(), report));
+                    WriteJson(CompilersJson(compilers, report));
                 } else {
-                    PrintCompilers(session, report);
+                    PrintCompilers(compilers, report);
                 }
             } else if (command[0] == L"pages" && command.size() > 1 && command[1] == L"--png") {
                 DrawPages(session, report, command[2]);
@@ -192,8 +195,12 @@ int RunArguments(const Arguments& arguments) {
     }
     if (verb == L"doctor") {
         Report report(arguments.json ? stderr : stdout);
-        if (!arguments.json) return Doctor(report, arguments.checkNetwork) ? kExitOk : kExitFailed;
-        WriteJson(DoctorJson(report, arguments.checkNetwork));
+        const doctor::Findings findings = doctor::Examine(arguments.checkNetwork);
+        if (arguments.json) {
+            WriteJson(doctor::FindingsJson(findings, report));
+        } else {
+            doctor::PrintFindings(findings, report);
+        }
         return report.Failed() ? kExitFailed : kExitOk;
     }
     if (verb == L"export" || verb == L"import") {

@@ -35,30 +35,13 @@ const OptionRow kOptionRows[] = {
     {L"GapShowDialogs", 12, false, nullptr, &IQZToolOptions::GetGapShowDialog, nullptr},
 };
 
-}  // namespace
+constexpr wchar_t kReadStep[] = L"read the thirteen options through the service and the automation object";
 
-const OptionRow* FindOptionRow(const std::wstring& name) {
-    for (const OptionRow& row : kOptionRows) {
-        if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
-    }
-    return nullptr;
-}
-
-bool OptionIsText(const OptionRow* row) { return row->isText; }
-
-namespace {
-
-// One option's value as the service gives it.
-struct OptionValue {
-    HRESULT hr;
-    std::wstring text;  // for text options
-    long number = 0;    // for number options
-};
-
-OptionValue ReadOption(IQZToolOptions* service, const OptionRow& row) {
-    OptionValue value{};
+OptionValue ReadOption(IQZToolOptions* service, IDispatch* automation, const OptionRow& row) {
+    OptionValue value;
+    value.row = &row;
     if (row.getText) {
-        qz::platform::Bstr text;
+        platform::Bstr text;
         value.hr = (service->*row.getText)(text.Put());
         value.text.assign(text.Text(), text.Length());
     } else if (row.getNumber) {
@@ -70,7 +53,14 @@ OptionValue ReadOption(IQZToolOptions* service, const OptionRow& row) {
         value.hr = (service->*row.getLong)(&number);
         value.number = number;
     }
+    value.hrDefault = CallByName(automation, L"GetPropertyDef", {Int4(row.ordinal)}, value.byDefault.Put());
     return value;
+}
+
+bool AllRead(const OptionsResult& options) {
+    bool ok = true;
+    for (const OptionValue& value : options) ok = ok && SUCCEEDED(value.hr) && SUCCEEDED(value.hrDefault);
+    return ok;
 }
 
 void WriteVariant(JsonWriter& json, const VARIANT& v) {
@@ -88,53 +78,59 @@ void WriteVariant(JsonWriter& json, const VARIANT& v) {
 
 }  // namespace
 
-bool PrintOptions(Session& session, Report& report) {
-    Print(L"\nOptions (HKEY_CURRENT_USER\\%ls):\n", kUserSettingsKey);
-    Print(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
-    bool ok = true;
+const OptionRow* FindOptionRow(const std::wstring& name) {
     for (const OptionRow& row : kOptionRows) {
-        const OptionValue read = ReadOption(session.Service(), row);
-        std::wstring value = row.isText ? L"\"" + read.text + L"\"" : std::to_wstring(read.number);
-        platform::Variant def;
-        const HRESULT hrDef = CallByName(session.Automation(), L"GetPropertyDef", {Int4(row.ordinal)}, def.Put());
-        if (FAILED(read.hr)) value = L"error " + HresultText(read.hr);
-        const std::wstring defText = SUCCEEDED(hrDef) ? VariantText(def.Get()) : L"error " + HresultText(hrDef);
-        Print(L"  %-20ls %-22ls %ls\n", row.name, value.c_str(), defText.c_str());
-        ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
+        if (CompareStringOrdinal(row.name, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return &row;
     }
-    return report.Step(ok, L"read the thirteen options through the service and the automation object");
+    return nullptr;
 }
 
-std::string OptionsJson(IQZToolOptions* service, IDispatch* automation, Report& report) {
+bool OptionIsText(const OptionRow* row) { return row->isText; }
+
+OptionsResult ReadOptions(IQZToolOptions* service, IDispatch* automation) {
+    OptionsResult options;
+    for (const OptionRow& row : kOptionRows) options.push_back(ReadOption(service, automation, row));
+    return options;
+}
+
+bool PrintOptions(const OptionsResult& options, Report& report) {
+    Print(L"\nOptions (HKEY_CURRENT_USER\\%ls):\n", kUserSettingsKey);
+    Print(L"  %-20ls %-22ls %ls\n", L"name", L"value", L"default");
+    for (const OptionValue& read : options) {
+        std::wstring value = read.row->isText ? L"\"" + read.text + L"\"" : std::to_wstring(read.number);
+        if (FAILED(read.hr)) value = L"error " + HresultText(read.hr);
+        const std::wstring byDefault =
+            SUCCEEDED(read.hrDefault) ? VariantText(read.byDefault.Get()) : L"error " + HresultText(read.hrDefault);
+        Print(L"  %-20ls %-22ls %ls\n", read.row->name, value.c_str(), byDefault.c_str());
+    }
+    return report.Step(AllRead(options), kReadStep);
+}
+
+std::string OptionsJson(const OptionsResult& options, Report& report) {
     JsonWriter json;
     json.BeginArray();
-    bool ok = true;
-    for (const OptionRow& row : kOptionRows) {
+    for (const OptionValue& read : options) {
         json.BeginObject();
         json.Key(L"name");
-        json.String(row.name);
+        json.String(read.row->name);
         json.Key(L"value");
-        const OptionValue read = ReadOption(service, row);
         if (FAILED(read.hr)) {
             json.Null();
-        } else if (row.isText) {
+        } else if (read.row->isText) {
             json.String(read.text);
         } else {
             json.Number(read.number);
         }
         json.Key(L"default");
-        platform::Variant def;
-        const HRESULT hrDef = CallByName(automation, L"GetPropertyDef", {Int4(row.ordinal)}, def.Put());
-        if (SUCCEEDED(hrDef)) {
-            WriteVariant(json, def.Get());
+        if (SUCCEEDED(read.hrDefault)) {
+            WriteVariant(json, read.byDefault.Get());
         } else {
             json.Null();
         }
         json.EndObject();
-        ok = ok && SUCCEEDED(read.hr) && SUCCEEDED(hrDef);
     }
     json.EndArray();
-    report.Step(ok, L"read the thirteen options through the service and the automation object", false);
+    report.Step(AllRead(options), kReadStep, false);
     return json.Text();
 }
 

@@ -108,16 +108,11 @@ bool DrawPage(Session& session, Report& report, const PageToDraw& page, HWND hos
     if (!report.Step(SUCCEEDED(hr), std::wstring(L"GetPropertyPage for ") + page.file + L": " + HresultText(hr))) {
         return false;
     }
-    PROPSHEETPAGEW record = ide::PageRecord(sheet);
-    if (record.pfnCallback) record.pfnCallback(nullptr, PSPCB_CREATE, &record);
-    HWND dialog = CreateDialogParamW(record.hInstance, record.pszTemplate, host, record.pfnDlgProc,
-                                     reinterpret_cast<LPARAM>(&record));
+    ide::PageWindow window(sheet, host);
+    const HWND dialog = window.Window();
     if (!report.Step(dialog != nullptr, std::wstring(L"created the page window for ") + page.file)) return false;
     // The sheet tells a page when it is shown; that is when pages fill.
-    NMHDR shown{};
-    shown.hwndFrom = host;
-    shown.code = PSN_SETACTIVE;
-    SendMessageW(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&shown));
+    window.Notify(PSN_SETACTIVE, host);
     ShowWindow(dialog, SW_SHOW);
 
     RECT box;
@@ -135,8 +130,7 @@ bool DrawPage(Session& session, Report& report, const PageToDraw& page, HWND hos
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    DestroyWindow(dialog);
-    if (record.pfnCallback) record.pfnCallback(nullptr, PSPCB_RELEASE, &record);
+    window.Close();
     return report.Step(SUCCEEDED(hr), L"drew " + folder + L"\\" + page.file + L" (" + std::to_wstring(width) + L"x" +
                                           std::to_wstring(height) + L"): " + HresultText(hr));
 }
@@ -157,8 +151,8 @@ bool ShowOptionsWindow(Session& session, Report& report, int closeAfterSeconds) 
     }
     const std::wstring satellite = session.Ide().SatellitePath();
     std::vector<ide::OptionsPage> pages;
-    for (const PageToDraw& page : kPages) pages.push_back({*page.id, SatelliteString(satellite, page.title)});
-    const std::wstring caption = L"Options - " + SatelliteString(satellite, IDS_PACKAGE_NODE);
+    for (const PageToDraw& page : kPages) pages.push_back({*page.id, ide::SatelliteText(satellite, page.title)});
+    const std::wstring caption = L"Options - " + ide::SatelliteText(satellite, IDS_PACKAGE_NODE);
     ide::OptionsDialog window(session.Ide());
     const HRESULT hr = window.Open(session.Package(), pages, caption, false);
     if (!report.Step(SUCCEEDED(hr), L"opened the window \"" + caption + L"\" with " + std::to_wstring(pages.size()) +

@@ -37,20 +37,57 @@ HRESULT CallByName(IDispatch* automation, const wchar_t* name, std::vector<VARIA
                               result, nullptr, nullptr);
 }
 
-std::wstring SatelliteString(const std::wstring& satellitePath, UINT id) {
-    platform::ModuleHandle satellite(
-        LoadLibraryExW(satellitePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    wchar_t text[256] = {};
-    if (satellite) LoadStringW(satellite.Get(), id, text, 256);
-    return text;
-}
-
 VARIANT Int4(int value) { return platform::Variant::Int(value).Get(); }
 
 std::wstring VariantText(const VARIANT& v) {
     if (V_VT(&v) == VT_BSTR) return L"\"" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v))) + L"\"";
     if (V_VT(&v) == VT_I4) return std::to_wstring(V_I4(&v));
     return L"(none)";
+}
+
+bool Session::Open(Report& report, bool verbose) {
+    dll_.Reset(LoadLibraryW(packagePath_.c_str()));
+    if (!report.Step(bool(dll_), L"loaded the package DLL " + packagePath_, verbose)) return false;
+    const auto getClassObject = platform::ProcAddress<ide::GetClassObjectFn>(dll_.Get(), "DllGetClassObject");
+    canUnloadNow_ = platform::ProcAddress<CanUnloadNowFn>(dll_.Get(), "DllCanUnloadNow");
+    if (!report.Step(getClassObject && canUnloadNow_, L"found DllGetClassObject and DllCanUnloadNow", verbose)) {
+        return false;
+    }
+    ide_.SetPackagePath(packagePath_);
+    HRESULT hr = sited_.GetFactory(getClassObject);
+    if (!report.Step(
+            SUCCEEDED(hr),
+            L"DllGetClassObject(" + GuidText(CLSID_QZToolOpt) + L") gave the class factory: " + HresultText(hr),
+            verbose)) {
+        return false;
+    }
+    hr = sited_.Create();
+    if (!report.Step(SUCCEEDED(hr), L"created the package (IVsPackage): " + HresultText(hr), verbose)) return false;
+    hr = sited_.Site();
+    if (!report.Step(SUCCEEDED(hr), L"sited the package: SetSite answered " + HresultText(hr), verbose)) return false;
+    hr = sited_.AskService();
+    if (!report.Step(SUCCEEDED(hr), L"the IDE handed out the tool-options service: " + HresultText(hr), verbose)) {
+        return false;
+    }
+    hr = sited_.AskAutomation();
+    return report.Step(SUCCEEDED(hr),
+                       L"the package gave its automation object \"" + std::wstring(module::kAutomationName) + L"\": " +
+                           HresultText(hr),
+                       verbose);
+}
+
+HRESULT Session::Close(Report& report, bool verbose) {
+    if (sited_.package) {
+        BOOL canClose = FALSE;
+        HRESULT hr = sited_.Close(&canClose);
+        report.Step(canClose, L"QueryClose allowed closing", verbose);
+        report.Step(hr == S_OK, L"closed the package: Close answered " + HresultText(hr), verbose);
+        hr = canUnloadNow_();
+        report.Step(hr == S_FALSE, L"DllCanUnloadNow answered " + HresultText(hr) + L" while the package is held",
+                    verbose);
+    }
+    sited_.Release();
+    return canUnloadNow_ ? canUnloadNow_() : E_UNEXPECTED;
 }
 
 }  // namespace qz::host

@@ -17,6 +17,28 @@ PROPSHEETPAGEW PageRecord(const VSPROPSHEETPAGE& page) {
     return record;
 }
 
+PageWindow::PageWindow(const VSPROPSHEETPAGE& page, HWND parent) : record_(PageRecord(page)) {
+    created_ = record_.pfnCallback ? record_.pfnCallback(nullptr, PSPCB_CREATE, &record_) : 1;
+    if (created_ == 0) return;
+    window_ = CreateDialogParamW(record_.hInstance, record_.pszTemplate, parent, record_.pfnDlgProc,
+                                 reinterpret_cast<LPARAM>(&record_));
+}
+
+LRESULT PageWindow::Notify(UINT code, HWND sheet) const {
+    PSHNOTIFY notice{};
+    notice.hdr.hwndFrom = sheet;
+    notice.hdr.code = code;
+    return SendMessageW(window_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+}
+
+void PageWindow::Close() {
+    if (created_ == 0) return;
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+    if (record_.pfnCallback) record_.pfnCallback(nullptr, PSPCB_RELEASE, &record_);
+    created_ = 0;
+}
+
 OptionsDialog::~OptionsDialog() {
     if (!sheet_) return;
     DestroyWindow(sheet_);

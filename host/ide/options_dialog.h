@@ -18,6 +18,29 @@ namespace qz::ide {
 // What a property sheet makes of the IDE's page record.
 PROPSHEETPAGEW PageRecord(const VSPROPSHEETPAGE& page);
 
+// One page window made from the IDE's page record as a property sheet makes
+// it: the page's create callback, then its dialog as a child of `parent`;
+// destroyed, then its release callback.
+class PageWindow {
+public:
+    PageWindow(const VSPROPSHEETPAGE& page, HWND parent);
+    ~PageWindow() { Close(); }
+    PageWindow(const PageWindow&) = delete;
+    PageWindow& operator=(const PageWindow&) = delete;
+
+    HWND Window() const { return window_; }
+    // What the create callback answered: 1 lets the page be made.
+    UINT Created() const { return created_; }
+    // The sheet's notification `code` from `sheet`, and the page's answer.
+    LRESULT Notify(UINT code, HWND sheet) const;
+    void Close();
+
+private:
+    PROPSHEETPAGEW record_;
+    UINT created_ = 0;
+    HWND window_ = nullptr;
+};
+
 struct OptionsPage {
     GUID id;
     std::wstring title;

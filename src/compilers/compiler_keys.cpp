@@ -56,13 +56,19 @@ TargetPlatform TargetOf(const std::wstring& compilerKey) {
     return {L"Win32", L"PX-32"};
 }
 
-bool IsCmplrOffered(const core::CmplrVersion& version, const std::wstring& compilerKey) {
-    const int v = version.major * 10 + version.minor;
-    if (v < 110 || v > 120) return false;
-    if (compilerKey == L"Ventrix_Ventrix") return false;
-    if (compilerKey == L"HY64_HY64") return platform::X64Host();
-    if (compilerKey == L"PX32_HY64") return !platform::X64Host();
-    return true;
+OfferDecision DecideOffer(const core::CmplrVersion& version, const std::wstring& compilerKey) {
+    OfferDecision decision;
+    decision.version = version.major * 10 + version.minor;
+    decision.x64Host = platform::X64Host();
+    if (decision.version < kLowestOffered || decision.version > kHighestOffered) {
+        decision.reason = OfferReason::VersionOutOfRange;
+    } else if (compilerKey == L"Ventrix_Ventrix") {
+        decision.reason = OfferReason::NativeEpic;
+    } else if ((compilerKey == L"HY64_HY64" && !decision.x64Host) ||
+               (compilerKey == L"PX32_HY64" && decision.x64Host)) {
+        decision.reason = OfferReason::NotThisHost;
+    }
+    return decision;
 }
 
 std::vector<std::wstring> PlatformNames() {

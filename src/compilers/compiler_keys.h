@@ -29,10 +29,28 @@ struct TargetPlatform {
 // "Ventrix" (case-sensitive) is Win32.
 TargetPlatform TargetOf(const std::wstring& compilerKey);
 
-// Whether a discovered compiler is offered on this host: versions 11.0 to 12.0
-// only; for x64 targets the native compiler on an x64 host and the cross
-// compiler elsewhere; never the native EPIC one.
-bool IsCmplrOffered(const core::CmplrVersion& version, const std::wstring& compilerKey);
+// The versions offered, as major * 10 + minor: 11.0 to 12.0.
+inline constexpr int kLowestOffered = 110;
+inline constexpr int kHighestOffered = 120;
+
+// Why a discovered compiler is offered on this host or not, in the order the
+// rule tests it.
+enum class OfferReason { Offered, VersionOutOfRange, NativeEpic, NotThisHost };
+
+struct OfferDecision {
+    OfferReason reason = OfferReason::Offered;
+    int version = 0;       // major * 10 + minor, as the range compares it
+    bool x64Host = false;  // the host the rule was applied for
+    bool Offered() const { return reason == OfferReason::Offered; }
+};
+
+// Versions kLowestOffered to kHighestOffered only; for x64 targets the native
+// compiler on an x64 host and the cross compiler elsewhere; never the native
+// EPIC one.
+OfferDecision DecideOffer(const core::CmplrVersion& version, const std::wstring& compilerKey);
+inline bool IsCmplrOffered(const core::CmplrVersion& version, const std::wstring& compilerKey) {
+    return DecideOffer(version, compilerKey).Offered();
+}
 
 // The platforms that the compiler keys target ("Win32", "Ventrix", "x64"), each once.
 std::vector<std::wstring> PlatformNames();

@@ -27,18 +27,35 @@ CCmplrEntry* CPlatformEntry::Find(const std::wstring& id) const {
 
 std::wstring VersionText(const core::CmplrVersion& version) { return core::ToWide(core::VersionString(version)); }
 
-void CompilerList::Build(const std::wstring& settingsPath) {
+std::wstring IdentifierOf(const core::CmplrVersion& version, const std::wstring& compilerKey) {
+    return core::ToWide(core::PackedVersion(version)) + L"|" + compilerKey;
+}
+
+void CompilerList::Build(const std::wstring& settingsPath, Listing* listing) {
     const std::vector<std::wstring> vcPlatforms = compilers::ReadVcPlatformList();
     const CCompilerTable table;
     const std::wstring displayLabel = module::ResourceString(IDS_CMPLR_DISPLAY_LABEL);
     const std::wstring suiteLabel = module::ResourceString(IDS_CMPLR_SUITE_LABEL);
+    if (listing) listing->skipped = table.Skipped();
 
     for (size_t i = table.Count(); i-- > 0;) {
         const CCompilerRecord& record = table.At(i);
-        if (!IsCmplrOffered(record.version, record.compilerKey)) continue;
+        // Told to the caller who asked, whatever the walk decides below.
+        RecordListing untold;
+        RecordListing& decided = listing ? listing->records.emplace_back() : untold;
+        if (listing) decided.record = record;
+        decided.offer = DecideOffer(record.version, record.compilerKey);
+        if (!decided.offer.Offered()) {
+            decided.reason = ListingReason::NotOffered;
+            continue;
+        }
         const TargetPlatform target = TargetOf(record.compilerKey);
         platform::RegKey key;
-        if (key.Open(record.root, record.registryKey.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
+        decided.openError = key.Open(record.root, record.registryKey.c_str(), KEY_READ);
+        if (decided.openError != ERROR_SUCCESS) {
+            decided.reason = ListingReason::KeyUnreadable;
+            continue;
+        }
 
         CPlatformEntry* entry = FindPlatform(target.platform);
         if (!entry) {
@@ -47,11 +64,15 @@ void CompilerList::Build(const std::wstring& settingsPath) {
             entry = AddPlatform(target.platform, supported);
         }
         const std::wstring packed = core::ToWide(core::PackedVersion(record.version));
-        if (entry->Find(packed + L"|" + record.compilerKey)) continue;
+        if (const CCmplrEntry* listed = entry->Find(IdentifierOf(record.version, record.compilerKey))) {
+            decided.reason = ListingReason::Duplicate;
+            decided.handle = listed->handle;
+            continue;
+        }
 
         auto compiler = std::make_unique<CCmplrEntry>(packed, record.compilerKey);
         CCmplrEntry* added = compiler.get();
-        AddCmplr(entry, std::move(compiler));
+        decided.handle = AddCmplr(entry, std::move(compiler));
         const std::wstring versionText = VersionText(added->version);
 
         if (key.ReadString(module::kDisplayStringValue, &added->displayString) != ERROR_SUCCESS ||

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "compilers/compiler_keys.h"
+#include "compilers/compiler_table.h"
 #include "core/version.h"
 
 namespace qz::compilers {
@@ -51,14 +53,32 @@ struct CPlatformEntry {
     CCmplrEntry* Find(const std::wstring& identifier) const;
 };
 
+// Why a record of the discovery table has an entry in the list, or has none.
+enum class ListingReason { Listed, NotOffered, KeyUnreadable, Duplicate };
+
+struct RecordListing {
+    CCompilerRecord record;
+    ListingReason reason = ListingReason::Listed;
+    OfferDecision offer;             // the offering rule's decision, with its facts
+    LONG openError = ERROR_SUCCESS;  // KeyUnreadable: what opening the compiler key answered
+    int handle = -1;                 // Listed: its entry; Duplicate: the entry listed under its identifier
+};
+
+// What one build of the list decided about each installed compiler.
+struct Listing {
+    std::vector<RecordListing> records;  // in the order the build walks them: highest version first
+    std::vector<CSkippedKey> skipped;    // the keys discovery passed over
+};
+
 class CompilerList {
 public:
     bool Empty() const { return platforms_.empty(); }
     const std::vector<std::unique_ptr<CPlatformEntry>>& Platforms() const { return platforms_; }
 
     // Fills the map from the installed compilers that this host is offered,
-    // highest version first; `settingsPath` is the options settings key.
-    void Build(const std::wstring& settingsPath);
+    // highest version first; `settingsPath` is the options settings key. When
+    // `listing` is given, it receives why each record was listed or not.
+    void Build(const std::wstring& settingsPath, Listing* listing = nullptr);
     // A platform entry holding only "No Compiler Installed"; answers its handle.
     int AddEmptyCmplr(const std::wstring& platform, bool supported);
 
@@ -76,5 +96,9 @@ private:
 
 // The version string shown to users: 11.1.065, or 12.0 when the revision is 0.
 std::wstring VersionText(const core::CmplrVersion& version);
+
+// The compiler identifier, the name a selection is stored under: packed
+// version "|" compiler key ("111.065|PX32_HY64").
+std::wstring IdentifierOf(const core::CmplrVersion& version, const std::wstring& compilerKey);
 
 }  // namespace qz::compilers

@@ -12,19 +12,16 @@
 namespace qz::compilers {
 namespace {
 
-// Names of at most 9 characters fit; longer ones fail to enumerate and are skipped.
-constexpr DWORD kNameRoom = 10;
+// Names of at most kMaxVersionKeyName characters fit; longer ones fail to enumerate.
+constexpr DWORD kNameRoom = kMaxVersionKeyName + 1;
 // A registry that failed the same index forever would never answer
 // ERROR_NO_MORE_ITEMS; no installation has this many version keys.
 constexpr DWORD kMaxIndices = 100000;
 
-}  // namespace
-
-core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened) {
+// The version of the version key `key` named `name`: its REG_DWORD values when
+// all that are read are such, else the name.
+core::CmplrVersion ReadVersion(platform::RegKey& key, std::wstring_view name) {
     core::CmplrVersion version;
-    platform::RegKey key;
-    *opened = key.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ) == ERROR_SUCCESS;
-    if (!*opened) return version;
     DWORD major = 0, minor = 0, revision = 0;
     bool read = key.ReadDword(module::kMajorVersionValue, &major) == ERROR_SUCCESS;
     // A major version of 0 ends the reading, and the 0.0.0 it leaves is never offered.
@@ -43,24 +40,30 @@ core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name,
     return version;
 }
 
-namespace {
+}  // namespace
 
 // Appends a record per readable architecture subkey of the version key `name`.
-void ReadVersionKey(std::wstring_view name, std::vector<CCompilerRecord>* records) {
+void CCompilerTable::ReadVersionKey(std::wstring_view name) {
     const std::wstring path = std::wstring(module::kCompilersKey) + L'\\' + std::wstring(name);
-    bool opened = false;
-    const core::CmplrVersion version = ReadVersion(path, name, &opened);
-    if (!opened) return;
+    platform::RegKey key;
+    if (const LONG result = key.Open(HKEY_LOCAL_MACHINE, path.c_str(), KEY_READ); result != ERROR_SUCCESS) {
+        skipped_.push_back({CSkippedKey::Why::VersionKeyUnreadable, path, result, {}, {}});
+        return;
+    }
+    const core::CmplrVersion version = ReadVersion(key, name);
     for (const CompilerKeyInfo& info : kCompilerKeys) {
         std::wstring subkeyPath = path + L'\\' + info.archSubkey;
         platform::RegKey subkey;
-        if (subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ) != ERROR_SUCCESS) continue;
-        subkey.Close();
-        records->push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
+        const LONG result = subkey.Open(HKEY_LOCAL_MACHINE, subkeyPath.c_str(), KEY_READ);
+        if (result == ERROR_SUCCESS) {
+            subkey.Close();
+            records_.push_back({version, info.key, path, std::move(subkeyPath), HKEY_LOCAL_MACHINE});
+        } else if (result != ERROR_FILE_NOT_FOUND) {
+            skipped_.push_back(
+                {CSkippedKey::Why::CompilerKeyUnreadable, std::move(subkeyPath), result, version, info.key});
+        }
     }
 }
-
-}  // namespace
 
 CCompilerTable::CCompilerTable() {
     platform::RegKey root;
@@ -70,8 +73,19 @@ CCompilerTable::CCompilerTable() {
             DWORD length = kNameRoom;
             const LONG result = platform::Registry().EnumKey(root.Get(), index, name, &length);
             if (result == ERROR_NO_MORE_ITEMS) break;
+            if (result == ERROR_MORE_DATA) {
+                // Asked again with room for the whole name only to say which key was passed over.
+                std::wstring whole;
+                if (root.SubkeyName(index, &whole) == ERROR_SUCCESS) {
+                    skipped_.push_back({CSkippedKey::Why::NameTooLong,
+                                        std::wstring(module::kCompilersKey) + L'\\' + whole,
+                                        result,
+                                        {},
+                                        {}});
+                }
+            }
             if (result != ERROR_SUCCESS || name[0] == L'-') continue;
-            ReadVersionKey(std::wstring_view(name, length), &records_);
+            ReadVersionKey(std::wstring_view(name, length));
         }
         root.Close();
     }

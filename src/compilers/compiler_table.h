@@ -14,10 +14,8 @@
 
 namespace qz::compilers {
 
-// The version of the version key at `path` (below HKEY_LOCAL_MACHINE) named
-// `name`: its REG_DWORD values when all that are read are such, else the name.
-// *opened tells whether the key opened; the version is 0.0.0 when not.
-core::CmplrVersion ReadVersion(const std::wstring& path, std::wstring_view name, bool* opened);
+// The longest version key name that discovery reads.
+inline constexpr size_t kMaxVersionKeyName = 9;
 
 struct CCompilerRecord {
     core::CmplrVersion version;
@@ -27,19 +25,37 @@ struct CCompilerRecord {
     HKEY root = HKEY_LOCAL_MACHINE;
 };
 
+// A key below the compilers key that discovery passed over, and why.
+struct CSkippedKey {
+    enum class Why { NameTooLong, VersionKeyUnreadable, CompilerKeyUnreadable };
+    Why why;
+    std::wstring path;           // below HKEY_LOCAL_MACHINE
+    LONG error = ERROR_SUCCESS;  // what the registry answered
+    // CompilerKeyUnreadable: the compiler the architecture subkey would hold.
+    core::CmplrVersion version;
+    std::wstring compilerKey;
+};
+
 // Every compiler with a readable architecture subkey, offered or not, in
 // ascending version order (equal versions in enumeration order). Reads the
-// registry afresh on construction; failures drop what they touch, silently.
+// registry afresh on construction; failures drop what they touch, and
+// Skipped() tells which keys were dropped so. Names beginning with "-" are
+// ignored by design and not listed there.
 class CCompilerTable {
 public:
     CCompilerTable();
 
     size_t Count() const { return order_.size(); }
     const CCompilerRecord& At(size_t index) const { return records_[order_[index]]; }
+    // In enumeration order.
+    const std::vector<CSkippedKey>& Skipped() const { return skipped_; }
 
 private:
+    void ReadVersionKey(std::wstring_view name);
+
     std::vector<CCompilerRecord> records_;  // in enumeration order
     std::vector<size_t> order_;             // their positions, sorted
+    std::vector<CSkippedKey> skipped_;
 };
 
 }  // namespace qz::compilers

@@ -1,16 +1,51 @@
 #include "compilers/directories.h"
 
 #include "platform/registry_read.h"
-#include "platform/com_ptr.h"
 #include "platform/registry.h"
 #include "module/registry_layout.h"
 
 namespace qz::compilers {
+namespace {
 
-using platform::ReadRegString;
-using platform::ReadRegStringIfPresent;
+// Takes one hive's read into `value`: answers whether it found the text. Of
+// hives that hold the value but not as a text, the first is remembered.
+bool Take(Layer layer, HKEY hive, platform::RegText read, SettingValue* value) {
+    if (!read.present) return false;
+    if (read.readable || value->layer == Layer::Nowhere) {
+        value->layer = layer;
+        value->hive = hive;
+        value->readable = read.readable;
+        value->text = std::move(read.text);
+    }
+    return read.readable;
+}
 
-namespace {}  // namespace
+// As ReadRegString without a root reads: the machine's value, and the user's
+// when that read fails.
+void MachineThenUser(Layer layer, const std::wstring& key, const wchar_t* name, SettingValue* value) {
+    if (!Take(layer, HKEY_LOCAL_MACHINE, platform::ReadRegText(HKEY_LOCAL_MACHINE, key, name), value)) {
+        Take(layer, HKEY_CURRENT_USER, platform::ReadRegText(HKEY_CURRENT_USER, key, name), value);
+    }
+}
+
+SettingValue Answered(SettingValue value, Setting setting) {
+    if (setting == Setting::BinDirs) {
+        value.text = WithPath(value.readable ? value.text : std::wstring());
+        value.result = S_OK;
+    } else {
+        value.result = value.readable ? S_OK : E_FAIL;
+    }
+    return value;
+}
+
+HRESULT ToBstr(const SettingValue& value, BSTR* out) {
+    *out = nullptr;
+    if (FAILED(value.result)) return value.result;
+    *out = SysAllocStringLen(value.text.data(), static_cast<UINT>(value.text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace
 
 const wchar_t* ValueName(Setting setting) {
     switch (setting) {
@@ -31,45 +66,47 @@ std::wstring WithPath(std::wstring binDirs) {
     return binDirs + L"$(PATH)";
 }
 
-HRESULT ReadDefault(const std::wstring& registryKey, Setting setting, BSTR* out) {
-    *out = nullptr;
-    const wchar_t* name = ValueName(setting);
+SettingValue ResolveDefault(const std::wstring& registryKey, Setting setting) {
+    SettingValue value;
     // The empty compiler has no key: nothing of the hives' roots is read for it.
-    std::wstring key = registryKey;
-    HRESULT hr = E_FAIL;
-    if (!key.empty()) {
-        // Default options exist for this IDE alone; the directories prefer its
-        // values and fall back to the compiler's general ones.
-        const std::wstring forThisIde = key + L'\\' + module::kForThisIdeSubkey;
-        bool found = false;
-        if (setting == Setting::DefaultOptions) {
-            key = forThisIde;
-        } else {
-            hr = platform::ReadRegStringIfPresent(HKEY_LOCAL_MACHINE, forThisIde, name, out, &found);
-            // Read from the machine already: as ReadRegString does, only a failure tries the user's value.
-            if (found && FAILED(hr)) hr = platform::ReadRegString(HKEY_CURRENT_USER, forThisIde, name, out);
-        }
-        if (!found) hr = platform::ReadRegString(nullptr, key, name, out);
+    if (registryKey.empty()) return Answered(value, setting);
+    const wchar_t* name = ValueName(setting);
+    const std::wstring forThisIde = registryKey + L'\\' + module::kForThisIdeSubkey;
+    if (setting == Setting::DefaultOptions) {
+        // Default options exist for this IDE alone.
+        MachineThenUser(Layer::ForThisIde, forThisIde, name, &value);
+        return Answered(value, setting);
     }
-    if (setting != Setting::BinDirs) return hr;
+    // The directories prefer this IDE's values where the machine holds one (of
+    // any type) and fall back to the compiler's general ones.
+    platform::RegText machine = platform::ReadRegText(HKEY_LOCAL_MACHINE, forThisIde, name);
+    if (!machine.present) {
+        MachineThenUser(Layer::CompilerKey, registryKey, name, &value);
+    } else if (!Take(Layer::ForThisIde, HKEY_LOCAL_MACHINE, std::move(machine), &value)) {
+        Take(Layer::ForThisIde, HKEY_CURRENT_USER, platform::ReadRegText(HKEY_CURRENT_USER, forThisIde, name), &value);
+    }
+    return Answered(value, setting);
+}
 
-    platform::Bstr read;
-    read.Attach(*out);
-    *out = nullptr;
-    const std::wstring bin = WithPath(std::wstring(read.Text(), read.Length()));
-    *out = SysAllocStringLen(bin.data(), static_cast<UINT>(bin.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
+SettingValue ResolveCommitted(const std::wstring& settingsKey, const std::wstring& registryKey, Setting setting) {
+    if (!settingsKey.empty()) {
+        SettingValue value;
+        Take(Layer::Committed, HKEY_CURRENT_USER,
+             platform::ReadRegText(HKEY_CURRENT_USER, settingsKey, ValueName(setting)), &value);
+        if (value.layer == Layer::Committed) {
+            value.result = value.readable ? S_OK : E_FAIL;
+            return value;
+        }
+    }
+    return ResolveDefault(registryKey, setting);
+}
+
+HRESULT ReadDefault(const std::wstring& registryKey, Setting setting, BSTR* out) {
+    return ToBstr(ResolveDefault(registryKey, setting), out);
 }
 
 HRESULT ReadCommitted(const std::wstring& settingsKey, const std::wstring& registryKey, Setting setting, BSTR* out) {
-    *out = nullptr;
-    const wchar_t* name = ValueName(setting);
-    if (!settingsKey.empty()) {
-        bool present = false;
-        const HRESULT hr = platform::ReadRegStringIfPresent(HKEY_CURRENT_USER, settingsKey, name, out, &present);
-        if (present) return hr;
-    }
-    return ReadDefault(registryKey, setting, out);
+    return ToBstr(ResolveCommitted(settingsKey, registryKey, setting), out);
 }
 
 // The empty compiler has no settings key: nothing is written, least of all at

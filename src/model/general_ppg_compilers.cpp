@@ -183,13 +183,8 @@ HRESULT CQZGeneralPPG::GetSelectedCmplr(BSTR platformName, int* out) try {
         *out = compilers_.AddEmptyCmplr(name, false);
         return S_OK;
     }
-    const std::wstring stored = settings::ReadSelection(settingsPath_, name);
-    for (const auto& compiler : platform->compilers) {
-        if (CompareStringOrdinal(compiler->identifier.c_str(), static_cast<int>(compiler->identifier.size()),
-                                 stored.c_str(), static_cast<int>(stored.size()), TRUE) == CSTR_EQUAL) {
-            *out = compiler->handle;
-            break;
-        }
+    if (const CCmplrEntry* selected = settings::MatchSelection(settingsPath_, *platform).compiler) {
+        *out = selected->handle;
     }
     return S_OK;
 }

@@ -10,18 +10,26 @@ namespace qz::platform {
 namespace {
 
 HRESULT ReadFrom(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out, bool* present = nullptr) {
-    platform::RegKey key;
-    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return E_FAIL;
-    std::wstring text;
-    const LONG result = key.ReadString(name, &text);
-    // A value that is no text is there all the same.
-    if (present) *present = result == ERROR_SUCCESS || result == ERROR_INVALID_DATA;
-    if (result != ERROR_SUCCESS) return E_FAIL;
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    const RegText read = ReadRegText(root, path, name);
+    if (present) *present = read.present;
+    if (!read.readable) return E_FAIL;
+    *out = SysAllocStringLen(read.text.data(), static_cast<UINT>(read.text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace
+
+RegText ReadRegText(HKEY root, const std::wstring& path, const wchar_t* name) {
+    RegText read;
+    platform::RegKey key;
+    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return read;
+    const LONG result = key.ReadString(name, &read.text);
+    // A value that is no text is there all the same.
+    read.present = result == ERROR_SUCCESS || result == ERROR_INVALID_DATA;
+    read.readable = result == ERROR_SUCCESS;
+    if (!read.readable) read.text.clear();
+    return read;
+}
 
 HRESULT ReadRegString(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out) {
     if (!out) return E_POINTER;

@@ -18,6 +18,16 @@ HRESULT ReadRegString(HKEY root, const std::wstring& path, const wchar_t* name, 
 // in one key and then another opens each key once.
 HRESULT ReadRegStringIfPresent(HKEY root, const std::wstring& path, const wchar_t* name, BSTR* out, bool* present);
 
+// A text value of `path` below one root, and whether the key holds the value
+// at all (of any type): a caller that looks for a value in one place and then
+// another learns both from one read.
+struct RegText {
+    bool present = false;   // the key opens and holds the value
+    bool readable = false;  // as a text (REG_SZ or REG_EXPAND_SZ, whole)
+    std::wstring text;
+};
+RegText ReadRegText(HKEY root, const std::wstring& path, const wchar_t* name);
+
 // Whether `path` opens below `root` and holds the value, of any type.
 bool RegValueExists(HKEY root, const std::wstring& path, const wchar_t* name);
 

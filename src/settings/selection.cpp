@@ -22,6 +22,23 @@ std::wstring ReadSelection(const std::wstring& settingsPath, const std::wstring&
     return std::wstring(stored.Text(), stored.Length());
 }
 
+SelectionMatch MatchSelection(const std::wstring& settingsPath, const compilers::CPlatformEntry& platform) {
+    SelectionMatch match;
+    match.identifier = ReadSelection(settingsPath, platform.name);
+    if (match.identifier.empty()) return match;
+    match.state = SelectionState::Stale;
+    for (const auto& compiler : platform.compilers) {
+        if (CompareStringOrdinal(compiler->identifier.c_str(), static_cast<int>(compiler->identifier.size()),
+                                 match.identifier.c_str(), static_cast<int>(match.identifier.size()),
+                                 TRUE) == CSTR_EQUAL) {
+            match.state = SelectionState::Matches;
+            match.compiler = compiler.get();
+            break;
+        }
+    }
+    return match;
+}
+
 HRESULT WriteSelection(const std::wstring& settingsPath, const std::wstring& platformName,
                        const std::wstring& identifier) {
     if (settingsPath.empty()) return E_FAIL;

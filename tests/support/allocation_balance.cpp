@@ -9,42 +9,27 @@
 namespace qz::test {
 namespace {
 
-// Tracks blocks by address, so a block allocated before the scope and freed
-// in it does not offset one leaked in it.
+// Numbers every block allocated while a scope lives and forgets it when it is
+// freed: a block allocated before a scope and freed in it offsets nothing.
 class CountingSpy : public IMallocSpy {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy)) {
-            *out = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMallocSpy);
+        *out = known ? static_cast<IMallocSpy*>(this) : nullptr;
+        return known ? S_OK : E_NOINTERFACE;
     }
     // Lives as long as the program.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
     SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T request) override { return request; }
-    void* STDMETHODCALLTYPE PostAlloc(void* actual) override {
-        Track(actual);
-        return actual;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override {
-        Forget(request);
-        return request;
-    }
+    void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return Track(actual); }
+    void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override { return Forget(request); }
     void STDMETHODCALLTYPE PostFree(BOOL) override {}
     SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
-        Forget(request);
-        *newRequest = request;
+        *newRequest = Forget(request);
         return size;
     }
-    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override {
-        Track(actual);
-        return actual;
-    }
+    void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return Track(actual); }
     void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return request; }
     SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
     void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
@@ -54,38 +39,37 @@ public:
 
     // Scopes nest: each one counts the blocks allocated since it began.
     std::size_t Begin() {
-        std::lock_guard<std::mutex> guard(mutex_);
+        const std::lock_guard<std::mutex> guard(mutex_);
         ++scopes_;
         return next_;
     }
     void End() {
-        std::lock_guard<std::mutex> guard(mutex_);
+        const std::lock_guard<std::mutex> guard(mutex_);
         if (--scopes_ == 0) live_.clear();
     }
     std::size_t LiveSince(std::size_t start) {
-        std::lock_guard<std::mutex> guard(mutex_);
+        const std::lock_guard<std::mutex> guard(mutex_);
         std::size_t count = 0;
-        for (const auto& [block, number] : live_) count += number >= start ? 1 : 0;
+        for (const auto& block : live_) count += block.second >= start ? 1 : 0;
         return count;
     }
 
 private:
-    void Track(void* block) {
-        if (!block) return;
-        std::lock_guard<std::mutex> guard(mutex_);
-        if (scopes_ > 0) live_[block] = next_++;
+    void* Track(void* block) {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        if (block && scopes_ > 0) live_[block] = next_++;
+        return block;
     }
-    void Forget(void* block) {
-        if (!block) return;
-        std::lock_guard<std::mutex> guard(mutex_);
+    void* Forget(void* block) {
+        const std::lock_guard<std::mutex> guard(mutex_);
         live_.erase(block);
+        return block;
     }
 
     std::mutex mutex_;
     int scopes_ = 0;
     std::size_t next_ = 0;
-    // Each live block with its allocation number.
-    std::unordered_map<void*, std::size_t> live_;
+    std::unordered_map<void*, std::size_t> live_;  // each live block with its number
 };
 
 CountingSpy theSpy;
@@ -93,12 +77,9 @@ CountingSpy theSpy;
 bool RegisterOnce() {
     static const bool registered = [] {
         using SetOaNoCacheFn = void(WINAPI*)();
-        if (HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll")) {
-            if (auto noCache =
-                    reinterpret_cast<SetOaNoCacheFn>(reinterpret_cast<void*>(GetProcAddress(oleaut, "SetOaNoCache")))) {
-                noCache();
-            }
-        }
+        const HMODULE oleaut = GetModuleHandleW(L"oleaut32.dll");
+        const FARPROC noCache = oleaut ? GetProcAddress(oleaut, "SetOaNoCache") : nullptr;
+        if (noCache) reinterpret_cast<SetOaNoCacheFn>(reinterpret_cast<void*>(noCache))();
         return SUCCEEDED(CoRegisterMallocSpy(&theSpy));
     }();
     return registered;

@@ -10,16 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "QZToolOpt.h"
-#include "ide/stand_in_ide.h"
-#include "package/class_factory.h"
+#include "ide/sited_package.h"
 #include "module/identifiers.h"
-#include "platform/com_ptr.h"
-#include "testing/memory_registry.h"
-#include "platform/vs_interfaces.h"
-#include "testing/recording_window_system.h"
+#include "package/class_factory.h"
 #include "support/model_fixture.h"
+#include "testing/memory_registry.h"
 #include "testing/product_install.h"
+#include "testing/recording_window_system.h"
 
 namespace qz::test {
 
@@ -72,17 +69,12 @@ inline void InstallEntries(test::MemoryRegistry& registry) {
     for (const RegistryEntry& entry : InstalledEntries()) registry.Set(entry.root, entry.path, entry.name, entry.value);
 }
 
-// One package sited on its own registry, as the IDE makes it.
+// One package sited on its own registry, as the IDE makes it (ide::SitedPackage).
 class InstalledSession {
 public:
-    explicit InstalledSession(ide::StandInIde& ide) : ide_(ide), registryScope_(*registry), windowsScope_(windows) {
+    explicit InstalledSession(ide::StandInIde& ide) : sited_(ide) {
         InstallEntries(*registry);
-        platform::ComPtr<IClassFactory> factory;
-        EXPECT_EQ(package::GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
-        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-        EXPECT_EQ(package->SetSite(ide.Provider()), S_OK);
-        EXPECT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
-                  S_OK);
+        EXPECT_EQ(sited_.Open(package::GetClassObject), S_OK);
     }
     ~InstalledSession() { Close(); }
     InstalledSession(const InstalledSession&) = delete;
@@ -90,11 +82,8 @@ public:
 
     // The package's options model, made on first request.
     IQZGeneralPPG* Model() {
-        if (!model_) {
-            platform::ComPtr<IDispatch> automation;
-            EXPECT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
-            if (automation) automation.As(&model_);
-        }
+        if (!model_ && SUCCEEDED(sited_.AskAutomation())) sited_.automation.As(&model_);
+        EXPECT_NE(model_.Get(), nullptr);
         return model_.Get();
     }
     // Another interface of the package.
@@ -107,22 +96,23 @@ public:
     // Releases every object of the system; the registry stays for inspection.
     void Close() {
         model_.Reset();
-        service.Reset();
-        if (package) package->Close();
-        package.Reset();
-        // The IDE forgets the service, so the next package of the same IDE offers its own.
-        ide_.RevokeAll();
+        sited_.Close();
+        sited_.Release();
     }
 
     std::unique_ptr<test::MemoryRegistry> registry = std::make_unique<test::MemoryRegistry>();
     test::RecordingWindowSystem windows;
-    platform::ComPtr<IVsPackage> package;
-    platform::ComPtr<IQZToolOptions> service;
 
 private:
-    ide::StandInIde& ide_;
-    platform::ScopedRegistry registryScope_;
-    platform::ScopedWindowSystem windowsScope_;
+    platform::ScopedRegistry registryScope_{*registry};
+    platform::ScopedWindowSystem windowsScope_{windows};
+    ide::SitedPackage sited_;
+
+public:
+    platform::ComPtr<IVsPackage>& package = sited_.package;
+    platform::ComPtr<IQZToolOptions>& service = sited_.service;
+
+private:
     platform::ComPtr<IQZGeneralPPG> model_;
 };
 

@@ -1,20 +1,18 @@
 // A fixture for the options model: an in-memory registry, a recording window
-// system, and the stand-in IDE as the module's service site.
+// system, and a package sited with the stand-in IDE, so that the module has
+// its site and satellite.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ide/stand_in_ide.h"
 #include "model/general_ppg.h"
-#include "platform/com_ptr.h"
-#include "testing/memory_registry.h"
-#include "platform/registry.h"
-#include "testing/recording_window_system.h"
-#include "testing/product_install.h"
 #include "support/sited_module.h"
 #include "support/system_test.h"
+#include "testing/memory_registry.h"
+#include "testing/product_install.h"
+#include "testing/recording_window_system.h"
 
 namespace qz::test {
 

@@ -1,14 +1,14 @@
-// A Tools > Options page as a real dialog under the null driver, created from
-// its page description the way the IDE's property sheet does, over the options
-// model of ModelFixture.
+// A Tools > Options page as a real dialog under the null driver, made from its
+// page description as the IDE's property sheet makes it (ide::PageWindow),
+// over the options model of ModelFixture.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <prsht.h>
-
+#include <optional>
 #include <string>
 
+#include "ide/options_dialog.h"
 #include "pages/page_framework.h"
 #include "platform/window_system.h"
 #include "support/model_fixture.h"
@@ -35,34 +35,19 @@ protected:
         ide.SetDialogOwner(host_);
         EXPECT_EQ(create_(model_.Get(), model_.Get(), &sheet_), S_OK);
     }
-
     void OpenPage() {
-        sheetPage_ = PROPSHEETPAGEW{};
-        sheetPage_.dwSize = sizeof sheetPage_;
-        sheetPage_.lParam = sheet_.lParam;
-        ASSERT_EQ(sheet_.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_)), 1u);
-        const HRSRC found = FindResourceW(sheet_.hInstance, MAKEINTRESOURCEW(sheet_.wTemplateId), MAKEINTRESOURCEW(5));
-        ASSERT_NE(found, nullptr);
-        const auto* dialogTemplate =
-            static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(sheet_.hInstance, found)));
-        page_ = CreateDialogIndirectParamW(sheet_.hInstance, dialogTemplate, host_, sheet_.pfnDlgProc,
-                                           reinterpret_cast<LPARAM>(&sheetPage_));
+        window_.emplace(sheet_, host_);
+        page_ = window_->Window();
+        ASSERT_EQ(window_->Created(), 1u);
         ASSERT_NE(page_, nullptr);
         ShowWindow(page_, SW_SHOW);
     }
     void ClosePage() {
-        if (!page_) return;
-        DestroyWindow(page_);
+        window_.reset();
         page_ = nullptr;
-        sheet_.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&sheetPage_));
     }
     // The page result: a dialog answers WM_NOTIFY with it.
-    LRESULT Notify(UINT code) {
-        PSHNOTIFY notice{};
-        notice.hdr.hwndFrom = host_;
-        notice.hdr.code = code;
-        return SendMessageW(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
-    }
+    LRESULT Notify(UINT code) { return window_->Notify(code, host_); }
     LRESULT Control(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return SendDlgItemMessageW(page_, id, message, wParam, lParam);
     }
@@ -90,10 +75,10 @@ protected:
     HWND host_ = nullptr;
     HWND page_ = nullptr;
     VSPROPSHEETPAGE sheet_{};
-    PROPSHEETPAGEW sheetPage_{};
 
 private:
     CreatePage create_;
+    std::optional<ide::PageWindow> window_;
     // Real controls: the page's operations reach Win32, not the fixture's recorder.
     platform::ScopedWindowSystem win32Windows_{platform::Win32WindowSystem()};
 };

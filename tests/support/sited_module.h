@@ -1,48 +1,31 @@
 // What siting a package leaves for the code below it: the stand-in IDE as the
-// module's service site and the IDE's satellite as its resource instance, both
-// undone when the scope ends.
+// module's service site and the IDE's satellite as its resource instance. A
+// package is sited for it (ide::SitedPackage) and closed when the scope ends.
 #pragma once
 
-#include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
-#include "ide/stand_in_ide.h"
+#include "ide/sited_package.h"
 #include "module/module.h"
 #include "module/service_site.h"
+#include "package/class_factory.h"
 #include "platform/module.h"
 
 namespace qz::test {
 
 class SitedModule {
 public:
-    explicit SitedModule(ide::StandInIde& ide) : satellite_(LoadLibraryW(ide.SatellitePath().c_str())) {
-        previous_ = module::ExchangeResourceInstance(satellite_.Get());
-        module::TheServiceSite().SetSite(ide.Provider());
-    }
-    ~SitedModule() {
-        Unsite();
-        module::ExchangeResourceInstance(previous_);
-    }
-    SitedModule(const SitedModule&) = delete;
-    SitedModule& operator=(const SitedModule&) = delete;
+    explicit SitedModule(ide::StandInIde& ide) : sited_(ide) { EXPECT_EQ(sited_.Open(package::GetClassObject), S_OK); }
 
-    // Sitings are counted: this one is undone once, here or at the end.
-    void Unsite() {
-        if (std::exchange(sited_, false)) module::TheServiceSite().SetSite(nullptr);
-    }
+    // The package closed: the module has neither site nor satellite any more.
+    void Unsite() { sited_.Close(); }
     // A string of the satellite, empty when it is missing.
-    std::wstring Text(UINT id) const {
-        wchar_t text[512] = L"";
-        LoadStringW(satellite_.Get(), id, text, 512);
-        return text;
-    }
+    std::wstring Text(UINT id) const { return ide::SatelliteText(sited_.Ide().SatellitePath(), id); }
 
 private:
-    platform::ModuleHandle satellite_;
-    HINSTANCE previous_ = nullptr;
-    bool sited_ = true;
+    ide::SitedPackage sited_;
 };
 
 }  // namespace qz::test
