@@ -28,7 +28,7 @@ TEST(CmplrVersionTest, ParsesEveryForm) {
         {u"", "7.7.7"},           {u"61.5", "6.1.5"},        {u"60.5", "7.7.7"},           {u"60.5.1", "60.5.1"},
         {u"11.1.", "11.1.0"},     {u"-1.2.3", "-1.2.3"},     {u" 11. 1.\t065", "11.1.65"}, {u"+12.0.1", "12.0.1"},
         {u"ab.cd.ef", "0.0.0"},   {u"11.300.1", "11.44.1"},  {u"12.0.70000", "12.0.4464"},
-        {u"11.1.99999999999", "11.1.65535"},                 {u"99999999999.1", "-52.7.1"},
+        {u"11.1.99999999999", "11.1.65535"},                 {u"99999999999.1", "-52.7.1"}, {u"65012", "6.5.12"},
         // clang-format on
     };
     for (const auto& [text, expected] : cases) {
@@ -82,7 +82,7 @@ TEST(StringListTest, SplitsIntoLinesAndJoinsThemAgain) {
 TEST(ExtensionListTest, SplitsJoinsLowersAndFindsMembers) {
     EXPECT_EQ(SplitExtensionList(u""), std::vector<std::u16string>{u""});
     EXPECT_EQ(SplitExtensionList(u" .a ;;.b\t;"), (std::vector<std::u16string>{u" .a ", u"", u".b\t", u""}));
-    EXPECT_EQ(LowerExtensionList(u".F90;.FOR@[`{\u00C4\u0395"), u".f90;.for@[`{\u00C4\u0395");
+    EXPECT_EQ(LowerExtensionList(u".AZ;.FOR@[`{\u00C4\u0395"), u".az;.for@[`{\u00C4\u0395");
     // One ";" between, none at the end; white space goes before semicolons.
     const std::u16string joins[][3] = {
         // clang-format off
