@@ -35,7 +35,7 @@ Bytes Number(DWORD value, size_t length = 4) {
 // Malformed for every text reader, and for every number reader.
 const Stored kBadTexts[] = {
     // clang-format off
-    {"REG_SZ without its zero", REG_SZ, TextBytes(L"C:\\x", false)}, {"REG_SZ of odd length", REG_SZ, {'C', 0, ':', 0, 0}},
+    {"REG_SZ without its zero", REG_SZ, TextBytes(L"C:\\x", false)}, {"REG_SZ of odd length", REG_SZ, {'C', 0, 0, 0, 0}},
     {"REG_SZ of no bytes", REG_SZ, {}},            {"REG_SZ of one byte", REG_SZ, {0}},
     {"REG_DWORD", REG_DWORD, Number(7)},           {"REG_BINARY of a text", REG_BINARY, TextBytes(L"C:\\x")},
     {"REG_MULTI_SZ", REG_MULTI_SZ, TextBytes(std::wstring(L"C:\\x\0", 5))}, {"REG_NONE", REG_NONE, {}},
@@ -102,14 +102,17 @@ TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
 
 // Display string, documentation directory, package information, a directory
 // of the default layer, the user's own directory and the user's selection:
-// a malformed one is missing (the user's own even so stands). A product
-// directory written with room to spare ends at its zeros.
+// a malformed one is missing, though there (the subkey for this IDE is read
+// from the user next, not from the compiler's own values; the user's own
+// directory stands). A product directory with room to spare ends at its zeros.
 TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
     const std::wstring key = kVersions + L"12.0.000\\PX32";
     const std::wstring user = std::wstring(kSettingsPath) + L"\\120.000\\PX32_PX32";
     AddCompiler(L"11.1.065");
     AddCompiler(L"12.0.000");
     registry.Set(HKEY_LOCAL_MACHINE, key, L"ProductDir", REG_SZ, TextBytes(std::wstring(L"C:\\F\\\0\0", 6)));
+    for (const wchar_t* name : {L"IncludeDir", L"LibDir"}) registry.SetString(HKEY_LOCAL_MACHINE, key, name, L"gen");
+    registry.SetString(HKEY_CURRENT_USER, key + L"\\VSNet2005", L"IncludeDir", L"user");
     const std::wstring label = ResourceText(IDS_CMPLR_DISPLAY_LABEL) + L"  ";
     for (const auto& [what, type, bytes] : kBadTexts) {
         for (const wchar_t* name : {L"DisplayString", L"DocumentationDir", L"CompilerInfo", L"BinDir"})
@@ -125,7 +128,7 @@ TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
             reads[] = {
                 // clang-format off
             {"doc", &IQZGeneralPPG::get_CmplrDocPath, E_FAIL, ""}, {"info", &IQZGeneralPPG::get_CmplrPackageInfo, E_FAIL, ""},
-            {"include", &IQZGeneralPPG::get_CmplrDefIncludePaths, E_FAIL, ""},
+            {"include", &IQZGeneralPPG::get_CmplrDefIncludePaths, S_OK, " 'user'"},
             {"bin", &IQZGeneralPPG::get_CmplrDefBinPaths, S_OK, " '$(PATH)'"},
             {"lib", &IQZGeneralPPG::get_CmplrLibPaths, E_FAIL, ""}, {"product", &IQZGeneralPPG::GetCmplrProductDir, S_OK, " 'C:\\F\\'"},
                 // clang-format on
@@ -177,7 +180,7 @@ TEST_F(MalformedRegistryTest, MalformedVersionValuesFallBackToTheKeyName) {
 // platforms with room for 31: longer names are skipped or end the list.
 TEST_F(MalformedRegistryTest, KeyNamesPastTheirRoomAreSkippedOrEndTheList) {
     AddCompiler(L"12.0.0001", L"nine");
-    AddCompiler(L"12.0.00001", L"ten");
+    AddCompiler(L"12.0.00002", L"ten");
     AddCompiler(L"12.0." + std::wstring(250, L'1'), L"255");
     AddCompiler(L"11.1.\u00e9\u4e2d", L"beyond ASCII");  // parses as 11.1.0, which is offered
     AddCompiler(L"\u4e2d\u6587", L"no version");         // 0.0.0, never offered

@@ -3,7 +3,7 @@
 
 #include "support/model_fixture.h"
 
-namespace qz::compilers {
+namespace qz::model {
 namespace {
 
 using DirectoriesTest = test::ModelFixture;
@@ -23,7 +23,7 @@ TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
         {HKEY_LOCAL_MACHINE, twelve + L"\\VSNet2005", L"DefaultOptions", L"/opt"},
         {HKEY_LOCAL_MACHINE, twelve, L"IncludeDir", L"gen-inc"},     {HKEY_LOCAL_MACHINE, twelve, L"BinDir", L"gen-bin"},
         {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"LibDir", L"vs-lib"}, {HKEY_CURRENT_USER, eleven, L"IncludeDir", L"user"},
-        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"BinDir", L"vs-bin;"},
+        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"BinDir", L"vs-bin;"}, {HKEY_LOCAL_MACHINE, eleven, L"DefaultOptions", L"/x"},
         {HKEY_CURRENT_USER, test::kSettingsPath, L"ExtFree", L""},  // an existing user: nothing is seeded
         // clang-format on
     };
@@ -62,4 +62,4 @@ TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
 }
 
 }  // namespace
-}  // namespace qz::compilers
+}  // namespace qz::model
