@@ -35,7 +35,8 @@ Bytes Number(DWORD value, size_t length = 4) {
 // Malformed for every text reader, and for every number reader.
 const Stored kBadTexts[] = {
     // clang-format off
-    {"REG_SZ without its zero", REG_SZ, TextBytes(L"C:\\x", false)}, {"REG_SZ of odd length", REG_SZ, {'C', 0, 0, 0, 0}},
+    {"REG_SZ without its zero", REG_SZ, TextBytes(L"C:\\x", false)},
+    {"REG_SZ of odd length", REG_SZ, {'C', 0, 0, 0, 0}},
     {"REG_SZ of no bytes", REG_SZ, {}},            {"REG_SZ of one byte", REG_SZ, {0}},
     {"REG_DWORD", REG_DWORD, Number(7)},           {"REG_BINARY of a text", REG_BINARY, TextBytes(L"C:\\x")},
     {"REG_MULTI_SZ", REG_MULTI_SZ, TextBytes(std::wstring(L"C:\\x\0", 5))}, {"REG_NONE", REG_NONE, {}},
@@ -124,15 +125,15 @@ TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
         EXPECT_EQ(Win32Compilers(model.Get()),
                   (std::vector<std::wstring>{label + L"12.0 [PX-32]", label + L"11.1.065 [PX-32]"}))
             << what;
-        const std::tuple<std::string, HRESULT (STDMETHODCALLTYPE IQZGeneralPPG::*)(int, BSTR*), HRESULT, std::string>
-            reads[] = {
-                // clang-format off
-            {"doc", &IQZGeneralPPG::get_CmplrDocPath, E_FAIL, ""}, {"info", &IQZGeneralPPG::get_CmplrPackageInfo, E_FAIL, ""},
-            {"include", &IQZGeneralPPG::get_CmplrDefIncludePaths, S_OK, " 'user'"},
-            {"bin", &IQZGeneralPPG::get_CmplrDefBinPaths, S_OK, " '$(PATH)'"},
-            {"lib", &IQZGeneralPPG::get_CmplrLibPaths, E_FAIL, ""}, {"product", &IQZGeneralPPG::GetCmplrProductDir, S_OK, " 'C:\\F\\'"},
-                // clang-format on
-            };
+        using M = IQZGeneralPPG;
+        const std::tuple<std::string, HRESULT (STDMETHODCALLTYPE M::*)(int, BSTR*), HRESULT, std::string> reads[] = {
+            // clang-format off
+            {"doc", &M::get_CmplrDocPath, E_FAIL, ""},           {"info", &M::get_CmplrPackageInfo, E_FAIL, ""},
+            {"include", &M::get_CmplrDefIncludePaths, S_OK, " 'user'"},
+            {"bin", &M::get_CmplrDefBinPaths, S_OK, " '$(PATH)'"}, {"lib", &M::get_CmplrLibPaths, E_FAIL, ""},
+            {"product", &M::GetCmplrProductDir, S_OK, " 'C:\\F\\'"},
+            // clang-format on
+        };
         for (const auto& [name, get, result, read] : reads) {
             CallOuts outs;
             EXPECT_EQ((model.Get()->*get)(1024, &outs.text), result) << name << ": " << what;

@@ -19,10 +19,13 @@ TEST(CompilerKeysTest, OffersByVersionKeyAndHost) {
     const std::tuple<core::CmplrVersion, const wchar_t*, bool, bool> cases[] = {
         // offered on x86, on x64
         // clang-format off
-        {{11, 1}, L"PX32_PX32", true, true},  {{11, 1}, L"PX32_Ventrix", true, true}, {{11, 1}, L"PX32_HY64", true, false},
+        {{11, 1}, L"PX32_PX32", true, true},  {{11, 1}, L"PX32_Ventrix", true, true},
+        {{11, 1}, L"PX32_HY64", true, false},
         {{11, 1}, L"HY64_HY64", false, true}, {{11, 1}, L"Ventrix_Ventrix", false, false},
-        {{11, 0}, L"PX32_PX32", true, true},  {{12, 0}, L"HY64_HY64", false, true},  {{10, 1}, L"PX32_PX32", false, false},
-        {{12, 1}, L"PX32_HY64", false, false}, {{12, -5}, L"PX32_PX32", true, true}, {{11, 1}, L"hy64_hy64", true, true},
+        {{11, 0}, L"PX32_PX32", true, true},  {{12, 0}, L"HY64_HY64", false, true},
+        {{10, 1}, L"PX32_PX32", false, false},
+        {{12, 1}, L"PX32_HY64", false, false}, {{12, -5}, L"PX32_PX32", true, true},
+        {{11, 1}, L"hy64_hy64", true, true},
         // clang-format on
     };
     for (const auto& [version, key, onX86, onX64] : cases) {

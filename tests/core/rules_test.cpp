@@ -95,7 +95,8 @@ TEST(ExtensionListTest, SplitsJoinsLowersAndFindsMembers) {
     // Only the first occurrence of the entry counts, and only what follows it.
     const std::tuple<std::u16string, std::u16string, bool> members[] = {
         // clang-format off
-        {u".f", u".f", true},      {u".for", u".f;.for;.fpp", true}, {u".f", u".ff;.f", false}, {u".f", u".f ;.g", false},
+        {u".f", u".f", true},      {u".for", u".f;.for;.fpp", true}, {u".f", u".ff;.f", false},
+        {u".f", u".f ;.g", false},
         {u".f90", u"x.f90", true}, {u".f90", u".f;.for", false},     {u"", u";.f;;", false},
         // clang-format on
     };

@@ -27,7 +27,8 @@ TEST_F(CompilersTest, ByHandleQueriesReadTheCompilersKeys) {
         // clang-format off
         {HKEY_LOCAL_MACHINE, L"", L"ProductDir", L"C:\\12\\"}, {HKEY_LOCAL_MACHINE, L"", L"ProductId", L"QMV"},
         {HKEY_LOCAL_MACHINE, L"", L"SuiteName", L"Suite"},     {HKEY_LOCAL_MACHINE, L"\\PX32", L"ProductId", L"qmv"},
-        {HKEY_LOCAL_MACHINE, L"\\PX32", L"DisplayString", L""}, {HKEY_CURRENT_USER, L"\\PX32", L"CompilerInfo", L"user's"},
+        {HKEY_LOCAL_MACHINE, L"\\PX32", L"DisplayString", L""},
+        {HKEY_CURRENT_USER, L"\\PX32", L"CompilerInfo", L"user's"},
         {HKEY_LOCAL_MACHINE, L"\\Ventrix", L"DisplayString", L"EPIC cross"},
         // clang-format on
     };

@@ -19,11 +19,15 @@ TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
                        eleven = L"Software\\Tavrel\\Compilers\\Fortran\\11.1.065\\PX32";
     const std::tuple<HKEY, std::wstring, const wchar_t*, const wchar_t*> values[] = {
         // clang-format off
-        {HKEY_LOCAL_MACHINE, twelve + L"\\VSNet2005", L"IncludeDir", L""}, {HKEY_LOCAL_MACHINE, twelve, L"LibDir", L"gen-lib"},
+        {HKEY_LOCAL_MACHINE, twelve + L"\\VSNet2005", L"IncludeDir", L""},
+        {HKEY_LOCAL_MACHINE, twelve, L"LibDir", L"gen-lib"},
         {HKEY_LOCAL_MACHINE, twelve + L"\\VSNet2005", L"DefaultOptions", L"/opt"},
-        {HKEY_LOCAL_MACHINE, twelve, L"IncludeDir", L"gen-inc"},     {HKEY_LOCAL_MACHINE, twelve, L"BinDir", L"gen-bin"},
-        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"LibDir", L"vs-lib"}, {HKEY_CURRENT_USER, eleven, L"IncludeDir", L"user"},
-        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"BinDir", L"vs-bin;"}, {HKEY_LOCAL_MACHINE, eleven, L"DefaultOptions", L"/x"},
+        {HKEY_LOCAL_MACHINE, twelve, L"IncludeDir", L"gen-inc"},
+        {HKEY_LOCAL_MACHINE, twelve, L"BinDir", L"gen-bin"},
+        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"LibDir", L"vs-lib"},
+        {HKEY_CURRENT_USER, eleven, L"IncludeDir", L"user"},
+        {HKEY_LOCAL_MACHINE, eleven + L"\\VSNet2005", L"BinDir", L"vs-bin;"},
+        {HKEY_LOCAL_MACHINE, eleven, L"DefaultOptions", L"/x"},
         {HKEY_CURRENT_USER, test::kSettingsPath, L"ExtFree", L""},  // an existing user: nothing is seeded
         // clang-format on
     };
@@ -43,10 +47,13 @@ TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
         // clang-format off
         {&M::get_CmplrPPGIncludePaths, 1025, S_OK, L"page-inc"},   {&M::get_CmplrPPGBinPath, 1025, S_OK, L""},
         {&M::get_CmplrDefIncludePaths, 1024, S_OK, L""},           {&M::get_CmplrDefLibPaths, 1024, S_OK, L"gen-lib"},
-        {&M::get_CmplrDefBinPaths, 1024, S_OK, L"gen-bin;$(PATH)"}, {&M::get_CmplrDefDefaultOptions, 1024, S_OK, L"/opt"},
+        {&M::get_CmplrDefBinPaths, 1024, S_OK, L"gen-bin;$(PATH)"},
+        {&M::get_CmplrDefDefaultOptions, 1024, S_OK, L"/opt"},
         {&M::get_CmplrDefIncludePaths, 1025, S_OK, L"user"},       {&M::get_CmplrDefLibPaths, 1025, S_OK, L"vs-lib"},
-        {&M::get_CmplrDefBinPaths, 1025, S_OK, L"vs-bin;$(PATH)"}, {&M::get_CmplrDefDefaultOptions, 1025, E_FAIL, nullptr},
-        {&M::get_CmplrLibPaths, 1024, S_OK, L""},                  {&M::get_CmplrBinPath, 1024, S_OK, L"gen-bin;$(PATH)"},
+        {&M::get_CmplrDefBinPaths, 1025, S_OK, L"vs-bin;$(PATH)"},
+        {&M::get_CmplrDefDefaultOptions, 1025, E_FAIL, nullptr},
+        {&M::get_CmplrLibPaths, 1024, S_OK, L""},
+        {&M::get_CmplrBinPath, 1024, S_OK, L"gen-bin;$(PATH)"},
         {&M::get_CmplrDefaultOptions, 1025, E_FAIL, nullptr},      {&M::get_CmplrDocPath, 1024, E_FAIL, nullptr},
         {&M::get_CmplrBinPath, none, S_OK, L"$(PATH)"},            {&M::get_CmplrIncludePaths, none, E_FAIL, nullptr},
         // clang-format on

@@ -31,10 +31,12 @@ TEST_F(FirstRunTest, ANewUserGetsEveryOfferedCompilersDirectoriesOnce) {
     using Value = test::MemoryRegistry::Value;
     const std::tuple<const wchar_t*, const wchar_t*, std::optional<Value>> seeded[] = {
         // clang-format off
-        {L"120.000\\PX32_PX32", L"IncludeDir", Value::String(L"vs")}, {L"120.000\\PX32_PX32", L"LibDir", Value::String(L"")},
+        {L"120.000\\PX32_PX32", L"IncludeDir", Value::String(L"vs")},
+        {L"120.000\\PX32_PX32", L"LibDir", Value::String(L"")},
         {L"120.000\\PX32_PX32", L"BinDir", Value::String(L"bin;$(PATH)")},
         {L"120.000\\PX32_PX32", L"DefaultOptions", Value::String(L"/o")},
-        {L"111.065\\PX32_PX32", L"LibDir", Value::String(L"lib")}, {L"111.065\\PX32_PX32", L"BinDir", Value::String(L"$(PATH)")},
+        {L"111.065\\PX32_PX32", L"LibDir", Value::String(L"lib")},
+        {L"111.065\\PX32_PX32", L"BinDir", Value::String(L"$(PATH)")},
         {L"111.065\\PX32_PX32", L"DefaultOptions", std::nullopt}, {L"111.065\\HY64_HY64", L"BinDir", std::nullopt},
         // clang-format on
     };
