@@ -7,28 +7,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "compilers/compiler_table.h"
 #include "platform/host.h"
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
 #include "support/sweep_calls.h"
-#include "module/registry_layout.h"
 
 namespace qz::test {
 namespace {
 
-using platform::Bstr;
-using platform::RegOp;
-using platform::SafeArray;
 using Bytes = std::vector<BYTE>;
-
+using Stored = std::tuple<const char*, DWORD, Bytes>;  // what, type, bytes
 const std::wstring kVersions = std::wstring(module::kCompilersKey) + L"\\";
-const std::wstring kVcPlatforms = L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO\\";
+const std::wstring kVcPlatforms = std::wstring(module::kVcPlatformsKey.data()) + L"\\";
 
-Bytes TextBytes(const std::wstring& text, bool terminated) {
+Bytes TextBytes(const std::wstring& text, bool terminated = true) {
     const auto* data = reinterpret_cast<const BYTE*>(text.c_str());
     return Bytes(data, data + (text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t));
 }
@@ -38,56 +32,43 @@ Bytes Number(DWORD value, size_t length = 4) {
     return bytes;
 }
 
-// A stored value that is not what its reader wants, and the reading it gets.
-struct Stored {
-    const char* what;
-    DWORD type;
-    Bytes bytes;
+// Malformed for every text reader, and for every number reader.
+const Stored kBadTexts[] = {
+    // clang-format off
+    {"REG_SZ without its zero", REG_SZ, TextBytes(L"C:\\x", false)},
+    {"REG_SZ of odd length", REG_SZ, {'C', 0, 0, 0, 0}},
+    {"REG_SZ of no bytes", REG_SZ, {}},            {"REG_SZ of one byte", REG_SZ, {0}},
+    {"REG_DWORD", REG_DWORD, Number(7)},           {"REG_BINARY of a text", REG_BINARY, TextBytes(L"C:\\x")},
+    {"REG_MULTI_SZ", REG_MULTI_SZ, TextBytes(std::wstring(L"C:\\x\0", 5))}, {"REG_NONE", REG_NONE, {}},
+    // clang-format on
 };
-
-// Malformed for every text reader; a few forms are readable and listed apart.
-std::vector<Stored> BadTexts() {
-    return {
-        {"REG_SZ without terminating zero", REG_SZ, TextBytes(L"C:\\x", false)},
-        {"REG_SZ of an odd byte length", REG_SZ, Bytes{'C', 0, ':', 0, 0}},
-        {"REG_SZ of no bytes", REG_SZ, {}},
-        {"REG_SZ of one byte", REG_SZ, Bytes{0}},
-        {"REG_DWORD", REG_DWORD, Number(7)},
-        {"REG_BINARY of a text", REG_BINARY, TextBytes(L"C:\\x", true)},
-        {"REG_MULTI_SZ", REG_MULTI_SZ, TextBytes(std::wstring(L"C:\\x\0", 5), true)},
-        {"REG_NONE", REG_NONE, {}},
-    };
-}
-std::vector<Stored> BadNumbers() {
-    return {
-        {"REG_DWORD of 3 bytes", REG_DWORD, Number(3, 3)},
-        {"REG_DWORD of 8 bytes", REG_DWORD, Number(3, 8)},
-        {"REG_DWORD of no bytes", REG_DWORD, {}},
-        {"REG_QWORD", REG_QWORD, Number(3, 8)},
-        {"REG_DWORD_BIG_ENDIAN", REG_DWORD_BIG_ENDIAN, Number(3)},
-        {"REG_BINARY of 4 bytes", REG_BINARY, Number(3)},
-        {"REG_SZ of a number", REG_SZ, TextBytes(L"3", true)},
-    };
-}
+const Stored kBadNumbers[] = {
+    // clang-format off
+    {"REG_DWORD of 3 bytes", REG_DWORD, Number(3, 3)}, {"REG_DWORD of 8 bytes", REG_DWORD, Number(3, 8)},
+    {"REG_DWORD of no bytes", REG_DWORD, {}},          {"REG_QWORD", REG_QWORD, Number(3, 8)},
+    {"REG_DWORD_BIG_ENDIAN", REG_DWORD_BIG_ENDIAN, Number(3)}, {"REG_BINARY of 4 bytes", REG_BINARY, Number(3)},
+    {"REG_SZ of a number", REG_SZ, TextBytes(L"3")},
+    // clang-format on
+};
 
 class MalformedRegistryTest : public ModelFixture {
 protected:
-    MalformedRegistryTest() : host_(false) {}
-
     void AddCompiler(const std::wstring& versionKey, const std::wstring& display = L"") {
         registry.SetString(HKEY_LOCAL_MACHINE, kVersions + versionKey + L"\\PX32", L"ProductDir", L"C:\\F\\");
-        if (!display.empty()) {
+        if (!display.empty())
             registry.SetString(HKEY_LOCAL_MACHINE, kVersions + versionKey + L"\\PX32", L"DisplayString", display);
-        }
-    }
-    std::wstring DefaultDisplay(const std::wstring& version) {
-        return ResourceText(IDS_CMPLR_DISPLAY_LABEL) + L"  " + version + L" [PX-32]";
     }
     std::vector<std::wstring> Win32Compilers(IQZGeneralPPG* model) {
-        Bstr win32(L"Win32");
-        SafeArray names, handles;
+        platform::Bstr win32(L"Win32");
+        platform::SafeArray names, handles;
         EXPECT_EQ(model->get_PlatformCmplrs(win32.Get(), names.Put(), handles.Put()), S_OK);
         return names.Texts();
+    }
+    int SupportedPlatforms(IQZGeneralPPG* model) {
+        int count = 0;
+        platform::SafeArray list;
+        EXPECT_EQ(model->GetSupportedPlatformsList(&count, list.Put()), S_OK);
+        return count;
     }
     std::string Option(IQZGeneralPPG* model, int ordinal) {
         CallOuts outs;
@@ -95,181 +76,153 @@ protected:
         return outs.Take();
     }
 
-private:
-    platform::ScopedX64Host host_;
+    platform::ScopedX64Host host_{false};
 };
 
+// A value read as missing is left as it was until the next write. Unusual but
+// readable texts are kept: unexpanded, empty, beyond ASCII, ending at the first
+// of several zeros.
 TEST_F(MalformedRegistryTest, MalformedOptionValuesReadAsTheirDefaults) {
     auto model = MakeModel();
-    const std::string textDefault = Option(model.Get(), 0), numberDefault = Option(model.Get(), 4);
-    // A value read as missing is left as it was until the next write.
-    using Value = test::MemoryRegistry::Value;
-    for (const Stored& bad : BadTexts()) {
-        registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", bad.type, bad.bytes);
-        EXPECT_EQ(Option(model.Get(), 0), textDefault) << bad.what;
-        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree"), (Value{bad.type, bad.bytes})) << bad.what;
-    }
-    for (const Stored& bad : BadNumbers()) {
-        registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds", bad.type, bad.bytes);
-        EXPECT_EQ(Option(model.Get(), 4), numberDefault) << bad.what;
-        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, L"LogBuilds"), (Value{bad.type, bad.bytes}))
-            << bad.what;
-    }
-    // Readable, if unusual: kept as stored.
-    registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_EXPAND_SZ, TextBytes(L"%EXT%", true));
-    EXPECT_EQ(Option(model.Get(), 0), " '%EXT%'");
-    registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_SZ, TextBytes(L"", true));
-    EXPECT_EQ(Option(model.Get(), 0), " ''") << "an empty text is a value, not a missing one";
-    registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_SZ, TextBytes(L".f\u00e9;.\u4e2d", true));
-    EXPECT_EQ(Option(model.Get(), 0), " '.f?;.?'");
-    // Written with room to spare, as some installers do: the text ends at its zeros.
-    registry.Set(HKEY_CURRENT_USER, kSettingsPath, L"ExtFree", REG_SZ, TextBytes(std::wstring(L".f\0\0", 4), true));
-    EXPECT_EQ(Option(model.Get(), 0), std::string(" '.f'"));
+    const std::string text = Option(model.Get(), 0), number = Option(model.Get(), 4);
+    const auto check = [&](const wchar_t* name, int ordinal, DWORD type, const Bytes& bytes, const std::string& read) {
+        registry.Set(HKEY_CURRENT_USER, kSettingsPath, name, type, bytes);
+        EXPECT_EQ(Option(model.Get(), ordinal), read) << type << " of " << bytes.size() << " bytes";
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, kSettingsPath, name), (MemoryRegistry::Value{type, bytes}));
+    };
+    for (const auto& [what, type, bytes] : kBadTexts) check(L"ExtFree", 0, type, bytes, text);
+    for (const auto& [what, type, bytes] : kBadNumbers) check(L"LogBuilds", 4, type, bytes, number);
+    check(L"ExtFree", 0, REG_EXPAND_SZ, TextBytes(L"%EXT%"), " '%EXT%'");
+    check(L"ExtFree", 0, REG_SZ, TextBytes(L""), " ''");
+    check(L"ExtFree", 0, REG_SZ, TextBytes(L".f\u00e9;.\u4e2d"), " '.f?;.?'");
+    check(L"ExtFree", 0, REG_SZ, TextBytes(std::wstring(L".f\0\0", 4)), " '.f'");
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
-    std::printf("malformed registry: %zu text and %zu number forms in an option\n", BadTexts().size(),
-                BadNumbers().size());
+    std::printf("malformed registry: %zu text and %zu number forms in an option\n", std::size(kBadTexts),
+                std::size(kBadNumbers));
 }
 
+// Display string, documentation directory, package information, a directory
+// of the default layer, the user's own directory and the user's selection:
+// a malformed one is missing, though there (the subkey for this IDE is read
+// from the user next, not from the compiler's own values; the user's own
+// directory stands). A product directory with room to spare ends at its zeros.
 TEST_F(MalformedRegistryTest, MalformedCompilerDataFallsBackOrFails) {
     const std::wstring key = kVersions + L"12.0.000\\PX32";
     const std::wstring user = std::wstring(kSettingsPath) + L"\\120.000\\PX32_PX32";
-    const std::wstring selection = std::wstring(kSettingsPath) + L"\\SelectedCompilers";
     AddCompiler(L"11.1.065");
     AddCompiler(L"12.0.000");
-    for (const Stored& bad : BadTexts()) {
-        for (const wchar_t* name : {L"DisplayString", L"DocumentationDir", L"CompilerInfo"}) {
-            registry.Set(HKEY_LOCAL_MACHINE, key, name, bad.type, bad.bytes);
-        }
-        registry.Set(HKEY_LOCAL_MACHINE, key + L"\\VSNet2005", L"IncludeDir", bad.type, bad.bytes);
-        registry.Set(HKEY_LOCAL_MACHINE, key, L"BinDir", bad.type, bad.bytes);
-        registry.Set(HKEY_CURRENT_USER, user, L"LibDir", bad.type, bad.bytes);
-        registry.Set(HKEY_CURRENT_USER, selection, L"PX32", bad.type, bad.bytes);
+    registry.Set(HKEY_LOCAL_MACHINE, key, L"ProductDir", REG_SZ, TextBytes(std::wstring(L"C:\\F\\\0\0", 6)));
+    for (const wchar_t* name : {L"IncludeDir", L"LibDir"}) registry.SetString(HKEY_LOCAL_MACHINE, key, name, L"gen");
+    registry.SetString(HKEY_CURRENT_USER, key + L"\\VSNet2005", L"IncludeDir", L"user");
+    const std::wstring label = ResourceText(IDS_CMPLR_DISPLAY_LABEL) + L"  ";
+    for (const auto& [what, type, bytes] : kBadTexts) {
+        for (const wchar_t* name : {L"DisplayString", L"DocumentationDir", L"CompilerInfo", L"BinDir"})
+            registry.Set(HKEY_LOCAL_MACHINE, key, name, type, bytes);
+        registry.Set(HKEY_LOCAL_MACHINE, key + L"\\VSNet2005", L"IncludeDir", type, bytes);
+        registry.Set(HKEY_CURRENT_USER, user, L"LibDir", type, bytes);
+        registry.Set(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32", type, bytes);
         auto model = MakeModel();
         EXPECT_EQ(Win32Compilers(model.Get()),
-                  (std::vector<std::wstring>{DefaultDisplay(L"12.0"), DefaultDisplay(L"11.1.065")}))
-            << bad.what;
-        Bstr text;
-        EXPECT_EQ(model->get_CmplrDocPath(1024, text.Put()), E_FAIL) << bad.what;
-        EXPECT_EQ(model->get_CmplrPackageInfo(1024, text.Put()), E_FAIL) << bad.what;
-        EXPECT_EQ(model->get_CmplrDefIncludePaths(1024, text.Put()), E_FAIL) << bad.what;
-        EXPECT_EQ(text.Get(), nullptr);
-        EXPECT_EQ(model->get_CmplrDefBinPaths(1024, text.Put()), S_OK) << bad.what;
-        EXPECT_STREQ(text.Text(), L"$(PATH)") << bad.what;
-        // The user's own value is used when present, even when unreadable.
-        EXPECT_EQ(model->get_CmplrLibPaths(1024, text.Put()), E_FAIL) << bad.what;
-        // Written with room to spare: the directory ends at its zeros, and nothing is appended past them.
-        registry.Set(HKEY_LOCAL_MACHINE, key, L"ProductDir", REG_SZ, TextBytes(std::wstring(L"C:\\F\\\0\0", 6), true));
-        EXPECT_EQ(model->GetCmplrProductDir(1024, text.Put()), S_OK);
-        EXPECT_EQ(std::wstring(text.Text(), text.Length()), L"C:\\F\\");
+                  (std::vector<std::wstring>{label + L"12.0 [PX-32]", label + L"11.1.065 [PX-32]"}))
+            << what;
+        using M = IQZGeneralPPG;
+        const std::tuple<std::string, HRESULT (STDMETHODCALLTYPE M::*)(int, BSTR*), HRESULT, std::string> reads[] = {
+            // clang-format off
+            {"doc", &M::get_CmplrDocPath, E_FAIL, ""},           {"info", &M::get_CmplrPackageInfo, E_FAIL, ""},
+            {"include", &M::get_CmplrDefIncludePaths, S_OK, " 'user'"},
+            {"bin", &M::get_CmplrDefBinPaths, S_OK, " '$(PATH)'"}, {"lib", &M::get_CmplrLibPaths, E_FAIL, ""},
+            {"product", &M::GetCmplrProductDir, S_OK, " 'C:\\F\\'"},
+            // clang-format on
+        };
+        for (const auto& [name, get, result, read] : reads) {
+            CallOuts outs;
+            EXPECT_EQ((model.Get()->*get)(1024, &outs.text), result) << name << ": " << what;
+            EXPECT_EQ(outs.Take(), read) << name << ": " << what;
+        }
+        platform::Bstr win32(L"Win32");
         int handle = 0;
-        Bstr win32(L"Win32");
-        EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK) << bad.what;
-        EXPECT_EQ(handle, -1) << bad.what << ": an unreadable selection selects nothing";
+        EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
+        EXPECT_EQ(handle, -1) << what << ": an unreadable selection selects nothing";
     }
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
-    std::printf("malformed registry: %zu text forms in 8 compiler values\n", BadTexts().size());
+    std::printf("malformed registry: %zu text forms in 8 compiler values\n", std::size(kBadTexts));
 }
 
+// Values that alone give 12.0.5; one malformed among them gives the name's
+// 11.1.65. Well-formed ones are cut to 8, 8 and 16 bits, and a major version of
+// 0 reads no further.
 TEST_F(MalformedRegistryTest, MalformedVersionValuesFallBackToTheKeyName) {
-    const std::wstring versionKey = kVersions + L"11.1.065";
     AddCompiler(L"11.1.065");
-    // Values that alone would give 12.0.5; one malformed value among them gives the name's 11.1.65.
-    for (const Stored& bad : BadNumbers()) {
-        for (const wchar_t* name : {L"Major Version", L"Minor Version", L"Revision"}) {
-            registry.SetDword(HKEY_LOCAL_MACHINE, versionKey, L"Major Version", 12);
-            registry.SetDword(HKEY_LOCAL_MACHINE, versionKey, L"Minor Version", 0);
-            registry.SetDword(HKEY_LOCAL_MACHINE, versionKey, L"Revision", 5);
-            registry.Set(HKEY_LOCAL_MACHINE, versionKey, name, bad.type, bad.bytes);
-            const compilers::CCompilerTable table;
-            ASSERT_EQ(table.Count(), 1u) << bad.what;
-            EXPECT_EQ(table.At(0).version.OrderKey(), 111065)
-                << bad.what << " in " << std::string(name, name + wcslen(name));
+    const auto version = [&](std::initializer_list<std::tuple<const wchar_t*, DWORD, Bytes>> values) {
+        for (const auto& [name, type, bytes] : values)
+            registry.Set(HKEY_LOCAL_MACHINE, kVersions + L"11.1.065", name, type, bytes);
+        const compilers::CCompilerTable table;
+        return table.Count() == 1 ? table.At(0).version.OrderKey() : -1;
+    };
+    for (const auto& [what, type, bytes] : kBadNumbers) {
+        for (const wchar_t* bad : {L"Major Version", L"Minor Version", L"Revision"}) {
+            EXPECT_EQ(version({{L"Major Version", REG_DWORD, Number(12)},
+                               {L"Minor Version", REG_DWORD, Number(0)},
+                               {L"Revision", REG_DWORD, Number(5)},
+                               {bad, type, bytes}}),
+                      111065)
+                << what << " in " << std::string(bad, bad + wcslen(bad));
         }
     }
-    std::printf("malformed registry: %zu number forms in 3 version values\n", BadNumbers().size());
+    EXPECT_EQ(version({{L"Major Version", REG_DWORD, Number(0x10B)},
+                       {L"Minor Version", REG_DWORD, Number(1)},
+                       {L"Revision", REG_DWORD, Number(0x10048)}}),
+              111072);
+    EXPECT_EQ(version({{L"Major Version", REG_DWORD, Number(0)}, {L"Minor Version", REG_BINARY, {}}}), 0);
+    std::printf("malformed registry: %zu number forms in 3 version values\n", std::size(kBadNumbers));
 }
 
-// Key names as the enumeration meets them: the compilers' version keys are read
-// with room for 9 characters, the VC component's platforms with room for 31.
+// Version keys are read with room for 9 characters, the VC component's
+// platforms with room for 31: longer names are skipped or end the list.
 TEST_F(MalformedRegistryTest, KeyNamesPastTheirRoomAreSkippedOrEndTheList) {
-    AddCompiler(L"12.0.0001", L"nine");                       // 9 characters: read
-    AddCompiler(L"12.0.00001", L"ten");                       // 10: skipped
-    AddCompiler(L"12.0." + std::wstring(250, L'1'), L"255");  // 255: skipped
-    AddCompiler(L"11.1.\u00e9\u4e2d", L"beyond ASCII");       // parses as 11.1.0, which is offered
-    AddCompiler(L"\u4e2d\u6587", L"no version");              // 0.0.0, never offered
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win32", L"", L"");
+    AddCompiler(L"12.0.0001", L"nine");
+    AddCompiler(L"12.0.00002", L"ten");
+    AddCompiler(L"12.0." + std::wstring(250, L'1'), L"255");
+    AddCompiler(L"11.1.\u00e9\u4e2d", L"beyond ASCII");  // parses as 11.1.0, which is offered
+    AddCompiler(L"\u4e2d\u6587", L"no version");         // 0.0.0, never offered
     // Enumerated between Win32 and Win64 (AMD64), as names compare upper-cased.
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win4" + std::wstring(251, L'x'), L"", L"");
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win64 (AMD64)", L"", L"");
+    for (const std::wstring& name :
+         {std::wstring(L"Win32"), L"Win4" + std::wstring(251, L'x'), std::wstring(L"Win64 (AMD64)")})
+        registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + name, L"", L"");
+    registry.SetString(HKEY_LOCAL_MACHINE, kVersions + L"12.0.002\\HY64", L"ProductDir", L"C:\\");
     auto model = MakeModel();
     EXPECT_EQ(Win32Compilers(model.Get()), (std::vector<std::wstring>{L"nine", L"beyond ASCII"}));
-    Bstr x64(L"x64");
-    LONG supported = kUntouched;
-    int count = 0;
-    SafeArray list;
-    EXPECT_EQ(model->GetSupportedPlatformsList(&count, list.Put()), S_OK);
-    EXPECT_EQ(count, 1) << "the 255-character platform ends the list before Win64 (AMD64)";
-    EXPECT_EQ(model->IsPlatformSupported(x64.Get(), &supported), S_OK);
-    EXPECT_EQ(supported, kUntouched) << "no x64 compiler, so no x64 entry";
-    EXPECT_EQ(registry.OpenHandleCount(), 0u);
-}
-
-TEST_F(MalformedRegistryTest, TenThousandVersionKeysAreListedHighestFirst) {
-    for (int i = 0; i < 10000; ++i) {
-        wchar_t name[16];
-        swprintf(name, 16, L"12.0.%04d", i);
-        registry.SetString(HKEY_LOCAL_MACHINE, kVersions + name + L"\\PX32", L"DisplayString", name);
-    }
-    auto model = MakeModel();
-    const std::vector<std::wstring> listed = Win32Compilers(model.Get());
-    ASSERT_EQ(listed.size(), 10000u);
-    EXPECT_EQ(listed.front(), L"12.0.9999");
-    EXPECT_EQ(listed.back(), L"12.0.0000");
-    Bstr version;
-    EXPECT_EQ(model->get_CmplrVersionString(1024 + 9999, version.Put()), S_OK);
-    EXPECT_STREQ(version.Text(), L"12.0");
-    EXPECT_EQ(model->get_CmplrVersionString(1024 + 10000, version.Put()), E_INVALIDARG);
+    EXPECT_EQ(SupportedPlatforms(model.Get()), 1) << "the long name ends the list before Win64 (AMD64)";
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
 // An enumeration that fails at one index skips that key; one that never ends
-// (every later index failing) still ends, with what was read.
+// (every later index failing) still ends, with what was read. The platform
+// list ends at its failure.
 TEST_F(MalformedRegistryTest, EnumerationsThatFailPartWay) {
     for (const wchar_t* name : {L"11.1.065", L"11.1.072", L"12.0.000"}) AddCompiler(name, name);
     registry.SetString(HKEY_LOCAL_MACHINE, kVersions + L"12.0.000\\HY64", L"ProductDir", L"C:\\F\\");
-    // A user past the first run: the compilers are enumerated once per model.
-    registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel", 0);
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win32", L"", L"");
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win64 (AMD64)", L"", L"");
-    registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + L"Win64 (Ventrix)", L"", L"");
-    struct Failing {
-        const wchar_t* key;
-        bool forever;
-        std::vector<std::wstring> win32;
-        int supported;
-    };
-    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(module::kCompilersKey);
+    registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel", 0);  // past the first run: one walk per model
+    for (const wchar_t* name : {L"Win32", L"Win64 (AMD64)", L"Win64 (Ventrix)"})
+        registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + name, L"", L"");
+    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + kVersions.substr(0, kVersions.size() - 1);
     const std::wstring vcKey = L"HKEY_LOCAL_MACHINE\\" + kVcPlatforms.substr(0, kVcPlatforms.size() - 1);
-    const Failing cases[] = {
-        {compilersKey.c_str(), false, {L"12.0.000", L"11.1.065"}, 2},
-        {compilersKey.c_str(), true, {L"11.1.065"}, 1},
-        // The platform list ends at the failure: only Win32 counts as supported, not x64.
-        {vcKey.c_str(), false, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
-        {vcKey.c_str(), true, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
+    const std::tuple<std::wstring, bool, std::vector<std::wstring>, int> cases[] = {
+        // key, forever, Win32, supported
+        {compilersKey, false, {L"12.0.000", L"11.1.065"}, 2},
+        {compilersKey, true, {L"11.1.065"}, 1},
+        {vcKey, false, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
+        {vcKey, true, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
     };
-    for (const Failing& c : cases) {
-        std::size_t calls = 0;
-        registry.SetFaultHook([&](RegOp op, const std::wstring& key, const wchar_t*) -> LONG {
-            if (op != RegOp::EnumKey || _wcsicmp(key.c_str(), c.key) != 0) return ERROR_SUCCESS;
-            ++calls;
-            return calls == 2 || (c.forever && calls > 2) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    for (const auto& [key, forever, win32, supported] : cases) {
+        size_t calls = 0;
+        registry.SetFaultHook([&](platform::RegOp op, const std::wstring& path, const wchar_t*) -> LONG {
+            if (op != platform::RegOp::EnumKey || _wcsicmp(path.c_str(), key.c_str()) != 0) return ERROR_SUCCESS;
+            return ++calls == 2 || (forever && calls > 2) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
         });
         auto model = MakeModel();
-        EXPECT_EQ(Win32Compilers(model.Get()), c.win32);
-        int count = 0;
-        SafeArray list;
-        EXPECT_EQ(model->GetSupportedPlatformsList(&count, list.Put()), S_OK);
-        EXPECT_EQ(count, c.supported);
+        EXPECT_EQ(Win32Compilers(model.Get()), win32);
+        EXPECT_EQ(SupportedPlatforms(model.Get()), supported);
         registry.SetFaultHook({});
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }

@@ -1,284 +1,172 @@
+// The options model's compilers: queries by handle, the selection kept per
+// platform, and the platform lists.
 #include <gtest/gtest.h>
-
-#include <utility>
-#include <vector>
 
 #include "platform/host.h"
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
+#include "support/sweep_calls.h"
 
 namespace qz::model {
 namespace {
 
-using platform::Bstr;
-using platform::SafeArray;
-using test::kSettingsPath;
-
-constexpr wchar_t kCompilers[] = L"Software\\Tavrel\\Compilers\\Fortran\\";
-
-using Listing = std::vector<std::pair<int, std::wstring>>;
+using test::CallOuts;
+using M = IQZGeneralPPG;
+const std::wstring kCompilers = L"Software\\Tavrel\\Compilers\\Fortran\\";
 
 class CompilersTest : public test::ModelFixture {
 protected:
-    void AddCompiler(const std::wstring& versionKey, const std::wstring& subkey) {
-        registry.SetString(HKEY_LOCAL_MACHINE, kCompilers + versionKey + L"\\" + subkey, L"ProductDir",
-                           L"C:\\" + versionKey + L"\\");
-    }
-    Listing List(IQZGeneralPPG* model, const wchar_t* platformName) {
-        Bstr name(platformName);
-        SafeArray names, handles;
-        Listing listing;
-        EXPECT_EQ(model->get_PlatformCmplrs(name.Get(), names.Put(), handles.Put()), S_OK) << platformName;
-        const std::vector<int> handleList = handles.Ints();
-        const std::vector<std::wstring> displays = names.Texts();
-        for (size_t i = 0; i < handleList.size() && i < displays.size(); ++i) {
-            listing.emplace_back(handleList[i], displays[i]);
-        }
-        return listing;
-    }
-    std::vector<std::wstring> Names(IQZGeneralPPG* model, bool supported, int* count) {
-        SafeArray list;
-        EXPECT_EQ(supported ? model->GetSupportedPlatformsList(count, list.Put())
-                            : model->GetFullPlatformsList(count, list.Put()),
-                  S_OK);
-        std::vector<std::wstring> names;
-        LONG upper = -1;
-        SafeArrayGetUBound(list.Get(), 1, &upper);
-        for (LONG i = 0; i <= upper; ++i) {
-            Bstr name;
-            SafeArrayGetElement(list.Get(), &i, name.Put());
-            names.push_back(name.Get() ? name.Text() : L"(null)");
-        }
-        return names;
-    }
-    std::wstring Default(const wchar_t* version, const wchar_t* label) {
-        return ResourceText(IDS_CMPLR_DISPLAY_LABEL) + L"  " + version + L" [" + label + L"]";
-    }
+    platform::ScopedX64Host host_{false};
 };
 
-struct HostCase {
-    bool x64Host;
-    Listing x64;
-    Listing ventrix;
-    Listing win32;
-};
-
-class DiscoveryTest : public CompilersTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(DiscoveryTest, ListsOfferedCompilersHighestFirstWithHandlesInWalkOrder) {
-    for (const wchar_t* arch : {L"PX32", L"Ventrix", L"HY64", L"HY64_NATIVE", L"Ventrix_NATIVE"}) {
-        AddCompiler(L"12.0.001", arch);
-    }
-    AddCompiler(L"11.1.072", L"PX32");
-    AddCompiler(L"11.1.072", L"HY64");
-    registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Major Version", 11);
-    registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Minor Version", 1);
-    registry.SetDword(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065", L"Revision", 65);
-    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(kCompilers) + L"111.065\\PX32", L"DisplayString",
-                       L"Eleven One");
-    AddCompiler(L"11.1.065", L"PX32");  // the same compiler as 111.065
-    AddCompiler(L"11.1.065", L"HY64");
-    AddCompiler(L"-11.1.065", L"PX32");
-    AddCompiler(L"11.1.065.01", L"PX32");
-
-    const bool x64Host = GetParam();
-    platform::ScopedX64Host host(x64Host);
-    auto model = MakeModel();
-    const std::wstring x64 = L"Tavrel(R) 64";
-    if (x64Host) {
-        EXPECT_EQ(List(model.Get(), L"x64"), (Listing{{1024, Default(L"12.0.001", x64.c_str())}}));
-        EXPECT_EQ(List(model.Get(), L"Ventrix"), (Listing{{1025, Default(L"12.0.001", L"PX-64")}}));
-        EXPECT_EQ(List(model.Get(), L"Win32"), (Listing{{1026, Default(L"12.0.001", L"PX-32")},
-                                                        {1027, Default(L"11.1.072", L"PX-32")},
-                                                        {1028, L"Eleven One"}}));
-    } else {
-        EXPECT_EQ(List(model.Get(), L"x64"), (Listing{{1024, Default(L"12.0.001", x64.c_str())},
-                                                      {1027, Default(L"11.1.072", x64.c_str())},
-                                                      {1030, Default(L"11.1.065", x64.c_str())}}));
-        EXPECT_EQ(List(model.Get(), L"Ventrix"), (Listing{{1025, Default(L"12.0.001", L"PX-64")}}));
-        EXPECT_EQ(List(model.Get(), L"Win32"), (Listing{{1026, Default(L"12.0.001", L"PX-32")},
-                                                        {1028, Default(L"11.1.072", L"PX-32")},
-                                                        {1029, L"Eleven One"}}));
-    }
-    int count = 0;
-    EXPECT_EQ(Names(model.Get(), false, &count), (std::vector<std::wstring>{L"x64", L"Ventrix", L"Win32"}));
-    // Without the VC component's key, Win32 and x64 count as supported.
-    EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"x64", L"Win32", L"(null)"}));
-    EXPECT_EQ(count, 2);
-    EXPECT_EQ(registry.OpenHandleCount(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Hosts, DiscoveryTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "X64" : "X86"; });
-
-TEST_F(CompilersTest, OnlyPlatformsOfTheVcComponentAreSupported) {
-    registry.SetString(HKEY_LOCAL_MACHINE,
-                       L"Software\\Microsoft\\VisualStudio\\8.0\\VC\\VC_OBJECTS_PLATFORM_INFO\\Win32", L"", L"");
-    for (const wchar_t* arch : {L"PX32", L"Ventrix", L"HY64"}) AddCompiler(L"12.0.000", arch);
-    platform::ScopedX64Host host(false);
-    auto model = MakeModel();
-    int count = 0;
-    EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"Win32", L"(null)", L"(null)"}));
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(Names(model.Get(), false, &count), (std::vector<std::wstring>{L"x64", L"Ventrix", L"Win32"}));
-    EXPECT_EQ(count, 3);
-    Bstr x64(L"x64"), second;
-    LONG supported = 7;
-    EXPECT_EQ(model->IsPlatformSupported(x64.Get(), &supported), S_OK);
-    EXPECT_EQ(supported, 0);
-    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(1, second.Put()), S_OK);
-    EXPECT_EQ(second.Length(), 0u);
-}
-
-TEST_F(CompilersTest, WithoutCompilersWin32HoldsTheEmptyCompiler) {
-    auto model = MakeModel();
-    EXPECT_EQ(List(model.Get(), L"Win32"), (Listing{{1024, L"No Compiler Installed"}}));
-    LONG empty = 0;
-    EXPECT_EQ(model->IsEmptyCompiler(1024, &empty), S_OK);
-    EXPECT_EQ(empty, 1);
-    Bstr version, productDir;
-    EXPECT_EQ(model->get_CmplrVersionString(1024, version.Put()), S_OK);
-    EXPECT_STREQ(version.Text(), L"0.0");
-    EXPECT_EQ(model->GetCmplrProductDir(1024, productDir.Put()), E_FAIL);
-    int count = 0;
-    EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"Win32"}));
-    Bstr first;
-    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(0, first.Put()), S_OK);
-    EXPECT_STREQ(first.Text(), L"Win32");
-}
-
+// The product directory and identifier of the architecture subkey, else of the
+// version key (the flag is for "QMV" exactly); information the machine's, else
+// the user's; an empty display string gives the made one.
 TEST_F(CompilersTest, ByHandleQueriesReadTheCompilersKeys) {
-    const std::wstring version = std::wstring(kCompilers) + L"12.0.000";
-    registry.SetString(HKEY_LOCAL_MACHINE, version, L"ProductDir", L"C:\\twelve\\");
-    registry.SetString(HKEY_LOCAL_MACHINE, version, L"ProductId", L"QMV");
-    registry.SetString(HKEY_LOCAL_MACHINE, version, L"SuiteName", L"Suite Twelve");
-    registry.SetString(HKEY_LOCAL_MACHINE, version + L"\\PX32", L"ProductId", L"qmv");  // found first: no flag
-    registry.SetString(HKEY_LOCAL_MACHINE, version + L"\\PX32", L"DisplayString", L"");
-    registry.SetString(HKEY_CURRENT_USER, version + L"\\PX32", L"CompilerInfo", L"user's info");
-    registry.SetString(HKEY_LOCAL_MACHINE, version + L"\\Ventrix", L"DisplayString", L"EPIC cross");
-    platform::ScopedX64Host host(false);
-    auto model = MakeModel();
-    ASSERT_EQ(List(model.Get(), L"Win32").size(), 1u);  // builds the list: Ventrix 1024, Win32 1025
-
-    struct Case {
-        int handle;
-        int flags;
-        const wchar_t* display;
-        const wchar_t* platformName;
+    const std::tuple<HKEY, const wchar_t*, const wchar_t*, const wchar_t*> values[] = {
+        // clang-format off
+        {HKEY_LOCAL_MACHINE, L"", L"ProductDir", L"C:\\12\\"}, {HKEY_LOCAL_MACHINE, L"", L"ProductId", L"QMV"},
+        {HKEY_LOCAL_MACHINE, L"", L"SuiteName", L"Suite"},     {HKEY_LOCAL_MACHINE, L"\\PX32", L"ProductId", L"qmv"},
+        {HKEY_LOCAL_MACHINE, L"\\PX32", L"DisplayString", L""},
+        {HKEY_CURRENT_USER, L"\\PX32", L"CompilerInfo", L"user's"},
+        {HKEY_LOCAL_MACHINE, L"\\Ventrix", L"DisplayString", L"EPIC cross"},
+        // clang-format on
     };
-    for (const Case& c : {Case{1024, 1, L"EPIC cross", L"Ventrix"}, Case{1025, 0, nullptr, L"Win32"}}) {
-        int flags = -1;
-        EXPECT_EQ(model->get_CmplrFlags(c.handle, &flags), S_OK);
-        EXPECT_EQ(flags, c.flags) << c.handle;
-        Bstr display, suite, platformName, productDir, versionText;
-        EXPECT_EQ(model->get_CmplrDisplayName(c.handle, display.Put()), S_OK);
-        EXPECT_EQ(display.Text(), c.display ? std::wstring(c.display) : Default(L"12.0", L"PX-32"));
-        EXPECT_EQ(model->get_SuiteDisplayName(c.handle, suite.Put()), S_OK);
-        EXPECT_STREQ(suite.Text(), L"Suite Twelve");
-        EXPECT_EQ(model->get_CmplrPlatformName(c.handle, platformName.Put()), S_OK);
-        EXPECT_STREQ(platformName.Text(), c.platformName);
-        EXPECT_EQ(model->GetCmplrProductDir(c.handle, productDir.Put()), S_OK);
-        EXPECT_STREQ(productDir.Text(), L"C:\\twelve\\");
-        EXPECT_EQ(model->get_CmplrVersionString(c.handle, versionText.Put()), S_OK);
-        EXPECT_STREQ(versionText.Text(), L"12.0");
+    for (const auto& [hive, subkey, name, text] : values)
+        registry.SetString(hive, kCompilers + L"12.0.000" + subkey, name, text);
+    auto model = MakeModel();
+    ASSERT_EQ(model->CheckPlatformLoading(), S_OK);  // Ventrix 1024, Win32 1025
+    const std::wstring label = ResourceText(IDS_CMPLR_DISPLAY_LABEL);
+    const std::string made = " '" + std::string(label.begin(), label.end()) + "  12.0 [PX-32]'";
+    const std::tuple<HRESULT (STDMETHODCALLTYPE M::*)(int, BSTR*), int, HRESULT, std::string> reads[] = {
+        // clang-format off
+        {&M::get_CmplrDisplayName, 1024, S_OK, " 'EPIC cross'"}, {&M::get_CmplrDisplayName, 1025, S_OK, made},
+        {&M::get_SuiteDisplayName, 1024, S_OK, " 'Suite'"},      {&M::get_CmplrPlatformName, 1024, S_OK, " 'Ventrix'"},
+        {&M::get_CmplrPlatformName, 1025, S_OK, " 'Win32'"},     {&M::GetCmplrProductDir, 1025, S_OK, " 'C:\\12\\'"},
+        {&M::get_CmplrVersionString, 1025, S_OK, " '12.0'"},     {&M::get_CmplrPackageInfo, 1025, S_OK, " 'user's'"},
+        {&M::get_CmplrPackageInfo, 1024, E_FAIL, ""},            {&M::get_CmplrVersionString, 1023, E_INVALIDARG, ""},
+        {&M::get_CmplrVersionString, 1026, E_INVALIDARG, ""},
+        // clang-format on
+    };
+    for (const auto& [get, handle, result, shown] : reads) {
+        CallOuts outs;
+        EXPECT_EQ((model.Get()->*get)(handle, &outs.text), result) << handle << shown;
+        EXPECT_EQ(outs.Take(), shown) << handle;
     }
-    Bstr info;
-    EXPECT_EQ(model->get_CmplrPackageInfo(1025, info.Put()), S_OK);
-    EXPECT_STREQ(info.Text(), L"user's info");
-    EXPECT_EQ(model->get_CmplrPackageInfo(1024, info.Put()), E_FAIL);
-    EXPECT_EQ(info.Get(), nullptr);
+    for (const auto& [handle, flags] : {std::pair{1024, 1}, {1025, 0}}) {
+        int read = -1;
+        EXPECT_EQ(model->get_CmplrFlags(handle, &read), S_OK);
+        EXPECT_EQ(read, flags) << handle;
+    }
 }
 
-TEST_F(CompilersTest, SelectionIsKeptPerArchitectureAndMatchedWithoutCase) {
-    AddCompiler(L"12.0.000", L"PX32");
-    AddCompiler(L"11.1.065", L"PX32");
+// Stored under the platform's architecture key and matched without regard to
+// case; a compiler no longer offered, or a cleared choice, selects nothing.
+// The default is the highest version.
+TEST_F(CompilersTest, TheSelectionIsKeptPerArchitecture) {
+    for (const wchar_t* key : {L"12.0.000\\PX32", L"11.1.065\\PX32", L"11.1.065\\Ventrix", L"11.1.065\\HY64"})
+        registry.SetString(HKEY_LOCAL_MACHINE, kCompilers + key, L"ProductDir", L"C:\\");
     auto model = MakeModel();
-    Bstr win32(L"Win32");
+    ASSERT_EQ(model->CheckPlatformLoading(), S_OK);
+    platform::Bstr win32(L"Win32");
     int handle = 0;
-    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, -1);
     EXPECT_EQ(model->GetDefaultCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, 1024);  // 12.0.0 beats 11.1.65
-
-    EXPECT_EQ(model->SetSelectedCmplr(1025), S_OK);
-    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              test::MemoryRegistry::Value::String(L"111.065|PX32_PX32"));
-    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, 1025);
-
-    registry.SetString(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32",
-                       L"111.065|px32_px32");
-    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, 1025);
-
-    // A compiler that is no longer offered: nothing selected.
-    registry.SetString(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32",
-                       L"101.001|PX32_PX32");
-    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, -1);
-
+    EXPECT_EQ(handle, 1024);  // Win32 12.0 1024, x64 1025, Ventrix 1026, Win32 11.1 1027
+    const std::wstring selections = std::wstring(test::kSettingsPath) + L"\\SelectedCompilers";
+    for (const auto& [selected, arch, stored] : {std::tuple{1025, L"HY64", L"111.065|PX32_HY64"},
+                                                 {1026, L"Ventrix", L"111.065|PX32_Ventrix"},
+                                                 {1027, L"PX32", L"111.065|PX32_PX32"}}) {
+        EXPECT_EQ(model->SetSelectedCmplr(selected), S_OK);
+        EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, selections, arch), test::MemoryRegistry::Value::String(stored));
+    }
+    for (const auto& [identifier, selected] : {std::pair{L"111.065|px32_px32", 1027}, {L"101.001|PX32_PX32", -1}}) {
+        registry.SetString(HKEY_CURRENT_USER, selections, L"PX32", identifier);
+        EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
+        EXPECT_EQ(handle, selected) << identifier;
+    }
+    EXPECT_EQ(model->SetSelectedCmplr(1027), S_OK);
     EXPECT_EQ(model->ClearSelectedCmplr(win32.Get()), S_OK);
-    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, std::wstring(kSettingsPath) + L"\\SelectedCompilers", L"PX32"),
-              test::MemoryRegistry::Value::String(L""));
+    EXPECT_EQ(registry.Get(HKEY_CURRENT_USER, selections, L"PX32"), test::MemoryRegistry::Value::String(L""));
     EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), S_OK);
     EXPECT_EQ(handle, -1);
+    EXPECT_EQ(model->SetSelectedCmplr(1028), E_INVALIDARG);
 }
 
-TEST_F(CompilersTest, AnUnknownPlatformGetsAnEmptyCompilerOfItsOwn) {
+// Every platform with a compiler is listed; those of the VC component's list
+// are supported, filling the list from the front. A platform the model does not
+// know gets an empty compiler of its own, not supported; without compilers,
+// Win32 has one.
+TEST_F(CompilersTest, PlatformListsAndEmptyCompilers) {
+    registry.SetString(HKEY_LOCAL_MACHINE, std::wstring(module::kVcPlatformsKey.data()) + L"\\Win32", L"", L"");
+    for (const wchar_t* arch : {L"PX32", L"Ventrix", L"HY64"})
+        registry.SetString(HKEY_LOCAL_MACHINE, kCompilers + L"12.0.000\\" + arch, L"ProductDir", L"C:\\");
     auto model = MakeModel();
-    Bstr amd64(L"Win64 (AMD64)");
+    platform::Bstr amd64(L"Win64 (AMD64)"), x64(L"x64"), win32(L"Win32");
     int handle = 0;
     EXPECT_EQ(model->GetDefaultCmplr(amd64.Get(), &handle), S_OK);
     EXPECT_EQ(handle, -1) << "no entry, no default";
     EXPECT_EQ(model->GetSelectedCmplr(amd64.Get(), &handle), S_OK);
-    EXPECT_EQ(handle, 1025);  // after Win32's empty compiler
-    EXPECT_EQ(List(model.Get(), L"Win64 (AMD64)"), (Listing{{1025, L"No Compiler Installed"}}));
-    int count = 0;
-    EXPECT_EQ(Names(model.Get(), false, &count), (std::vector<std::wstring>{L"Win32", L"Win64 (AMD64)"}));
-    EXPECT_EQ(Names(model.Get(), true, &count), (std::vector<std::wstring>{L"Win32", L"(null)"}));
-    LONG supported = 7;
-    EXPECT_EQ(model->IsPlatformSupported(amd64.Get(), &supported), S_OK);
-    EXPECT_EQ(supported, 0);
+    EXPECT_EQ(handle, 1027);
+    const auto lists = [&](IQZGeneralPPG* m) {
+        CallOuts full, supported;
+        EXPECT_EQ(m->GetFullPlatformsList(&full.number, &full.list), S_OK);
+        EXPECT_EQ(m->GetSupportedPlatformsList(&supported.number, &supported.list), S_OK);
+        return full.Take() + " |" + supported.Take();
+    };
+    EXPECT_EQ(lists(model.Get()), " int 4 [x64,Ventrix,Win32,Win64 (AMD64),] | int 1 [Win32,,,,]");
+    LONG flag = 7;
+    for (const auto& [name, supported] : {std::pair{x64.Get(), 0L}, {win32.Get(), 1L}}) {
+        EXPECT_EQ(model->IsPlatformSupported(name, &flag), S_OK);
+        EXPECT_EQ(flag, supported);
+    }
+    CallOuts byIndex;
+    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(0, &byIndex.text), S_OK);
+    EXPECT_EQ(model->GetNameSupportedPlatformByIndex(1, &byIndex.text2), S_OK);
+    EXPECT_EQ(byIndex.Take(), " 'Win32' ''");
+    registry.DeleteTree(HKEY_LOCAL_MACHINE, module::kCompilersKey);
+    auto none = MakeModel();
+    EXPECT_EQ(lists(none.Get()), " int 1 [Win32,] | int 1 [Win32,]");
+    LONG empty = 0;
+    EXPECT_EQ(none->IsEmptyCompiler(1024, &empty), S_OK);
+    EXPECT_EQ(empty, 1);
+    CallOuts outs;
+    EXPECT_EQ(none->GetCmplrProductDir(1024, &outs.text), E_FAIL);
+    EXPECT_EQ(none->get_CmplrDisplayName(1024, &outs.text), S_OK);
+    EXPECT_EQ(none->get_CmplrVersionString(1024, &outs.text2), S_OK);
+    EXPECT_EQ(outs.Take(), " 'No Compiler Installed' '0.0'");
 }
 
+// The current platform starts at, and returns to, the default one.
 TEST_F(CompilersTest, CurrentPlatformStartsAtTheDefault) {
     auto model = MakeModel();
-    Bstr current, x64(L"x64"), empty;
-    EXPECT_EQ(model->GetCurrentPlatformName(current.Put()), S_OK);
-    EXPECT_STREQ(current.Text(), L"Win32");
+    platform::Bstr x64(L"x64");
+    CallOuts outs;
+    EXPECT_EQ(model->GetCurrentPlatformName(&outs.text), S_OK);
     EXPECT_EQ(model->SetCurrentPlatformName(x64.Get()), S_OK);
-    EXPECT_EQ(model->GetCurrentPlatformName(current.Put()), S_OK);
-    EXPECT_STREQ(current.Text(), L"x64");
-    EXPECT_EQ(model->GetDefaultPlatform(current.Put()), S_OK);
-    EXPECT_EQ(model->GetCurrentPlatformName(current.Put()), S_OK);
-    EXPECT_STREQ(current.Text(), L"Win32");
+    EXPECT_EQ(model->GetCurrentPlatformName(&outs.text2), S_OK);
+    EXPECT_EQ(outs.Take(), " 'Win32' 'x64'");
+    EXPECT_EQ(model->GetDefaultPlatform(&outs.text), S_OK);
     EXPECT_EQ(model->SetCurrentPlatformName(nullptr), S_OK);
-    EXPECT_EQ(model->GetCurrentPlatformName(current.Put()), S_OK);
-    EXPECT_STREQ(current.Text(), L"Win32");
+    EXPECT_EQ(model->GetCurrentPlatformName(&outs.text2), S_OK);
+    EXPECT_EQ(outs.Take(), " 'Win32' 'Win32'");
 }
 
 // Without the IDE's registry root: no message, no registry call, no results.
 TEST_F(CompilersTest, AnUnavailableModelAnswersWithoutResults) {
-    AddCompiler(L"12.0.000", L"PX32");
+    registry.SetString(HKEY_LOCAL_MACHINE, kCompilers + L"12.0.000\\PX32", L"ProductDir", L"C:\\");
     ide.Withhold(ide::Service::LocalRegistry);
     auto model = MakeModel();
-    platform::Variant value;
-    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), &value.Get()), S_OK);
-    EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
-    Bstr win32(L"Win32");
-    SafeArray names, handles;
-    EXPECT_EQ(model->get_PlatformCmplrs(win32.Get(), names.Put(), handles.Put()), S_OK);
-    EXPECT_FALSE(names);
-    int handle = 5;
-    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &handle), E_FAIL);
-    EXPECT_EQ(handle, -1);
-    EXPECT_EQ(model->GetDefaultCmplr(win32.Get(), &handle), E_FAIL);
-    Bstr text;
-    EXPECT_EQ(model->get_CmplrDisplayName(1024, text.Put()), S_OK);
-    EXPECT_EQ(text.Get(), nullptr);
+    platform::Bstr win32(L"Win32");
+    CallOuts outs;
+    EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), &outs.value), S_OK);
+    EXPECT_EQ(model->get_PlatformCmplrs(win32.Get(), &outs.list, &outs.list2), S_OK);
+    EXPECT_EQ(model->get_CmplrDisplayName(1024, &outs.text), S_OK);
+    EXPECT_EQ(model->GetSelectedCmplr(win32.Get(), &outs.number), E_FAIL);
+    EXPECT_EQ(outs.Take(), " int -1");
+    EXPECT_EQ(model->GetDefaultCmplr(win32.Get(), &outs.number), E_FAIL);
     EXPECT_EQ(model->ClearSelectedCmplr(win32.Get()), E_FAIL);
-    EXPECT_EQ(model->GetDefaultPlatform(text.Put()), E_FAIL);
-    EXPECT_EQ(model->GetCurrentPlatformName(text.Put()), E_UNEXPECTED);
+    EXPECT_EQ(model->GetDefaultPlatform(&outs.text), E_FAIL);
+    EXPECT_EQ(model->GetCurrentPlatformName(&outs.text), E_UNEXPECTED);
     EXPECT_TRUE(windows.MessageBoxes().empty());
     EXPECT_EQ(registry.TotalCount(), 0u);
 }

@@ -2,15 +2,10 @@
 // here for both is what lets unit tests on the in-memory one stand for Windows.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <optional>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "testing/memory_registry.h"
 #include "platform/registry.h"
+#include "testing/memory_registry.h"
 #include "testing/registry_sandbox.h"
 
 namespace qz::platform {
@@ -18,38 +13,33 @@ namespace {
 
 using Value = test::MemoryRegistry::Value;
 using Bytes = std::vector<BYTE>;
-
-enum class Backend { Memory, Win32 };
+using Names = std::vector<std::wstring>;
 
 Bytes Utf16(const std::wstring& text) {
     return Bytes(reinterpret_cast<const BYTE*>(text.data()), reinterpret_cast<const BYTE*>(text.data() + text.size()));
 }
 
-class RegistryContract : public ::testing::TestWithParam<Backend> {
+class RegistryContract : public ::testing::TestWithParam<bool> {  // whether the real registry
 protected:
     void SetUp() override {
-        if (GetParam() == Backend::Win32) sandbox_.emplace();
-        scope_.emplace(GetParam() == Backend::Win32 ? Win32Registry() : memory_);
+        if (GetParam()) sandbox_.emplace();
+        scope_.emplace(GetParam() ? Win32Registry() : memory_);
     }
-
     IRegistry& reg() { return Registry(); }
 
     // The key stays open until the test ends.
-    HKEY Create(HKEY parent, const wchar_t* path, REGSAM sam = KEY_ALL_ACCESS, bool open = false) {
+    HKEY Key(HKEY parent, const wchar_t* path, REGSAM sam = KEY_ALL_ACCESS, bool open = false) {
         keys_.emplace_back();
         EXPECT_EQ(open ? keys_.back().Open(parent, path, sam) : keys_.back().Create(parent, path, sam), ERROR_SUCCESS);
         return keys_.back().Get();
     }
-    HKEY Open(HKEY parent, const wchar_t* path, REGSAM sam) { return Create(parent, path, sam, true); }
-
-    // A character that is not zero follows the data, so that no terminating zero
-    // is added to strings on the way in.
+    // A character that is not zero follows the data, so that no terminating
+    // zero is added to strings on the way in.
     LONG Write(HKEY key, const wchar_t* name, DWORD type, const Bytes& bytes) {
         Bytes padded = bytes;
         padded.insert(padded.end(), {'X', 0});
         return reg().SetValue(key, name, type, padded.data(), static_cast<DWORD>(bytes.size()));
     }
-
     // Asks the size, then reads with exactly that room.
     std::optional<Value> Read(HKEY key, const wchar_t* name) {
         Value value;
@@ -60,9 +50,8 @@ protected:
         EXPECT_EQ(size, value.bytes.size());
         return value;
     }
-
-    std::vector<std::wstring> Subkeys(HKEY key) {
-        std::vector<std::wstring> names;
+    Names Subkeys(HKEY key) {
+        Names names;
         wchar_t name[256];
         DWORD chars = 256;
         LONG result;
@@ -78,9 +67,10 @@ protected:
     std::vector<RegKey> keys_;  // closed first, while the registry and sandbox are still there
 };
 
+// Names ignore case (beyond ASCII too) and keep the case first given; null and
+// empty both name the default value.
 TEST_P(RegistryContract, KeyAndValueNamesIgnoreCase) {
-    const std::pair<const wchar_t*, bool> steps[] = {// path, whether it makes a new key
-                                                     {L"Software\\Qz\\Deep", true},
+    const std::pair<const wchar_t*, bool> steps[] = {{L"Software\\Qz\\Deep", true},
                                                      {L"SOFTWARE\\qz\\DEEP\\", false},
                                                      {L"Software\\Qz\\\u00e9t\u00e9", true},
                                                      {L"Software\\Qz\\\u00c9T\u00c9", false}};
@@ -90,21 +80,22 @@ TEST_P(RegistryContract, KeyAndValueNamesIgnoreCase) {
         EXPECT_EQ(key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &created), ERROR_SUCCESS) << path;
         EXPECT_EQ(created, isNew) << path;
     }
-    const HKEY key = Open(HKEY_CURRENT_USER, L"software\\QZ", KEY_ALL_ACCESS);
-    EXPECT_EQ(Subkeys(key), (std::vector<std::wstring>{L"Deep", L"\u00e9t\u00e9"})) << "the case first given";
-
-    ASSERT_EQ(Write(key, L"Name", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
-    ASSERT_EQ(Write(key, L"NAME", REG_DWORD, Value::Dword(2).bytes), ERROR_SUCCESS);
+    const HKEY key = Key(HKEY_CURRENT_USER, L"software\\QZ", KEY_ALL_ACCESS, true);
+    EXPECT_EQ(Subkeys(key), (Names{L"Deep", L"\u00e9t\u00e9"}));
+    for (const auto& [name, number] : {std::pair{L"Name", 1}, {L"NAME", 2}})
+        Write(key, name, REG_DWORD, Value::Dword(number).bytes);
     EXPECT_EQ(Read(key, L"name"), Value::Dword(2));
     ASSERT_EQ(Write(key, nullptr, REG_DWORD, Value::Dword(3).bytes), ERROR_SUCCESS);
-    EXPECT_EQ(Read(key, L""), Value::Dword(3)) << "null and empty both name the default value";
+    EXPECT_EQ(Read(key, L""), Value::Dword(3));
 }
 
+// Sorted as upper-cased names; the room must hold the name and its zero, and
+// too little room leaves the buffer as it was.
 TEST_P(RegistryContract, SubkeysEnumerateSortedAndNeedRoomForTheNameAndItsZero) {
-    const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
-    for (const wchar_t* name : {L"b", L"A", L"c2", L"C1", L"10", L"9", L"-x", L"123456789"}) Create(key, name);
-    EXPECT_EQ(Subkeys(key), (std::vector<std::wstring>{L"-x", L"10", L"123456789", L"9", L"A", L"b", L"C1", L"c2"}));
-    for (const DWORD room : {10u, 9u, 0u}) {  // the third name has nine characters
+    const HKEY key = Key(HKEY_CURRENT_USER, L"Software\\Qz");
+    for (const wchar_t* name : {L"b", L"A", L"c2", L"C1", L"10", L"9", L"-x", L"123456789"}) Key(key, name);
+    EXPECT_EQ(Subkeys(key), (Names{L"-x", L"10", L"123456789", L"9", L"A", L"b", L"C1", L"c2"}));
+    for (const DWORD room : {10u, 9u, 0u}) {
         wchar_t name[16] = L"untouched";
         DWORD chars = room;
         EXPECT_EQ(reg().EnumKey(key, 2, name, &chars), room > 9 ? ERROR_SUCCESS : ERROR_MORE_DATA) << room;
@@ -115,39 +106,34 @@ TEST_P(RegistryContract, SubkeysEnumerateSortedAndNeedRoomForTheNameAndItsZero) 
 // Names as long as the registry allows come back whole, values in the order of their names.
 TEST_P(RegistryContract, TheLongestNamesAreEnumeratedWhole) {
     const std::wstring longestKey(255, L'k'), longestValue(16383, L'v');
-    const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
-    Create(key, longestKey.c_str());
-    for (const std::wstring& name : {longestValue, std::wstring(L"b"), std::wstring()}) {
-        ASSERT_EQ(Write(key, name.c_str(), REG_BINARY, {}), ERROR_SUCCESS);
-    }
+    Key(Key(HKEY_CURRENT_USER, L"Software\\Qz"), longestKey.c_str());
+    for (const std::wstring& name : {longestValue, std::wstring(L"b"), std::wstring()})
+        ASSERT_EQ(Write(keys_[0].Get(), name.c_str(), REG_BINARY, {}), ERROR_SUCCESS);
     RegKey reader;
     ASSERT_EQ(reader.Open(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ), ERROR_SUCCESS);
     std::wstring name;
     EXPECT_EQ(reader.SubkeyName(0, &name), ERROR_SUCCESS);
     EXPECT_EQ(name, longestKey);
     EXPECT_EQ(reader.SubkeyName(1, &name), ERROR_NO_MORE_ITEMS);
-    std::vector<std::wstring> values;
+    Names values;
     for (DWORD i = 0; reader.ValueName(i, &name) == ERROR_SUCCESS; ++i) values.push_back(name);
-    EXPECT_EQ(values, (std::vector<std::wstring>{L"", L"b", longestValue}));
+    EXPECT_EQ(values, (Names{L"", L"b", longestValue}));
     wchar_t shortRoom[2];
     DWORD chars = 2;
     EXPECT_EQ(reg().EnumValue(reader.Get(), 2, shortRoom, &chars), ERROR_MORE_DATA);
 }
 
-// Exact bytes and type; a string written without its zero gets one only when
-// a zero follows the data given.
+// Exact bytes and type; a string written without its zero gets one only when a
+// zero follows the data given. Short room asks for more; spare room ends an
+// unterminated string, as Windows does.
 TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
-    const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
+    const HKEY key = Key(HKEY_CURRENT_USER, L"Software\\Qz");
     const Value values[] = {
-        {REG_SZ, Utf16(std::wstring(L"ab", 3))},
-        {REG_SZ, Utf16(L"ab")},
-        {REG_SZ, {'a', 0, 'b', 0, 'c'}},
-        {REG_EXPAND_SZ, Utf16(std::wstring(L"%x%", 4))},
-        {REG_MULTI_SZ, Utf16(std::wstring(L"a\0b\0", 5))},
-        Value::Dword(0x01020304),
-        {REG_DWORD, {1, 2, 3}},
-        {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
-        {REG_BINARY, {}},
+        // clang-format off
+        {REG_SZ, Utf16(std::wstring(L"ab", 3))}, {REG_SZ, Utf16(L"ab")}, {REG_SZ, {'a', 0, 'b', 0, 'c'}},
+        {REG_EXPAND_SZ, Utf16(std::wstring(L"%x%", 4))}, {REG_MULTI_SZ, Utf16(std::wstring(L"a\0b\0", 5))},
+        Value::Dword(0x01020304), {REG_DWORD, {1, 2, 3}}, {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}}, {REG_BINARY, {}},
+        // clang-format on
     };
     for (const Value& value : values) {
         ASSERT_EQ(Write(key, L"v", value.type, value.bytes), ERROR_SUCCESS) << value;
@@ -157,78 +143,63 @@ TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
         ASSERT_EQ(reg().SetValue(key, L"v", type, reinterpret_cast<const BYTE*>(L"abc"), 6), ERROR_SUCCESS);
         EXPECT_EQ(Read(key, L"v").value_or(Value()).bytes.size(), type == REG_BINARY ? 6u : 8u) << type;
     }
-}
-
-// Short room asks for more; spare room ends an unterminated string, as Windows does.
-TEST_P(RegistryContract, QueryValueAnswersByTheRoomGiven) {
-    const HKEY key = Create(HKEY_CURRENT_USER, L"Software\\Qz");
     ASSERT_EQ(Write(key, L"text", REG_SZ, Utf16(L"abc")), ERROR_SUCCESS);
     ASSERT_EQ(Write(key, L"binary", REG_BINARY, Utf16(L"abc")), ERROR_SUCCESS);
     const Bytes kept = Utf16(L"abc\x5555"), ended = Utf16(std::wstring(L"abc", 4));
-    const struct {
-        const wchar_t* name;
-        DWORD room;
-        const Bytes* data;  // null: too little room
-    } cases[] = {{L"text", 0, nullptr}, {L"text", 5, nullptr}, {L"text", 6, &kept},
-                 {L"text", 7, &kept},   {L"text", 8, &ended},  {L"binary", 8, &kept}};
-    for (const auto& c : cases) {
+    const std::tuple<const wchar_t*, DWORD, const Bytes*> rooms[] = {// no data: too little room
+                                                                     {L"text", 0, nullptr}, {L"text", 5, nullptr},
+                                                                     {L"text", 6, &kept},   {L"text", 7, &kept},
+                                                                     {L"text", 8, &ended},  {L"binary", 8, &kept}};
+    for (const auto& [name, room, expected] : rooms) {
         Bytes data(8, 0x55);
-        DWORD bytes = c.room, type = REG_NONE;
-        EXPECT_EQ(reg().QueryValue(key, c.name, &type, data.data(), &bytes), c.data ? ERROR_SUCCESS : ERROR_MORE_DATA)
-            << c.name << c.room;
-        EXPECT_EQ(bytes, 6u) << c.name << c.room;
-        EXPECT_EQ(type, static_cast<DWORD>(c.name[0] == L't' ? REG_SZ : REG_BINARY));
-        if (c.data) {
-            EXPECT_EQ(data, *c.data) << c.name << " room " << c.room;
-        }
+        DWORD bytes = room, type = REG_NONE;
+        EXPECT_EQ(reg().QueryValue(key, name, &type, data.data(), &bytes), expected ? ERROR_SUCCESS : ERROR_MORE_DATA)
+            << name << room;
+        EXPECT_EQ(std::make_pair(bytes, type), std::make_pair(6ul, DWORD(name[0] == L't' ? REG_SZ : REG_BINARY)));
+        EXPECT_EQ(data, expected ? *expected : data) << name << " room " << room;
     }
 }
 
-TEST_P(RegistryContract, AReadHandleReadsValuesButChangesNone) {
-    ASSERT_EQ(Write(Create(HKEY_CURRENT_USER, L"Software\\Qz"), L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
-    const HKEY key = Open(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ);
-    EXPECT_EQ(reg().SetValue(key, L"v", REG_BINARY, nullptr, 0), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg().DeleteValue(key, L"v"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg().DeleteTree(key, nullptr), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Read(key, L"v"), Value::Dword(1));
-}
-
-TEST_P(RegistryContract, DeleteTreeRemovesAKeyWithAllBelowOrEmptiesTheKeyGiven) {
-    const HKEY qz = Create(HKEY_CURRENT_USER, L"Software\\Qz");
-    ASSERT_EQ(Write(Create(qz, L"A\\B"), L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
-    Create(qz, L"Kept");
-    EXPECT_EQ(reg().DeleteTree(Open(qz, nullptr, KEY_READ), L"a"), ERROR_SUCCESS) << "rights below are the key's own";
-    EXPECT_EQ(Subkeys(qz), std::vector<std::wstring>{L"Kept"});
+// A read handle changes nothing; DeleteTree removes a key with all below it
+// (the rights below are the key's own) or empties the key given; a handle to
+// a deleted key answers ERROR_KEY_DELETED.
+TEST_P(RegistryContract, ReadHandlesDeletedKeysAndDeleteTree) {
+    const HKEY qz = Key(HKEY_CURRENT_USER, L"Software\\Qz");
+    ASSERT_EQ(Write(qz, L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
+    const HKEY readOnly = Key(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ, true);
+    EXPECT_EQ(reg().SetValue(readOnly, L"v", REG_BINARY, nullptr, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg().DeleteValue(readOnly, L"v"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(reg().DeleteTree(readOnly, nullptr), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Read(readOnly, L"v"), Value::Dword(1));
+    ASSERT_EQ(Write(Key(qz, L"A\\B"), L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
+    Key(qz, L"Kept");
+    EXPECT_EQ(reg().DeleteTree(readOnly, L"a"), ERROR_SUCCESS);
+    EXPECT_EQ(Subkeys(qz), Names{L"Kept"});
     EXPECT_EQ(reg().DeleteTree(qz, L"A"), ERROR_FILE_NOT_FOUND);
-
     for (const wchar_t* subkey : {static_cast<const wchar_t*>(nullptr), L""}) {
-        Create(qz, L"A\\B");
-        ASSERT_EQ(Write(qz, L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
+        Key(qz, L"A\\B");
         EXPECT_EQ(reg().DeleteTree(qz, subkey), ERROR_SUCCESS);
-        EXPECT_EQ(Subkeys(qz), std::vector<std::wstring>{});
-        EXPECT_EQ(Read(qz, L"v"), std::nullopt);
-        EXPECT_NE(Open(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ), nullptr);
+        EXPECT_EQ(std::make_pair(Subkeys(qz), Read(qz, L"v")), std::make_pair(Names{}, std::optional<Value>()));
+        ASSERT_EQ(Write(qz, L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
     }
-}
-
-TEST_P(RegistryContract, AHandleToADeletedKeyAnswersKeyDeleted) {
-    const HKEY deleted = Create(HKEY_CURRENT_USER, L"Software\\Qz\\A");
+    const HKEY deleted = Key(qz, L"A");
     ASSERT_EQ(reg().DeleteTree(HKEY_CURRENT_USER, L"Software\\Qz"), ERROR_SUCCESS);
     HKEY key = nullptr;
     DWORD chars = 16, bytes = 4;
     wchar_t name[16];
     BYTE data[4] = {};
-    EXPECT_EQ(reg().OpenKey(deleted, L"", KEY_READ, &key), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().CreateKey(deleted, L"B", KEY_READ, &key, nullptr), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().EnumKey(deleted, 0, name, &chars), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().QueryValue(deleted, L"v", nullptr, data, &bytes), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().SetValue(deleted, L"v", REG_BINARY, data, 4), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().DeleteValue(deleted, L"v"), ERROR_KEY_DELETED);
-    EXPECT_EQ(reg().DeleteTree(deleted, nullptr), ERROR_KEY_DELETED);
+    const LONG results[] = {reg().OpenKey(deleted, L"", KEY_READ, &key),
+                            reg().CreateKey(deleted, L"B", KEY_READ, &key, nullptr),
+                            reg().EnumKey(deleted, 0, name, &chars),
+                            reg().QueryValue(deleted, L"v", nullptr, data, &bytes),
+                            reg().SetValue(deleted, L"v", REG_BINARY, data, 4),
+                            reg().DeleteValue(deleted, L"v"),
+                            reg().DeleteTree(deleted, nullptr)};
+    for (const LONG result : results) EXPECT_EQ(result, ERROR_KEY_DELETED);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::Values(Backend::Memory, Backend::Win32),
-                         [](const auto& info) { return info.param == Backend::Memory ? "Memory" : "Win32"; });
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Win32" : "Memory"; });
 
 }  // namespace
 }  // namespace qz::platform

@@ -1,22 +1,19 @@
 // The recording window system stands in for Win32 in every page test, so it
 // must answer as Win32 does where both can be asked without showing a window.
+// The host flag: this machine's, unless a test installs another.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
+#include "platform/host.h"
 #include "testing/recording_window_system.h"
 
 namespace qz::platform {
 namespace {
 
-class WindowSystemContract : public ::testing::TestWithParam<bool> {  // whether the recording one
-protected:
-    IWindowSystem& Windows() { return GetParam() ? static_cast<IWindowSystem&>(recording_) : Win32WindowSystem(); }
-    test::RecordingWindowSystem recording_;
-};
+class WindowSystemContract : public ::testing::TestWithParam<bool> {};  // whether the recording one
 
 TEST_P(WindowSystemContract, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNeverEnabled) {
-    IWindowSystem& windows = Windows();
+    test::RecordingWindowSystem recording;
+    IWindowSystem& windows = GetParam() ? static_cast<IWindowSystem&>(recording) : Win32WindowSystem();
     // A real top-level window, never shown; the tests run under the null driver.
     const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
@@ -34,20 +31,14 @@ TEST_P(WindowSystemContract, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNe
 INSTANTIATE_TEST_SUITE_P(Implementations, WindowSystemContract, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "recording" : "win32"; });
 
-TEST(RecordingWindowSystemTest, RecordsEachMessageBoxBeforeAnsweringIt) {
-    test::RecordingWindowSystem windows;
-    const HWND owner = reinterpret_cast<HWND>(0x10);
-    windows.SetAnswer(IDCANCEL);
-    size_t seenWhileOpen = 0;
-    windows.SetWhileMessageBox([&] { seenWhileOpen = windows.MessageBoxes().size(); });
-    EXPECT_EQ(windows.MessageBox(owner, L"text", nullptr, MB_YESNO), IDCANCEL);
-    EXPECT_EQ(seenWhileOpen, 1u);
-    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
-    const test::MessageBoxCall& box = windows.MessageBoxes()[0];
-    EXPECT_EQ(box.owner, owner);
-    EXPECT_EQ(box.text, L"text");
-    EXPECT_EQ(box.caption, L"");
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO));
+// Tests run as 64-bit programs on an x86-64 machine.
+TEST(X64HostTest, DetectsThisMachineAndYieldsToATestsFlag) {
+    EXPECT_TRUE(DetectX64Host());
+    {
+        ScopedX64Host x86(false);
+        EXPECT_FALSE(X64Host());
+    }
+    EXPECT_TRUE(X64Host());
 }
 
 }  // namespace
