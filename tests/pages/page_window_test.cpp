@@ -1,0 +1,98 @@
+// A page's window as the property sheet makes and drives it, through the
+// page's description, over the recording window system (its controls are
+// made-up handles), where the Options window cannot show it: one kept from one
+// showing to the next, a second one of a kind, one the sheet could not bind.
+#include <gtest/gtest.h>
+
+#include "pages/gap_page.h"
+#include "pages/page_framework.h"
+#include "satellite/resource_ids.h"
+#include "settings/options.h"
+#include "support/model_fixture.h"
+
+namespace qz::pages {
+namespace {
+
+class PageWindowTest : public test::ModelFixture {
+protected:
+    PageWindowTest() { EXPECT_EQ(CreateGapPage(model.Get(), model.Get(), &sheet), S_OK); }
+    ~PageWindowTest() override { ResetPageStates(); }
+
+    // A window the sheet made, with its page object and host or without; WM_INITDIALOG's answer.
+    INT_PTR Open(int i, bool bound = true) {
+        sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&records[i]));
+        if (bound) windows.SetParent(dialogs[i], reinterpret_cast<HWND>(0x200));
+        return sheet.pfnDlgProc(dialogs[i], WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&records[i]));
+    }
+    void Close(int i) {
+        sheet.pfnDlgProc(dialogs[i], WM_DESTROY, 0, 0);
+        sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&records[i]));
+        EXPECT_EQ(records[i].lParam, 0) << "the page object is freed";
+    }
+    // The dialog procedure's answer; the page result is the window's.
+    INT_PTR Notify(int i, UINT code) {
+        NMHDR header{nullptr, 0, code};
+        return sheet.pfnDlgProc(dialogs[i], WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    }
+    HWND Level(int i) { return windows.DialogItem(dialogs[i], IDC_GAP_LEVEL); }
+    void StoreLevel(int level) {
+        model->PutProperty(static_cast<PropertyID>(settings::kOptGapLevel), platform::Variant::Int(level).Get());
+    }
+    int StoredLevel() {
+        platform::Variant level;
+        EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(settings::kOptGapLevel), &level.Get()), S_OK);
+        return level.AsInt();
+    }
+
+    platform::ComPtr<IQZGeneralPPG> model = MakeModel();
+    VSPROPSHEETPAGE sheet{};
+    PROPSHEETPAGEW records[2] = {};
+    const HWND dialogs[2] = {reinterpret_cast<HWND>(0x100), reinterpret_cast<HWND>(0x300)};
+};
+
+// The IDE keeps a page's window from one showing to the next: its next
+// activation shows the settings again after a cancel or an apply, and keeps
+// the edits of the showing otherwise.
+TEST_F(PageWindowTest, TheNextActivationShowsTheSettingsAfterCancelOrApplyOnly) {
+    StoreLevel(1);
+    ASSERT_EQ(Open(0), 1);
+    windows.ComboSelect(Level(0), 3);
+    EXPECT_EQ(Notify(0, PSN_KILLACTIVE), 1);
+    EXPECT_EQ(windows.PageResult(dialogs[0]), 0) << "the page is always valid";
+    EXPECT_EQ(Notify(0, PSN_SETACTIVE), 1);
+    EXPECT_EQ(windows.ComboSelection(Level(0)), 3) << "moved between pages";
+    EXPECT_EQ(Notify(0, PSN_QUERYCANCEL), 0) << "cancel is never refused";
+    Notify(0, PSN_SETACTIVE);
+    EXPECT_EQ(windows.ComboSelection(Level(0)), 1) << "cancelled";
+    windows.ComboSelect(Level(0), 2);
+    EXPECT_EQ(Notify(0, PSN_APPLY), 1);
+    EXPECT_EQ(windows.PageResult(dialogs[0]), PSNRET_NOERROR);
+    StoreLevel(0);  // by a script, after the apply
+    Notify(0, PSN_SETACTIVE);
+    EXPECT_EQ(windows.ComboSelection(Level(0)), 0) << "applied";
+    Close(0);
+}
+
+// A window the sheet left without a host is never filled, so never applied; a
+// second window of the kind, made before the first is released, keeps its
+// binding when the first goes.
+TEST_F(PageWindowTest, OnlyTheBoundWindowIsFilledAndApplied) {
+    StoreLevel(1);
+    EXPECT_EQ(Open(0, false), 0);
+    EXPECT_TRUE(windows.ComboItems(Level(0)).empty());
+    windows.ComboSelect(Level(0), 3);
+    EXPECT_EQ(Notify(0, PSN_APPLY), 0);
+    EXPECT_EQ(StoredLevel(), 1);
+    Close(0);
+    ASSERT_EQ(Open(0), 1);
+    ASSERT_EQ(Open(1), 1);
+    EXPECT_EQ(windows.ComboSelection(Level(1)), 1);
+    windows.ComboSelect(Level(1), 2);
+    Close(0);
+    EXPECT_EQ(Notify(1, PSN_APPLY), 1);
+    EXPECT_EQ(StoredLevel(), 2);
+    Close(1);
+}
+
+}  // namespace
+}  // namespace qz::pages
