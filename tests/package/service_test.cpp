@@ -6,7 +6,6 @@
 #include "package/package.h"
 #include "settings/options.h"
 #include "support/sited_package.h"
-#include "testing/registry_sandbox.h"
 
 namespace qz::package {
 namespace {
@@ -161,42 +160,6 @@ TEST_F(ServiceTest, TheDocumentationFolderFollowsTheIdesLanguage) {
         RemoveDirectoryW((product + folder).c_str());
     registry.SetString(HKEY_LOCAL_MACHINE, compilers + L"11.1.065\\PX32", L"ProductDir", L"");
     EXPECT_EQ(docs(1025), L"(none)") << "an empty product directory";
-}
-
-// A late-bound client over the real registry, as a script sees it: sets the
-// GAP level by name, and the service and the registry agree.
-TEST(LateBoundClientTest, SetsAnOptionByNameAndTheServiceAndRegistryAgree) {
-    test::RegistrySandbox sandbox;
-    test::InstallProduct();
-    ide::StandInIde ide;
-    ComPtr<IVsPackage> package;
-    ASSERT_EQ(CreateComInstance<CQZToolOpt>(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ComPtr<IDispatch> automation;
-    ASSERT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), S_OK);
-    LPOLESTR name[] = {const_cast<LPOLESTR>(L"PutProperty")};
-    DISPID id = 0;
-    ASSERT_EQ(automation->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    // In reverse order: the value, then the ordinal; a VT_I4 holds nothing to free.
-    VARIANT args[2] = {platform::Variant::Int(3).Get(), platform::Variant::Int(settings::kOptGapLevel).Get()};
-    DISPPARAMS params{args, nullptr, 2, 0};
-    ASSERT_EQ(
-        automation->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
-        S_OK);
-    ComPtr<IQZToolOptions> service;
-    ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
-    INT level = 0;
-    EXPECT_EQ(service->GetGapLevel(&level), S_OK);
-    EXPECT_EQ(level, 3);
-    platform::RegKey key;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, test::kSettingsPath, KEY_READ), ERROR_SUCCESS);
-    ASSERT_EQ(key.ReadValue(L"GapLevel", &type, &data), ERROR_SUCCESS);
-    EXPECT_EQ((Value{type, data}), Value::Dword(3));
-    service.Reset();
-    automation.Reset();
-    package->Close();
 }
 
 }  // namespace

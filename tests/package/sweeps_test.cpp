@@ -577,24 +577,16 @@ TEST_F(BadInputTest, UnknownNamesAndIdentifiersAndNullTexts) {
 TEST_F(BadInputTest, TextsAreKeptWholeOrRefusedCleanly) {
     using Trip = std::function<HRESULT(InstalledSession&, BSTR, BSTR*)>;
     std::vector<std::pair<std::string, Trip>> trips;
-    for (const auto& [name, put, get] : kServiceTextPuts) {
-        trips.push_back({name, [put = put, get = get](auto& s, BSTR text, BSTR* back) {
-                             const HRESULT hr = (S(s)->*put)(text);
-                             return FAILED(hr) ? hr : (S(s)->*get)(back);
+    // A text setter, by handle or not, with the getter that reads it back.
+    const auto add = [&](const char* name, auto put, auto get, auto target, auto... handle) {
+        trips.push_back({name, [=](InstalledSession& s, BSTR text, BSTR* back) {
+                             const HRESULT hr = (target(s)->*put)(handle..., text);
+                             return FAILED(hr) ? hr : (target(s)->*get)(handle..., back);
                          }});
-    }
-    for (const auto& [name, put, get] : kServiceHandlePuts) {
-        trips.push_back({name, [put = put, get = get](auto& s, BSTR text, BSTR* back) {
-                             const HRESULT hr = (S(s)->*put)(1026, text);
-                             return FAILED(hr) ? hr : (S(s)->*get)(1026, back);
-                         }});
-    }
-    for (const auto& [name, put, get] : kModelHandlePuts) {
-        trips.push_back({name, [put = put, get = get](auto& s, BSTR text, BSTR* back) {
-                             const HRESULT hr = (M(s)->*put)(1024, text);
-                             return FAILED(hr) ? hr : (M(s)->*get)(1024, back);
-                         }});
-    }
+    };
+    for (const auto& [name, put, get] : kServiceTextPuts) add(name, put, get, S);
+    for (const auto& [name, put, get] : kServiceHandlePuts) add(name, put, get, S, 1026);
+    for (const auto& [name, put, get] : kModelHandlePuts) add(name, put, get, M, 1024);
     for (int id : {0, 1, 2, 3, 9, 11}) {
         trips.push_back({"option " + std::to_string(id), [id](auto& s, BSTR text, BSTR* back) {
                              VARIANT value;

@@ -60,14 +60,19 @@ void Choose(HWND page, int id, const wchar_t* item) {
     Send(page, id, CB_SETCURSEL, Send(page, id, CB_FINDSTRINGEXACT, WPARAM(-1), item));
     SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
+// The page at `index`, moved to as the user's click on its tab does.
+HWND On(ide::OptionsDialog& window, int index) {
+    EXPECT_TRUE(window.Select(index));
+    return window.PageWindow(index);
+}
 // The remarks file and its label: 2 when both are enabled, 0 when neither.
 int RemarksFileEnabled(HWND gap) {
     return IsWindowEnabled(GetDlgItem(gap, IDC_GAP_REMARKS_FILE)) +
            IsWindowEnabled(GetDlgItem(gap, IDC_GAP_REMARKS_FILE_LABEL));
 }
-// F1 on the page on view, and a second time the help command alone.
+// F1 on a page, and a second time the help command alone.
 void PressF1(ide::OptionsDialog& window, int page) {
-    HELPINFO help{sizeof help, HELPINFO_WINDOW, 0, window.PageWindow(page), 0, {}};
+    HELPINFO help{sizeof help, HELPINFO_WINDOW, 0, On(window, page), 0, {}};
     SendMessageW(window.Window(), WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
     SendMessageW(window.Window(), WM_COMMAND, IDHELP, 0);
     SendMessageW(window.Window(), WM_COMMAND, IDHELP, 0);
@@ -124,10 +129,7 @@ protected:
     void ExpectNextShowingFaithful() {
         const auto before = Everything();
         auto window = Show();
-        for (int page : {kGeneral, kGap, kCompilers}) {
-            ASSERT_TRUE(window->Select(page));
-            PressF1(*window, page);
-        }
+        for (int page : {kGeneral, kGap, kCompilers}) PressF1(*window, page);
         window->Press(PSBTN_OK);
         EXPECT_FALSE(window->IsOpen());
         window.reset();
@@ -214,8 +216,7 @@ TEST_F(OptionsDialogTest, ApplyKeepsAndCancelDropsEachPagesEdits) {
         const HWND general = window->PageWindow(kGeneral);
         SetDlgItemTextW(general, IDC_GEN_FREE_SOURCE_EXT, L".F90;.f95");  // letter case alone is a change
         Send(general, IDC_GEN_BUILD_LOG, BM_CLICK);
-        ASSERT_TRUE(window->Select(kGap));
-        const HWND gap = window->PageWindow(kGap);
+        const HWND gap = On(*window, kGap);
         EXPECT_EQ(RemarksFileEnabled(gap), 2) << "remarks go to a file";
         Send(gap, IDC_GAP_LEVEL, CB_SETCURSEL, 0);
         Send(gap, IDC_GAP_SHOW_DIALOGS, BM_CLICK);  // out of the third state: checked
@@ -253,8 +254,7 @@ TEST_F(OptionsDialogTest, WhatThePagesCannotShowOkStoresAsShown) {
     Store(settings::kOptGapShowDialogs, Value::Dword(0));
     auto window = Show();
     EXPECT_EQ(Send(window->PageWindow(kGeneral), IDC_GEN_BUILD_LOG, BM_GETCHECK), BST_CHECKED);
-    ASSERT_TRUE(window->Select(kGap));
-    const HWND gap = window->PageWindow(kGap);
+    const HWND gap = On(*window, kGap);
     EXPECT_EQ(Send(gap, IDC_GAP_LEVEL, CB_GETCOUNT), 4);
     EXPECT_EQ(Send(gap, IDC_GAP_LEVEL, CB_GETCURSEL), CB_ERR);
     EXPECT_EQ(Send(gap, IDC_GAP_SUPPRESS_WARNINGS, BM_GETCHECK), BST_UNCHECKED) << "only 1 is checked";
@@ -329,8 +329,7 @@ TEST_F(OptionsDialogTest, TheGeneralPagesListsAreCheckedEditedAndResetInPlace) {
 TEST_F(OptionsDialogTest, TheCompilersPageEditsEachCompilersDirectories) {
     ide.Withhold(ide::Service::UILocale);  // the list editor comes from the satellite
     auto window = Show();
-    ASSERT_TRUE(window->Select(kCompilers));
-    const HWND page = window->PageWindow(kCompilers);
+    const HWND page = On(*window, kCompilers);
     const int controls[] = {IDC_CMPLR_BIN_PATHS, IDC_CMPLR_EDIT_BIN,      IDC_CMPLR_LIB_PATHS,
                             IDC_CMPLR_EDIT_LIB,  IDC_CMPLR_INCLUDE_PATHS, IDC_CMPLR_EDIT_INCLUDE,
                             IDC_CMPLR_OPTIONS,   IDC_CMPLR_EDIT_OPTIONS,  IDC_CMPLR_RESET};
@@ -376,9 +375,9 @@ TEST_F(OptionsDialogTest, TheCompilersPageEditsEachCompilersDirectories) {
     window->Press(PSBTN_CANCEL);
     EXPECT_EQ(Stored(L"\\120.000\\PX32_HY64", L"IncludeDir"), Value::String(L"E:\\one"));
     window = Show();
-    ASSERT_TRUE(window->Select(kCompilers));
-    EXPECT_EQ(Send(window->PageWindow(kCompilers), IDC_CMPLR_COMPILER, CB_GETCURSEL), 2) << "the pick was kept";
-    EXPECT_EQ(Text(window->PageWindow(kCompilers), IDC_CMPLR_OPTIONS), L"/fast");
+    const HWND next = On(*window, kCompilers);
+    EXPECT_EQ(Send(next, IDC_CMPLR_COMPILER, CB_GETCURSEL), 2) << "the pick was kept";
+    EXPECT_EQ(Text(next, IDC_CMPLR_OPTIONS), L"/fast");
     EXPECT_EQ(ide.MungeDialogFontCalls(), 0);
 }
 
@@ -388,27 +387,25 @@ TEST_F(OptionsDialogTest, TheCompilersPageEditsEachCompilersDirectories) {
 TEST_F(OptionsDialogTest, TheListEditorKeepsItsMinimumSize) {
     auto window = Show();
     EditList(window->PageWindow(kGeneral), IDC_GEN_EDIT_FREE_SOURCE, false, [](HWND editor) {
-        RECT ok{};
+        RECT ok{}, edit{};
         GetWindowRect(GetDlgItem(editor, IDOK), &ok);
-        const int bx = LOWORD(GetDialogBaseUnits()), w = ok.right - ok.left, h = ok.bottom - ok.top;
-        const int minWidth = 19 * bx / 4 + 2 * w + 2 * GetSystemMetrics(SM_CXDLGFRAME);
+        const int w = ok.right - ok.left,
+                  minWidth = 19 * LOWORD(GetDialogBaseUnits()) / 4 + 2 * w + 2 * GetSystemMetrics(SM_CXDLGFRAME);
         const std::string moved[] = {"", "l", "r", "t", "lt", "rt", "b", "lb", "rb"};
+        RECT rect{};
         for (WPARAM edge = 1; edge <= 8; ++edge) {
-            RECT rect{500, 500, 510, 510};
+            rect = {500, 500, 510, 510};
             SendMessageW(editor, WM_SIZING, edge, reinterpret_cast<LPARAM>(&rect));
             const auto has = [&](char side) { return moved[edge].find(side) != std::string::npos; };
             EXPECT_EQ(rect.right - rect.left, has('l') || has('r') ? minWidth : 10) << edge;
-            EXPECT_EQ(rect.left != 500, has('l')) << edge;
-            EXPECT_EQ(rect.top != 500, has('t')) << edge;
-            EXPECT_EQ(rect.bottom != 510, has('b')) << edge;
-            if (edge < 8) continue;
-            SetWindowPos(editor, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                         SWP_NOMOVE | SWP_NOZORDER);
-            RECT edit{};
-            GetWindowRect(GetDlgItem(editor, IDC_STRLIST_EDIT), &edit);
-            // The rule counts the dialog frame; a resizable window's frame is a little wider.
-            EXPECT_NEAR(edit.bottom - edit.top, 2 * h, 4);
+            EXPECT_EQ((rect.left != 500) * 1 + (rect.top != 500) * 2 + (rect.bottom != 510) * 4,
+                      has('l') * 1 + has('t') * 2 + has('b') * 4)
+                << edge;
         }
+        SetWindowPos(editor, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(GetDlgItem(editor, IDC_STRLIST_EDIT), &edit);
+        // The rule counts the dialog frame; a resizable window's frame is a little wider.
+        EXPECT_NEAR(edit.bottom - edit.top, 2 * (ok.bottom - ok.top), 4);
     });
 }
 
