@@ -363,8 +363,10 @@ TEST_F(OptionsDialogTest, TheCompilersPageEditsEachCompilersDirectories) {
     Choose(page, IDC_CMPLR_COMPILER, module::ResourceString(IDS_CMPLR_DEFAULT_ITEM).c_str());
     EXPECT_EQ(Stored(L"\\SelectedCompilers", L"HY64"), Value::String(L""));
     EXPECT_EQ(Text(page, IDC_CMPLR_INCLUDE_PATHS), L"E:\\one");
+    SetDlgItemTextW(page, IDC_CMPLR_LIB_PATHS, L"E:\\lib");  // on view as Apply is pressed
     window->Press(PSBTN_APPLYNOW);
     EXPECT_EQ(Stored(L"\\120.000\\PX32_HY64", L"IncludeDir"), Value::String(L"E:\\one"));
+    EXPECT_EQ(Stored(L"\\120.000\\PX32_HY64", L"LibDir"), Value::String(L"E:\\lib"));
     EXPECT_EQ(Stored(L"\\111.065\\PX32_HY64", L"DefaultOptions"), Value::String(L"/fast"));
 
     Send(page, IDC_CMPLR_RESET, BM_CLICK);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "pages/gap_page.h"
+#include "pages/general_page.h"
+#include "pages/string_list_editor.h"
 #include "pages/page_framework.h"
 #include "satellite/resource_ids.h"
 #include "settings/options.h"
@@ -88,6 +90,34 @@ TEST_F(PageWindowTest, OnlyTheBoundWindowIsFilledAndApplied) {
     EXPECT_EQ(Notify(1, PSN_APPLY), 1);
     EXPECT_EQ(Stored(), 2);
     Close(1);
+    // A page made for another model (of another package) takes it, and lets the first go.
+    const auto other = MakeModel();
+    ASSERT_EQ(CreateGapPage(other.Get(), other.Get(), &sheet), S_OK);
+    other->AddRef();
+    EXPECT_EQ(other->Release(), 2u);
+}
+
+// What the recorder shows of the General page: a message about a bad entry is
+// a warning over the IDE's dialog owner, which is disabled while the list
+// editor runs; the editor runs over a parent given to it.
+TEST_F(PageWindowTest, TheGeneralPagesMessagesAndEditorOverTheIdesDialogOwner) {
+    const HWND owner = reinterpret_cast<HWND>(0x200);
+    ide.SetDialogOwner(owner);
+    ASSERT_EQ(CreateGeneralPage(model.Get(), model.Get(), &sheet), S_OK);
+    ASSERT_EQ(Open(0), 1);
+    windows.SetText(windows.DialogItem(dialogs[0], IDC_GEN_FIXED_SOURCE_EXT), L"f");
+    EXPECT_EQ(Notify(0, PSN_KILLACTIVE), 1);
+    ASSERT_EQ(windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(windows.MessageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+    EXPECT_EQ(windows.MessageBoxes()[0].owner, owner);
+    sheet.pfnDlgProc(dialogs[0], WM_COMMAND, MAKEWPARAM(IDC_GEN_EDIT_FIXED_SOURCE, BN_CLICKED), 0);
+    ASSERT_EQ(windows.EnableCalls().size(), 2u);
+    EXPECT_TRUE(windows.EnableCalls()[0].window == owner && !windows.EnableCalls()[0].enable);
+    EXPECT_TRUE(windows.EnableCalls()[1].window == owner && windows.EnableCalls()[1].enable);
+    Close(0);
+    CStrListEditor editor;
+    editor.DoModal(reinterpret_cast<HWND>(0x500));
+    EXPECT_EQ(windows.DialogBoxes().back().parent, reinterpret_cast<HWND>(0x500));
 }
 
 }  // namespace
