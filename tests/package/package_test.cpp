@@ -1,231 +1,264 @@
+// The package as the IDE makes, sites, uses and closes it, through the class
+// factory over the in-memory registry or as the real DLL over a sandboxed
+// registry, with the stand-in IDE and its failures.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "ide/stand_in_ide.h"
-#include "package/class_factory.h"
-#include "module/identifiers.h"
-#include "module/module.h"
-#include "package/package.h"
 #include "module/service_site.h"
+#include "package/class_factory.h"
+#include "package/package.h"
+#include "platform/module.h"
 #include "satellite/resource_ids.h"
-#include "testing/memory_registry.h"
-#include "platform/com_object.h"
-#include "testing/product_install.h"
 #include "support/sited_package.h"
-#include "support/system_test.h"
+#include "testing/registry_dump.h"
+#include "testing/registry_sandbox.h"
 
 namespace qz::package {
 namespace {
 
 using platform::ComPtr;
 
-ComPtr<IUnknown> IdentityOf(IUnknown* object) {
+IUnknown* IdentityOf(IUnknown* object) {
     ComPtr<IUnknown> identity;
     EXPECT_EQ(object->QueryInterface(IID_IUnknown, identity.PutVoid()), S_OK);
-    return identity;
+    return identity.Get();  // still held by `object`
 }
 
-// A package made as the IDE makes it; each case sites it or not.
+// A package made through the class factory; each case sites it or not.
 class PackageTest : public test::SitedPackageTest {
 protected:
     void SetUp() override { Create(); }
+    // Only a sited package is closed: closing another would take the module's site away from whoever holds it.
+    void TearDown() override {
+        if (module::TheServiceSite().HasProvider()) SitedPackageTest::TearDown();
+    }
 };
 
-TEST_F(PackageTest, SitingLoadsTheSatelliteAndOffersTheService) {
+TEST_F(PackageTest, SitingLoadsTheSatelliteAndOffersTheServiceUntilClose) {
+    EXPECT_EQ(package->SetSite(nullptr), E_INVALIDARG);
     ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-
     EXPECT_EQ(ide.LoadUILibraryCalls(), 1);
     EXPECT_TRUE(IsEqualGUID(ide.LastUILibraryPackage(), CLSID_QZToolOpt));
     EXPECT_EQ(ide.LastUILibraryFlags(), 0u);
-    EXPECT_NE(module::ResourceInstance(), module::ModuleInstance());
-    EXPECT_EQ(module::ResourceString(IDS_PACKAGE_NODE), L"Tavrel Fortran");
+    EXPECT_EQ(module::ResourceString(IDS_PACKAGE_NODE), L"Tavrel Fortran") << "texts come from the satellite";
     ASSERT_EQ(ide.Proffered().size(), 1u);
     EXPECT_TRUE(IsEqualGUID(ide.Proffered()[0].sid, module::SID_SQZToolOptions));
-    EXPECT_EQ(module::TheServiceSite().SiteCount(), 1);
+    ide::StandInIde other;
+    EXPECT_EQ(package->SetSite(other.Provider()), E_UNEXPECTED) << "sited once";
+    EXPECT_EQ(other.LoadUILibraryCalls() + module::TheServiceSite().SiteCount(), 1);
 
-    ASSERT_EQ(package->Close(), S_OK);
-    EXPECT_EQ(module::ResourceInstance(), module::ModuleInstance());
-    EXPECT_FALSE(module::TheServiceSite().HasProvider());
-}
-
-TEST_F(PackageTest, ClosedPackageRefusesWhatNeedsTheSite) {
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
     ComPtr<IServiceProvider> own;
     ASSERT_EQ(package.As(&own), S_OK);
     EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IUnknown, nullptr), E_POINTER);
-    ASSERT_EQ(package->Close(), S_OK);
+    ComPtr<IQZToolOptions> offered;
+    ASSERT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, offered.PutVoid()), S_OK);
+    ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
+    EXPECT_EQ(offered.Get(), service.Get()) << "one service object";
+    ComPtr<IDispatch> automation, otherCase;
+    ASSERT_EQ(package->GetAutomationObject(L"Tavrel Fortran ToolOptions.General", automation.Put()), S_OK);
+    ASSERT_EQ(package->GetAutomationObject(L"TAVREL FORTRAN toolOptions.general", otherCase.Put()), S_OK);
+    EXPECT_EQ(IdentityOf(automation.Get()), IdentityOf(otherCase.Get())) << "one model";
+    for (const wchar_t* name : {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"",
+                                static_cast<const wchar_t*>(nullptr)}) {
+        IDispatch* none = reinterpret_cast<IDispatch*>(1);
+        EXPECT_EQ(package->GetAutomationObject(name, &none), E_NOTIMPL);
+        EXPECT_EQ(none, nullptr);
+    }
+    const LONG alive = module::ModuleLockCount();
+    automation.Reset();
+    otherCase.Reset();
+    offered.Reset();
+    service.Reset();
 
-    ComPtr<IUnknown> out;
-    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
+    ASSERT_EQ(package->Close(), S_OK);
+    EXPECT_EQ(module::ModuleLockCount(), alive - 2) << "Close lets the model and the service go";
+    EXPECT_EQ(module::ResourceInstance(), module::ModuleInstance());
+    EXPECT_FALSE(module::TheServiceSite().HasProvider());
+    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, offered.PutVoid()), E_UNEXPECTED);
     EXPECT_EQ(package->SetSite(ide.Provider()), E_UNEXPECTED);
     EXPECT_EQ(package->Close(), E_UNEXPECTED);
     EXPECT_EQ(package->CreateTool(GUID_NULL), E_UNEXPECTED);
-    ComPtr<IDispatch> automation;
     EXPECT_EQ(package->GetAutomationObject(module::kAutomationName, automation.Put()), E_UNEXPECTED);
     VSPROPSHEETPAGE sheet{};
     EXPECT_EQ(package->GetPropertyPage(module::GUID_TOGAPPPG, &sheet), E_UNEXPECTED);
 }
 
-enum class SatelliteFault { ShellWithheld, LoadFails, NullHandle, SatelliteMissing };
-
-std::string SatelliteFaultName(const ::testing::TestParamInfo<SatelliteFault>& info) {
-    static const char* const names[] = {"ShellWithheld", "LoadFails", "NullHandle", "SatelliteMissing"};
-    return names[static_cast<int>(info.param)];
-}
-
-class PackageSatelliteFaultTest : public PackageTest, public ::testing::WithParamInterface<SatelliteFault> {};
-
-TEST_P(PackageSatelliteFaultTest, SetSiteFailsAndOffersNothing) {
-    switch (GetParam()) {
-    case SatelliteFault::ShellWithheld:
-        ide.Withhold(ide::Service::Shell);
-        break;
-    case SatelliteFault::LoadFails:
-        ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY);
-        break;
-    case SatelliteFault::NullHandle:
-        ide.SetUILibraryYieldsNull(true);
-        break;
-    case SatelliteFault::SatelliteMissing:
-        ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll");
-        break;
-    }
-    EXPECT_EQ(package->SetSite(ide.Provider()), E_FAIL);
-    EXPECT_TRUE(ide.Proffered().empty());
-    EXPECT_EQ(module::ResourceInstance(), module::ModuleInstance());
-    // The provider stays with the module until Close.
-    EXPECT_TRUE(module::TheServiceSite().HasProvider());
-
-    ComPtr<IServiceProvider> own;
-    ASSERT_EQ(package.As(&own), S_OK);
-    ComPtr<IUnknown> out;
-    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, out.PutVoid()), E_UNEXPECTED);
-    EXPECT_EQ(package->Close(), S_OK);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, PackageSatelliteFaultTest,
-                         ::testing::Values(SatelliteFault::ShellWithheld, SatelliteFault::LoadFails,
-                                           SatelliteFault::NullHandle, SatelliteFault::SatelliteMissing),
-                         SatelliteFaultName);
-
-TEST_F(PackageTest, SitesWithoutTheServiceOfferingService) {
-    ide.Withhold(ide::Service::ProfferService);
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    EXPECT_TRUE(ide.Proffered().empty());
-    ComPtr<IServiceProvider> own;
-    ASSERT_EQ(package.As(&own), S_OK);
-    ComPtr<IUnknown> service;
-    EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()), S_OK);
-}
-
-TEST_F(PackageTest, RefusesASecondOrEmptySite) {
-    EXPECT_EQ(package->SetSite(nullptr), E_INVALIDARG);
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ide::StandInIde other;
-    EXPECT_EQ(package->SetSite(other.Provider()), E_UNEXPECTED);
-    EXPECT_EQ(ide.LoadUILibraryCalls(), 1);
-    EXPECT_EQ(other.LoadUILibraryCalls(), 0);
-    EXPECT_EQ(module::TheServiceSite().SiteCount(), 1);
-}
-
-TEST_F(PackageTest, HandlesNoCommandOfAnyGroup) {
-    ComPtr<IOleCommandTarget> target;
-    ASSERT_EQ(package.As(&target), S_OK);
-    const GUID someGroup = {0x12345678, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
-    for (const GUID* group : {static_cast<const GUID*>(nullptr), &someGroup, &CLSID_QZToolOpt}) {
-        OLECMD command{1, 0};
-        EXPECT_EQ(target->QueryStatus(group, 1, &command, nullptr), OLECMDERR_E_UNKNOWNGROUP);
-        EXPECT_EQ(target->Exec(group, 1, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+// Without the shell, its satellite or the service-offering service.
+TEST_F(PackageTest, SitingWithoutTheSatelliteFailsAndOffersNothing) {
+    const std::function<void(ide::StandInIde&)> faults[] = {
+        [](auto& ide) { ide.Withhold(ide::Service::Shell); },
+        [](auto& ide) { ide.FailWith(ide::Service::Shell, E_OUTOFMEMORY); },
+        [](auto& ide) { ide.SetUILibraryYieldsNull(true); },
+        [](auto& ide) { ide.SetPackagePath(L"C:\\nowhere\\QZToolOpt.dll"); },
+        [](auto& ide) { ide.Withhold(ide::Service::ProfferService); },
+    };
+    for (const auto& fault : faults) {
+        ide::StandInIde faulty;
+        fault(faulty);
+        const bool satellite = &fault == &faults[4];
+        ComPtr<IVsPackage> made;
+        ASSERT_EQ(CreateComInstance<CQZToolOpt>(nullptr, __uuidof(IVsPackage), made.PutVoid()), S_OK);
+        EXPECT_EQ(made->SetSite(faulty.Provider()), satellite ? S_OK : E_FAIL);
+        EXPECT_TRUE(faulty.Proffered().empty());
+        EXPECT_EQ(module::ResourceInstance() != module::ModuleInstance(), satellite);
+        ComPtr<IServiceProvider> own;
+        ComPtr<IUnknown> offered;
+        ASSERT_EQ(made.As(&own), S_OK);
+        EXPECT_EQ(own->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, offered.PutVoid()),
+                  satellite ? S_OK : E_UNEXPECTED);
+        offered.Reset();
+        EXPECT_EQ(made->Close(), S_OK);
+        faulty.RevokeAll();
     }
 }
 
-TEST_F(PackageTest, AlwaysAgreesToClose) {
+TEST_F(PackageTest, AnswersWhatItDoesNotDo) {
     BOOL canClose = FALSE;
     EXPECT_EQ(package->QueryClose(&canClose), S_OK);
     EXPECT_TRUE(canClose);
     EXPECT_EQ(package->QueryClose(nullptr), E_POINTER);
     EXPECT_EQ(package->CreateTool(GUID_NULL), E_NOTIMPL);
     EXPECT_EQ(package->ResetDefaults(0), E_NOTIMPL);
-}
-
-TEST_F(PackageTest, OneModelUntilCloseIsTheAutomationObjectUnderItsNameInAnyCase) {
-    ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
-    ComPtr<IDispatch> exact, otherCase;
-    ASSERT_EQ(package->GetAutomationObject(L"Tavrel Fortran ToolOptions.General", exact.Put()), S_OK);
-    ASSERT_EQ(package->GetAutomationObject(L"TAVREL FORTRAN toolOptions.general", otherCase.Put()), S_OK);
-    EXPECT_EQ(IdentityOf(exact.Get()).Get(), IdentityOf(otherCase.Get()).Get());
-    auto* self = static_cast<CQZToolOpt*>(package.Get());
-    ComPtr<IQZGeneralPPG> model, afterClose;
-    ASSERT_EQ(self->GetGeneralPPG(model.Put()), S_OK);
-    EXPECT_EQ(IdentityOf(model.Get()).Get(), IdentityOf(exact.Get()).Get());
-    EXPECT_EQ(self->GetGeneralPPG(nullptr), E_POINTER);
-
-    const wchar_t* const others[] = {L"Tavrel Fortran ToolOptions", L"Tavrel Fortran ToolOptions.General2", L"",
-                                     nullptr};
-    for (const wchar_t* name : others) {
-        IDispatch* out = reinterpret_cast<IDispatch*>(1);
-        EXPECT_EQ(package->GetAutomationObject(name, &out), E_NOTIMPL);
-        EXPECT_EQ(out, nullptr);
-    }
-
-    ASSERT_EQ(package->Close(), S_OK);
-    // The first model is still held here, so a new one cannot reuse its address.
-    ASSERT_EQ(self->GetGeneralPPG(afterClose.Put()), S_OK);
-    EXPECT_NE(afterClose.Get(), model.Get());
-}
-
-TEST_F(PackageTest, UnknownPageIsRefusedAndTheRecordLeftAlone) {
-    VSPROPSHEETPAGE sheet;
-    std::memset(&sheet, 0xCD, sizeof sheet);
-    VSPROPSHEETPAGE before = sheet;
-    const GUID unknown = {0x878704E3, 0xA6F6, 0x45B2, {0x84, 0x61, 0xAE, 0x18, 0x9C, 0x65, 0x43, 0x63}};
-    EXPECT_EQ(package->GetPropertyPage(unknown, &sheet), E_FAIL);
-    EXPECT_EQ(std::memcmp(&sheet, &before, sizeof sheet), 0);
-}
-
-TEST_F(PackageTest, InterfacesShareOneIdentity) {
     ComPtr<IOleCommandTarget> target;
-    ComPtr<IServiceProvider> provider;
     ASSERT_EQ(package.As(&target), S_OK);
-    ASSERT_EQ(package.As(&provider), S_OK);
-    const ComPtr<IUnknown> identity = IdentityOf(package.Get());
-    EXPECT_EQ(IdentityOf(target.Get()).Get(), identity.Get());
-    EXPECT_EQ(IdentityOf(provider.Get()).Get(), identity.Get());
-
+    for (const GUID* group : {static_cast<const GUID*>(nullptr), &GUID_NULL, &CLSID_QZToolOpt}) {
+        OLECMD command{1, 0};
+        EXPECT_EQ(target->QueryStatus(group, 1, &command, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+        EXPECT_EQ(target->Exec(group, 1, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+    }
+    VSPROPSHEETPAGE sheet, before;
+    std::memset(&sheet, 0xCD, sizeof sheet);
+    before = sheet;
+    EXPECT_EQ(package->GetPropertyPage(IID_IQZToolOptions, &sheet), E_FAIL) << "not a page of the package";
+    EXPECT_EQ(std::memcmp(&sheet, &before, sizeof sheet), 0);
+    EXPECT_EQ(IdentityOf(target.Get()), IdentityOf(package.Get()));
     ComPtr<IUnknown> old;
     EXPECT_EQ(package->QueryInterface(platform::kIID_IVsPackageOld, old.PutVoid()), E_NOINTERFACE);
-    EXPECT_FALSE(old);
 }
 
-// The service: its own interface only, and a sink it neither keeps nor calls.
-using ServiceTest = test::SitedPackageTest;
-
-struct SinkStub : IZRBToolOptionEvents {
+// An outer object that aggregates the package: it holds the inner unknown and
+// counts what reaches its own IUnknown.
+class Outer : public IUnknown {
+public:
     IUnknown* Identity() { return this; }
-    void* FindInterface(REFIID iid) { return IsEqualIID(iid, IID_IZRBToolOptionEvents) ? this : nullptr; }
-    HRESULT STDMETHODCALLTYPE OnToolOptionPropertyChanged(BSTR, BSTR, BSTR) override { return S_OK; }
+    void* FindInterface(REFIID iid) {
+        ++queries;
+        void* found = nullptr;
+        if (!inner || FAILED(inner->QueryInterface(iid, &found))) return nullptr;
+        Release();  // the inner QueryInterface added a reference to the outer already
+        return found;
+    }
+    ~Outer() {
+        if (inner) inner->Release();
+    }
+    IUnknown* inner = nullptr;
+    int queries = 0;
 };
 
-TEST_F(ServiceTest, AdviseLeavesTheCookieAndTakesNoReferenceToTheSink) {
-    ComPtr<IZRBToolOptionEvents> sink;
-    sink.Attach(platform::ComObject<SinkStub>::Create(nullptr));
-    sink->AddRef();
-    DWORD cookie = 0xC0FFEE;
-    EXPECT_EQ(service->AdviseToolOptionEvents(sink.Get(), &cookie), S_OK);
-    EXPECT_EQ(cookie, 0xC0FFEEu) << "the cookie is the caller's own";
-    EXPECT_EQ(sink->AddRef(), 2u) << "the sink got a reference";
-    sink->Release();
-    for (DWORD any : {0u, 1u, 0xFFFFFFFFu}) EXPECT_EQ(service->UnadviseToolOptionEvents(any), S_OK);
+TEST_F(PackageTest, TheFactoryMakesPlainAndAggregatedPackagesOnly) {
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(GetClassObject(CLSID_QZGeneralPPG, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, nullptr), E_POINTER);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(GetClassObject(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()), S_OK);
+    EXPECT_EQ(IdentityOf(factory.Get()), static_cast<IUnknown*>(factory.Get()));
+    const LONG alive = module::ModuleLockCount();
+    ComPtr<IDispatch> refused;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, refused.PutVoid()), E_NOINTERFACE);
+    EXPECT_EQ(factory->QueryInterface(IID_IDispatch, refused.PutVoid()), E_NOINTERFACE);
+    EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), nullptr), E_POINTER);
+    EXPECT_EQ(module::ModuleLockCount(), alive) << "nothing refused is left alive";
+
+    auto* outer = platform::ComObject<Outer>::Create(nullptr);
+    outer->AddRef();
+    EXPECT_EQ(factory->CreateInstance(outer, __uuidof(IVsPackage), refused.PutVoid()), CLASS_E_NOAGGREGATION);
+    ASSERT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&outer->inner)), S_OK);
+    {
+        ComPtr<IVsPackage> aggregated;
+        ComPtr<IOleCommandTarget> target;
+        ASSERT_EQ(outer->QueryInterface(__uuidof(IVsPackage), aggregated.PutVoid()), S_OK);
+        EXPECT_EQ(IdentityOf(aggregated.Get()), static_cast<IUnknown*>(outer)) << "the outer object's own";
+        ASSERT_EQ(aggregated->QueryInterface(IID_IOleCommandTarget, target.PutVoid()), S_OK);
+        EXPECT_EQ(outer->queries, 2) << "the package asks its outer object";
+        EXPECT_EQ(IdentityOf(outer->inner), outer->inner) << "the inner unknown answers itself";
+    }
+    outer->Release();
 }
 
-TEST_F(ServiceTest, AnswersOnlyItsOwnInterface) {
-    EXPECT_EQ(IdentityOf(service.Get()).Get(), static_cast<IUnknown*>(service.Get()));
-    for (const IID* iid : {&IID_IDispatch, &IID_IQZGeneralPPG, &IID_IServiceProvider, &__uuidof(IVsPackage)}) {
-        void* out = reinterpret_cast<void*>(1);
-        EXPECT_EQ(service->QueryInterface(*iid, &out), E_NOINTERFACE);
-        EXPECT_EQ(out, nullptr);
+// The real QZToolOpt.dll, loaded as the IDE loads it, over a sandboxed registry
+// with the product installed.
+class DllTest : public test::SystemTest {
+protected:
+    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    using ExportFn = HRESULT(STDAPICALLTYPE*)();
+    void SetUp() override {
+        test::InstallProduct();
+        ASSERT_TRUE(dll) << "QZToolOpt.dll must lie beside the test program";
     }
+    template <class F>
+    F Export(const char* name) {
+        return platform::ProcAddress<F>(dll.Get(), name);
+    }
+    ComPtr<IClassFactory> Factory() {
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(Export<GetClassObjectFn>("DllGetClassObject")(CLSID_QZToolOpt, IID_IClassFactory, factory.PutVoid()),
+                  S_OK);
+        return factory;
+    }
+
+    test::RegistrySandbox sandbox;
+    platform::ModuleHandle dll{LoadLibraryW(ide::kPackageFileName)};
+};
+
+// Unloadable only when nothing of it is alive, but kept in the process once
+// loaded (its runtime would leak on every unload).
+TEST_F(DllTest, LivesAsLongAsItsObjectsAndStaysLoaded) {
+    const auto canUnloadNow = Export<ExportFn>("DllCanUnloadNow");
+    EXPECT_EQ(GetProcAddress(dll.Get(), "DllGetClassObject@12"), nullptr) << "undecorated exports";
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    {
+        ide::StandInIde ide;
+        ComPtr<IClassFactory> factory = Factory();
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "a live class factory keeps the DLL";
+        ComPtr<IVsPackage> package;
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVsPackage), package.PutVoid()), S_OK);
+        ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+        factory.Reset();
+        ASSERT_EQ(package->SetSite(ide.Provider()), S_OK);
+        ComPtr<IQZToolOptions> service;
+        ASSERT_EQ(ide.Provider()->QueryService(module::SID_SQZToolOptions, IID_IQZToolOptions, service.PutVoid()),
+                  S_OK);
+        ASSERT_EQ(package->Close(), S_OK);
+        package.Reset();
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "the service outlives the package while a caller holds it";
+        service.Reset();
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "locked";
+        ASSERT_EQ(Factory()->LockServer(FALSE), S_OK);
+    }
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    const HMODULE loaded = dll.Get();
+    dll.Reset();
+    EXPECT_EQ(GetModuleHandleW(ide::kPackageFileName), loaded) << "pinned until the process ends";
+}
+
+// Registration is all or nothing: when the type library cannot be recorded
+// (HKEY_CLASSES_ROOT is a key deleted under its handle), the entries the
+// script wrote below the IDE's hive are removed again.
+TEST_F(DllTest, RegistrationThatFailsAtTheTypeLibraryLeavesNoEntry) {
+    const test::RegistryDump before = test::Dump(HKEY_LOCAL_MACHINE, L"Software");
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, L"Classes"), ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes), ERROR_SUCCESS);
+    const HRESULT hr = Export<ExportFn>("DllRegisterServer")();
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    RegCloseKey(classes);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(test::Dump(HKEY_LOCAL_MACHINE, L"Software"), before);
 }
 
 }  // namespace
