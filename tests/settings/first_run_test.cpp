@@ -46,19 +46,32 @@ TEST_F(FirstRunTest, ANewUserGetsEveryOfferedCompilersDirectoriesOnce) {
 }
 
 // The user is told which key, under its hive; the model stays unavailable.
+// The product's record is looked at before and after the walk: an uninstall
+// that removes it meanwhile fails the seeding too.
 TEST_F(FirstRunTest, AFailureIsNamedToTheUserAndLeavesTheModelUnavailable) {
     registry.SetString(HKEY_LOCAL_MACHINE, kCompilers + L"11.1.065\\PX32", L"LibDir", L"l");
     registry.FailOn(platform::RegOp::Create, L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_PX32"), ERROR_BADKEY);
     auto failed = MakeModel();
+    registry.ClearFaults();
+    registry.DeleteTree(HKEY_CURRENT_USER, test::kSettingsPath);
+    const std::wstring productKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(test::kProductKey);
+    int productOpens = 0;
+    registry.SetFaultHook([&](platform::RegOp op, const std::wstring& key, const wchar_t*) -> LONG {
+        const bool second = op == platform::RegOp::Open && _wcsicmp(key.c_str(), productKey.c_str()) == 0 &&
+                            ++productOpens == 2;
+        return second ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    });
+    auto removedMeanwhile = MakeModel();
+    EXPECT_TRUE(registry.KeyExists(HKEY_CURRENT_USER, Seeded(L"111.065\\PX32_PX32")));
+    registry.SetFaultHook({});
     registry.DeleteTree(HKEY_CURRENT_USER, test::kSettingsPath);
     registry.DeleteTree(HKEY_LOCAL_MACHINE, test::kProductKey);
     auto uninstalled = MakeModel();
     EXPECT_FALSE(registry.KeyExists(HKEY_CURRENT_USER, Seeded(L"111.065")));
-    const std::wstring keys[] = {L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_PX32"),
-                                 L"HKEY_LOCAL_MACHINE\\" + std::wstring(test::kProductKey)};
-    ASSERT_EQ(windows.MessageBoxes().size(), 2u);
-    for (size_t i = 0; i < 2; ++i) EXPECT_NE(windows.MessageBoxes()[i].text.find(keys[i]), std::wstring::npos) << i;
-    for (auto* model : {failed.Get(), uninstalled.Get()}) {
+    const std::wstring keys[] = {L"HKEY_CURRENT_USER\\" + Seeded(L"111.065\\PX32_PX32"), productKey, productKey};
+    ASSERT_EQ(windows.MessageBoxes().size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_NE(windows.MessageBoxes()[i].text.find(keys[i]), std::wstring::npos) << i;
+    for (auto* model : {failed.Get(), removedMeanwhile.Get(), uninstalled.Get()}) {
         platform::Variant value;
         EXPECT_EQ(model->GetProperty(static_cast<PropertyID>(0), value.Put()), S_OK);
         EXPECT_EQ(V_VT(&value.Get()), VT_EMPTY);
