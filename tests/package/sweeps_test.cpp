@@ -79,12 +79,57 @@ struct Op {
 IQZToolOptions* S(InstalledSession& s) { return s.service.Get(); }
 IQZGeneralPPG* M(InstalledSession& s) { return s.Model(); }
 Bstr B(const wchar_t* text) { return Bstr(text); }
+platform::ComPtr<IServiceProvider> Provider(InstalledSession& s) {
+    platform::ComPtr<IServiceProvider> own;
+    s.package.As(&own);
+    return own;
+}
 
-template <class Texts, class Puts, class Target>
-void AddByHandle(std::vector<Op>* ops, const Texts& texts, const Puts& puts, Target target) {
-    for (const auto& [name, m] : texts) {
-        ops->push_back({name, [m = m, target](auto& s, auto& o, INT h) { return (target(s)->*m)(h, o.Text()); }, true});
+// The advise method neither keeps nor calls its sink.
+struct NullSink : IZRBToolOptionEvents {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
     }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnToolOptionPropertyChanged(BSTR, BSTR, BSTR) override { return S_OK; }
+};
+
+// Each text setter, by handle or not, with the getter that reads it back.
+template <class I, class... Handle>
+struct PutGet {
+    const char* name;
+    HRESULT (STDMETHODCALLTYPE I::*put)(Handle..., BSTR);
+    HRESULT (STDMETHODCALLTYPE I::*get)(Handle..., BSTR*);
+};
+#define QZ_PUT_GET(I, put, get) \
+    { #put, &I::put, &I::get }
+const PutGet<IQZToolOptions> kServiceTextPuts[] = {
+    QZ_PUT_GET(IQZToolOptions, SetGapSuppressRemarks, GetGapSuppressRemarks),
+    QZ_PUT_GET(IQZToolOptions, SetGapRemarksFile, GetGapRemarksFile),
+    QZ_PUT_GET(IQZToolOptions, SetCurrentPlatformName, GetCurrentPlatformName)};
+const PutGet<IQZToolOptions, INT> kServiceHandlePuts[] = {
+    QZ_PUT_GET(IQZToolOptions, SetCmplrIncludePaths, GetCmplrIncludePaths),
+    QZ_PUT_GET(IQZToolOptions, SetCmplrLibPaths, GetCmplrLibPaths),
+    QZ_PUT_GET(IQZToolOptions, SetCmplrBinPath, GetCmplrBinPath),
+    QZ_PUT_GET(IQZToolOptions, SetCmplrDefaultOptions, GetCmplrDefaultOptions)};
+const PutGet<IQZGeneralPPG, int> kModelHandlePuts[] = {
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrIncludePaths, get_CmplrIncludePaths),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrLibPaths, get_CmplrLibPaths),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrBinPath, get_CmplrBinPath),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrDefaultOptions, get_CmplrDefaultOptions),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrPPGIncludePaths, get_CmplrPPGIncludePaths),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrPPGLibPaths, get_CmplrPPGLibPaths),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrPPGBinPath, get_CmplrPPGBinPath),
+    QZ_PUT_GET(IQZGeneralPPG, put_CmplrPPGDefaultOptions, get_CmplrPPGDefaultOptions)};
+
+#define QZ_GET(target, m, out) QZ_OP(target(s)->m(o.out()))
+#define QZ_HANDLE_TEXT(target, m) QZ_BY_HANDLE(target(s)->m(h, o.Text()))
+
+// The setters of a table, each storing a path for the handle given.
+template <class Puts, class Target>
+void AddHandlePuts(std::vector<Op>* ops, const Puts& puts, Target target) {
     for (const auto& [name, put, get] : puts) {
         ops->push_back({name,
                         [put = put, target](auto& s, auto&, INT h) { return (target(s)->*put)(h, B(L"C:\\p").Get()); },
@@ -114,22 +159,29 @@ const std::vector<Op>& ServiceOps() {
             QZ_OP(S(s)->IsPlatformSupported(B(L"x64").Get(), o.Flag())),
             QZ_BY_HANDLE(S(s)->IsEmptyCompiler(h, o.Flag())),
         };
-        for (const auto& [name, m] : kServiceOptionTexts) {
-            ops.push_back({name, [m = m](auto& s, auto& o, INT) { return (S(s)->*m)(o.Text()); }, false});
-        }
-        for (const auto& [name, m] : kServiceOptionNumbers) {
-            ops.push_back({name, [m = m](auto& s, auto& o, INT) { return (S(s)->*m)(o.Number()); }, false});
-        }
-        for (const auto& [name, m] : kServiceOptionSwitches) {
-            ops.push_back({name, [m = m](auto& s, auto& o, INT) { return (S(s)->*m)(o.Flag()); }, false});
-        }
-        for (const auto& [name, m] : kServiceOptionSets) {
-            ops.push_back({name, [m = m](auto& s, auto&, INT) { return (S(s)->*m)(3); }, false});
-        }
+        ops.insert(ops.end(), {QZ_GET(S, GetFortranExtensions, Text), QZ_GET(S, GetHeaderExtensions, Text),
+                               QZ_GET(S, GetFreeFormatExt, Text), QZ_GET(S, GetFixedFormatExt, Text),
+                               QZ_GET(S, GetFreeFormatExtHdr, Text), QZ_GET(S, GetFixedFormatExtHdr, Text),
+                               QZ_GET(S, DefGetFreeFormatExt, Text), QZ_GET(S, DefGetFixedFormatExt, Text),
+                               QZ_GET(S, DefGetFreeFormatExtHdr, Text), QZ_GET(S, DefGetFixedFormatExtHdr, Text),
+                               QZ_GET(S, GetGapSuppressRemarks, Text), QZ_GET(S, GetGapRemarksFile, Text),
+                               QZ_GET(S, GetGapLevel, Number), QZ_GET(S, GetGapSuppressWarnings, Number),
+                               QZ_GET(S, GetGapRemarksToFile, Number), QZ_GET(S, GetGapShowDialog, Number),
+                               QZ_GET(S, GetBuildLog, Flag), QZ_GET(S, GetContinueOnErrors, Flag),
+                               QZ_GET(S, GetShowEnvInLog, Flag)});
+        ops.insert(ops.end(), {QZ_OP(S(s)->SetGapLevel(3)), QZ_OP(S(s)->SetGapSuppressWarnings(3)),
+                               QZ_OP(S(s)->SetGapRemarksToFile(3)), QZ_OP(S(s)->SetGapShowDialog(3))});
         for (const auto& [name, put, get] : kServiceTextPuts) {
             ops.push_back({name, [put = put](auto& s, auto&, INT) { return (S(s)->*put)(B(L"C:\\r").Get()); }, false});
         }
-        AddByHandle(&ops, kServiceHandleTexts, kServiceHandlePuts, S);
+        ops.insert(ops.end(), {QZ_HANDLE_TEXT(S, GetCmplrVersion), QZ_HANDLE_TEXT(S, GetCmplrPlatform),
+                               QZ_HANDLE_TEXT(S, GetCmplrProductDir), QZ_HANDLE_TEXT(S, GetCmplrDefIncludePaths),
+                               QZ_HANDLE_TEXT(S, GetCmplrDefLibPaths), QZ_HANDLE_TEXT(S, GetCmplrDefBinPaths),
+                               QZ_HANDLE_TEXT(S, GetCmplrDefDefaultOptions), QZ_HANDLE_TEXT(S, GetCmplrIncludePaths),
+                               QZ_HANDLE_TEXT(S, GetCmplrLibPaths), QZ_HANDLE_TEXT(S, GetCmplrBinPath),
+                               QZ_HANDLE_TEXT(S, GetCmplrDocPath), QZ_HANDLE_TEXT(S, GetCmplrDefaultOptions),
+                               QZ_HANDLE_TEXT(S, GetCmplrPackageInfo)});
+        AddHandlePuts(&ops, kServiceHandlePuts, S);
         return ops;
     }();
     return ops;
@@ -165,7 +217,17 @@ const std::vector<Op>& ModelOps() {
             QZ_OP(M(s)->IsPlatformSupported(B(L"Win32").Get(), o.Flag())),
             QZ_BY_HANDLE(M(s)->IsEmptyCompiler(h, o.Flag())),
         };
-        AddByHandle(&ops, kModelHandleTexts, kModelHandlePuts, M);
+        ops.insert(ops.end(), {QZ_HANDLE_TEXT(M, get_CmplrVersionString), QZ_HANDLE_TEXT(M, get_CmplrDisplayName),
+                               QZ_HANDLE_TEXT(M, get_SuiteDisplayName), QZ_HANDLE_TEXT(M, get_CmplrPlatformName),
+                               QZ_HANDLE_TEXT(M, get_CmplrDefIncludePaths), QZ_HANDLE_TEXT(M, get_CmplrDefLibPaths),
+                               QZ_HANDLE_TEXT(M, get_CmplrDefBinPaths), QZ_HANDLE_TEXT(M, get_CmplrDefDefaultOptions),
+                               QZ_HANDLE_TEXT(M, get_CmplrPackageInfo), QZ_HANDLE_TEXT(M, get_CmplrIncludePaths),
+                               QZ_HANDLE_TEXT(M, get_CmplrLibPaths), QZ_HANDLE_TEXT(M, get_CmplrBinPath),
+                               QZ_HANDLE_TEXT(M, get_CmplrDefaultOptions), QZ_HANDLE_TEXT(M, get_CmplrPPGIncludePaths),
+                               QZ_HANDLE_TEXT(M, get_CmplrPPGLibPaths), QZ_HANDLE_TEXT(M, get_CmplrPPGBinPath),
+                               QZ_HANDLE_TEXT(M, get_CmplrPPGDefaultOptions), QZ_HANDLE_TEXT(M, get_CmplrDocPath),
+                               QZ_HANDLE_TEXT(M, GetCmplrProductDir)});
+        AddHandlePuts(&ops, kModelHandlePuts, M);
         return ops;
     }();
     return ops;
@@ -286,7 +348,7 @@ protected:
     // written). No value is half-written: it is as it was, as the call writes
     // it, or as missing data makes it write; and but for a new user's seeding
     // a failed call changes none, a successful one writes all.
-    void Sweep(const std::vector<Op>& ops, Start start, const char* what) {
+    void Sweep(const std::vector<Op>& ops, Start start) {
         platform::ScopedX64Host host(false);
         MemoryRegistry pristine;
         InstallEntries(pristine);
@@ -344,7 +406,8 @@ protected:
                 }
             }
         }
-        std::printf("fault sweep (%s): %zu operations, %zu failure points\n", what, ops.size(), points);
+        std::printf("fault sweep %s: %zu operations, %zu failure points\n",
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name(), ops.size(), points);
         RecordProperty("failure_points", static_cast<int>(points));
     }
 
@@ -364,20 +427,12 @@ TEST(AllocationBalanceTest, SeesBstrsAndSafeArraysOfItsScope) {
     EXPECT_EQ(balance.Outstanding(), 0u) << "a freed text goes back to the allocator, not to a cache";
 }
 
-TEST_F(FaultSweepTest, ServiceOnAFreshPackage) { Sweep(ServiceOps(), Start::Fresh, "service, model made by the call"); }
-TEST_F(FaultSweepTest, ServiceOnTheFirstRun) {
-    Sweep(ServiceOps(), Start::FirstRun, "service, first run seeded by the call");
-}
-TEST_F(FaultSweepTest, ServiceWithTheCompilerListBuilt) {
-    Sweep(ServiceOps(), Start::Loaded, "service, compiler list built");
-}
-TEST_F(FaultSweepTest, ModelOnAFreshPackage) { Sweep(ModelOps(), Start::Fresh, "model, made by the call"); }
-TEST_F(FaultSweepTest, ModelOnTheFirstRun) {
-    Sweep(ModelOps(), Start::FirstRun, "model, first run seeded by the call");
-}
-TEST_F(FaultSweepTest, ModelWithTheCompilerListBuilt) {
-    Sweep(ModelOps(), Start::Loaded, "model, compiler list built");
-}
+TEST_F(FaultSweepTest, ServiceOnAFreshPackage) { Sweep(ServiceOps(), Start::Fresh); }
+TEST_F(FaultSweepTest, ServiceOnTheFirstRun) { Sweep(ServiceOps(), Start::FirstRun); }
+TEST_F(FaultSweepTest, ServiceWithTheCompilerListBuilt) { Sweep(ServiceOps(), Start::Loaded); }
+TEST_F(FaultSweepTest, ModelOnAFreshPackage) { Sweep(ModelOps(), Start::Fresh); }
+TEST_F(FaultSweepTest, ModelOnTheFirstRun) { Sweep(ModelOps(), Start::FirstRun); }
+TEST_F(FaultSweepTest, ModelWithTheCompilerListBuilt) { Sweep(ModelOps(), Start::Loaded); }
 
 // ---- the bad-input sweep ----
 
@@ -566,8 +621,7 @@ TEST_F(BadInputTest, UnknownNamesAndIdentifiersAndNullTexts) {
                                                            {&IID_IQZGeneralPPG, &IID_IUnknown},
                                                            {&module::SID_SQZToolOptions, &IID_IDispatch}};
     for (const auto& [service, iid] : services) {
-        QZ_EXPECT(s.template PackageAs<IServiceProvider>()->QueryService(*service, *iid, o.Out(o.object.PutVoid())),
-                  E_NOINTERFACE);
+        QZ_EXPECT(Provider(s)->QueryService(*service, *iid, o.Out(o.object.PutVoid())), E_NOINTERFACE);
     }
     Report("cases of names, identifiers and texts that name nothing");
 }

@@ -13,7 +13,6 @@
 #include "ide/sited_package.h"
 #include "module/identifiers.h"
 #include "package/class_factory.h"
-#include "support/model_fixture.h"
 #include "testing/memory_registry.h"
 #include "testing/product_install.h"
 #include "testing/recording_window_system.h"
@@ -69,48 +68,35 @@ inline void InstallEntries(test::MemoryRegistry& registry) {
     for (const RegistryEntry& entry : InstalledEntries()) registry.Set(entry.root, entry.path, entry.name, entry.value);
 }
 
-// One package sited on its own registry, as the IDE makes it (ide::SitedPackage).
-class InstalledSession {
+// The registry and window system a session installs, made before its package.
+struct SessionWorld {
+    std::unique_ptr<test::MemoryRegistry> registry = std::make_unique<test::MemoryRegistry>();
+    test::RecordingWindowSystem windows;
+    platform::ScopedRegistry registryScope{*registry};
+    platform::ScopedWindowSystem windowsScope{windows};
+};
+
+// One package sited on its own registry, as the IDE makes it; the registry
+// outlives the package.
+class InstalledSession : public SessionWorld, public ide::SitedPackage {
 public:
-    explicit InstalledSession(ide::StandInIde& ide) : sited_(ide) {
+    explicit InstalledSession(ide::StandInIde& ide) : SitedPackage(ide) {
         InstallEntries(*registry);
-        EXPECT_EQ(sited_.Open(package::GetClassObject), S_OK);
+        EXPECT_EQ(Open(package::GetClassObject), S_OK);
     }
-    ~InstalledSession() { Close(); }
-    InstalledSession(const InstalledSession&) = delete;
-    InstalledSession& operator=(const InstalledSession&) = delete;
 
     // The package's options model, made on first request.
     IQZGeneralPPG* Model() {
-        if (!model_ && SUCCEEDED(sited_.AskAutomation())) sited_.automation.As(&model_);
+        if (!model_ && SUCCEEDED(AskAutomation())) automation.As(&model_);
         EXPECT_NE(model_.Get(), nullptr);
         return model_.Get();
-    }
-    // Another interface of the package.
-    template <class I>
-    platform::ComPtr<I> PackageAs() const {
-        platform::ComPtr<I> other;
-        package.As(&other);
-        return other;
     }
     // Releases every object of the system; the registry stays for inspection.
     void Close() {
         model_.Reset();
-        sited_.Close();
-        sited_.Release();
+        SitedPackage::Close();
+        Release();
     }
-
-    std::unique_ptr<test::MemoryRegistry> registry = std::make_unique<test::MemoryRegistry>();
-    test::RecordingWindowSystem windows;
-
-private:
-    platform::ScopedRegistry registryScope_{*registry};
-    platform::ScopedWindowSystem windowsScope_{windows};
-    ide::SitedPackage sited_;
-
-public:
-    platform::ComPtr<IVsPackage>& package = sited_.package;
-    platform::ComPtr<IQZToolOptions>& service = sited_.service;
 
 private:
     platform::ComPtr<IQZGeneralPPG> model_;

@@ -7,8 +7,9 @@
 
 #include <string>
 
+#include "ide/sited_package.h"
 #include "model/general_ppg.h"
-#include "support/sited_module.h"
+#include "package/class_factory.h"
 #include "support/system_test.h"
 #include "testing/memory_registry.h"
 #include "testing/product_install.h"
@@ -18,7 +19,10 @@ namespace qz::test {
 
 class ModelFixture : public SystemTest {
 protected:
-    ModelFixture() : registryScope_(registry), windowsScope_(windows) { InstallProduct(registry); }
+    ModelFixture() : registryScope_(registry), windowsScope_(windows) {
+        EXPECT_EQ(sited_.Open(package::GetClassObject), S_OK);
+        InstallProduct(registry);
+    }
 
     platform::ComPtr<IQZGeneralPPG> MakeModel() {
         platform::ComPtr<IQZGeneralPPG> model;
@@ -26,7 +30,8 @@ protected:
         return model;
     }
 
-    std::wstring ResourceText(UINT id) { return module_.Text(id); }
+    // A string of the satellite, empty when it is missing.
+    std::wstring ResourceText(UINT id) { return ide::SatelliteText(ide.SatellitePath(), id); }
 
     test::MemoryRegistry registry;
     test::RecordingWindowSystem windows;
@@ -36,7 +41,7 @@ private:
     platform::ScopedRegistry registryScope_;
     platform::ScopedWindowSystem windowsScope_;
     // Messages name their texts from the satellite, as when the package is sited.
-    SitedModule module_{ide};
+    ide::SitedPackage sited_{ide};
 };
 
 }  // namespace qz::test
