@@ -1,10 +1,8 @@
-// Which installed compilers are offered, and the platforms the VC component builds for.
+// The platforms the VC component builds for.
 #include <gtest/gtest.h>
 
-#include "compilers/compiler_keys.h"
 #include "compilers/vc_platforms.h"
 #include "module/registry_layout.h"
-#include "platform/host.h"
 #include "platform/registry.h"
 #include "testing/memory_registry.h"
 
@@ -12,29 +10,6 @@ namespace qz::compilers {
 namespace {
 
 using Lines = std::vector<std::wstring>;
-
-// Versions 11.0 to 12.0; for x64 the native compiler on an x64 host and the
-// cross compiler elsewhere; never the native EPIC one. Keys compare exactly.
-TEST(CompilerKeysTest, OffersByVersionKeyAndHost) {
-    const std::tuple<core::CmplrVersion, const wchar_t*, bool, bool> cases[] = {
-        // offered on x86, on x64
-        // clang-format off
-        {{11, 1}, L"PX32_PX32", true, true},  {{11, 1}, L"PX32_Ventrix", true, true},
-        {{11, 1}, L"PX32_HY64", true, false},
-        {{11, 1}, L"HY64_HY64", false, true}, {{11, 1}, L"Ventrix_Ventrix", false, false},
-        {{11, 0}, L"PX32_PX32", true, true},  {{12, 0}, L"HY64_HY64", false, true},
-        {{10, 1}, L"PX32_PX32", false, false},
-        {{12, 1}, L"PX32_HY64", false, false}, {{12, -5}, L"PX32_PX32", true, true},
-        {{11, 1}, L"hy64_hy64", true, true},
-        // clang-format on
-    };
-    for (const auto& [version, key, onX86, onX64] : cases) {
-        for (const bool x64 : {false, true}) {
-            platform::ScopedX64Host host(x64);
-            EXPECT_EQ(IsCmplrOffered(version, key), x64 ? onX64 : onX86) << version.OrderKey() << " " << key << x64;
-        }
-    }
-}
 
 // Up to the first name that cannot be read (31 characters fit), in the model's
 // spelling; Win32 and x64 when the VC component's key cannot be opened.

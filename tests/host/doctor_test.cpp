@@ -42,6 +42,7 @@ TEST_P(DoctorAgreesTest, WithThePackageOnOfferDirectoriesAndSelections) {
     const std::map<std::wstring, std::wstring> reasons = {
         {L"12.1.000\\PX32", L"not offered: version outside 11.0 to 12.0"},
         {L"12.0.000\\PX32", L"offered"},
+        {L"11.0.000\\PX32", L"offered"},
         {L"111.065\\PX32", L"offered"},
         {L"111.065\\Ventrix", L"offered"},
         {L"111.065\\HY64", x64 ? kHostRule : L"offered"},

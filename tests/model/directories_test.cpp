@@ -12,8 +12,8 @@ using DirectoriesTest = test::ModelFixture;
 // then the compiler's own value, the machine's before the user's; executable
 // directories end with $(PATH); default options exist for this IDE only. The
 // committed layer is the user's value, even an empty one, else exactly the
-// default. The Compilers page's copies live in the model only. The empty
-// compiler of a platform without compilers reads only $(PATH) and writes nothing.
+// default. The empty compiler of a platform without compilers reads only
+// $(PATH) and writes nothing.
 TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
     const std::wstring twelve = L"Software\\Tavrel\\Compilers\\Fortran\\12.0.000\\PX32",
                        eleven = L"Software\\Tavrel\\Compilers\\Fortran\\11.1.065\\PX32";
@@ -39,13 +39,10 @@ TEST_F(DirectoriesTest, EachLayerReadsWhereItShould) {
     int none = 0;  // the empty compiler
     EXPECT_EQ(model->GetSelectedCmplr(amd64.Get(), &none), S_OK);
     registry.ResetCounts();
-    EXPECT_EQ(model->put_CmplrPPGIncludePaths(1025, page.Get()), S_OK);
-    EXPECT_EQ(model->put_CmplrPPGBinPath(1025, nullptr), S_OK);
     EXPECT_EQ(model->put_CmplrIncludePaths(none, page.Get()), E_FAIL);
     using M = IQZGeneralPPG;
     const std::tuple<HRESULT (STDMETHODCALLTYPE M::*)(int, BSTR*), int, HRESULT, const wchar_t*> reads[] = {
         // clang-format off
-        {&M::get_CmplrPPGIncludePaths, 1025, S_OK, L"page-inc"},   {&M::get_CmplrPPGBinPath, 1025, S_OK, L""},
         {&M::get_CmplrDefIncludePaths, 1024, S_OK, L""},           {&M::get_CmplrDefLibPaths, 1024, S_OK, L"gen-lib"},
         {&M::get_CmplrDefBinPaths, 1024, S_OK, L"gen-bin;$(PATH)"},
         {&M::get_CmplrDefDefaultOptions, 1024, S_OK, L"/opt"},

@@ -1,8 +1,7 @@
 // The model as automation clients see it: one object behind its interfaces,
-// its type information, and late-bound calls.
+// its type information and its names.
 #include <gtest/gtest.h>
 
-#include "settings/options.h"
 #include "support/model_fixture.h"
 
 namespace qz::model {
@@ -11,7 +10,7 @@ namespace {
 using platform::ComPtr;
 using DispatchTest = test::ModelFixture;
 
-TEST_F(DispatchTest, OneObjectBehindItsInterfacesWithItsTypeInformation) {
+TEST_F(DispatchTest, OneObjectBehindItsInterfacesWithItsTypeInformationAndNames) {
     auto model = MakeModel();
     ComPtr<IDispatch> dispatch;
     ComPtr<ISupportErrorInfo> errorInfo;
@@ -36,14 +35,7 @@ TEST_F(DispatchTest, OneObjectBehindItsInterfacesWithItsTypeInformation) {
     EXPECT_TRUE(IsEqualGUID(attributes->guid, IID_IQZGeneralPPG));
     info->ReleaseTypeAttr(attributes);
     EXPECT_EQ(dispatch->GetTypeInfo(1, 0, beyond.Put()), DISP_E_BADINDEX);
-}
-
-// Names are found in any letter case, with their named arguments; late-bound
-// clients read and write options.
-TEST_F(DispatchTest, LateBoundClientsFindNamesAndReadAndWriteOptions) {
-    auto model = MakeModel();
-    ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(model->QueryInterface(IID_IDispatch, dispatch.PutVoid()), S_OK);
+    // Names are found in any letter case, with their named arguments.
     const auto idOf = [&](std::vector<const wchar_t*> names, REFIID iid = IID_NULL) {
         std::vector<DISPID> ids(names.size(), 7);
         const HRESULT hr =
@@ -51,23 +43,10 @@ TEST_F(DispatchTest, LateBoundClientsFindNamesAndReadAndWriteOptions) {
         return std::make_pair(hr, ids);
     };
     const std::vector<DISPID> get{0x60020001}, named{0x60020001, 0}, unknown{DISPID_UNKNOWN};
-    EXPECT_EQ(idOf({L"GetProperty"}), std::make_pair(S_OK, get));
     EXPECT_EQ(idOf({L"getproperty"}), std::make_pair(S_OK, get));
     EXPECT_EQ(idOf({L"GetProperty", L"pid"}), std::make_pair(S_OK, named));
     EXPECT_EQ(idOf({L"NoSuchMember"}), std::make_pair(DISP_E_UNKNOWNNAME, unknown));
     EXPECT_EQ(idOf({L"GetProperty"}, IID_IQZGeneralPPG).first, DISP_E_UNKNOWNINTERFACE);
-    const auto call = [&](const wchar_t* name, std::vector<VARIANT> reversed, VARIANT* result) {
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        return dispatch->Invoke(idOf({name}).second[0], IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr,
-                                nullptr);
-    };
-    platform::Variant level = platform::Variant::Int(settings::kOptGapLevel), three = platform::Variant::Int(3), result;
-    ASSERT_EQ(call(L"PutProperty", {three.Get(), level.Get()}, nullptr), S_OK);
-    ASSERT_EQ(call(L"GetProperty", {level.Get()}, result.Put()), S_OK);
-    EXPECT_EQ(result.AsInt(), 3);
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(dispatch->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, &none, result.Put(), nullptr, nullptr),
-              DISP_E_MEMBERNOTFOUND);
 }
 
 }  // namespace

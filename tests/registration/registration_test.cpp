@@ -1,6 +1,6 @@
 // Self-registration over the in-memory registry: the script engine running a
-// script with every form it knows, and the package's own script with its
-// variables.
+// script with every form it knows, and the variables the package's script
+// takes (the script itself is registered in a fresh prefix by regsvr32_check.sh).
 #include <gtest/gtest.h>
 
 #include <cwctype>
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "registration/script_engine.h"
-#include "registration/self_registration.h"
 #include "registration/variables.h"
 #include "testing/registry_dump.h"
 
@@ -103,28 +102,6 @@ TEST(RegistrationTest, AFailedRegistrationIsUndone) {
         EXPECT_EQ(Apply(ScriptMode::Register, failure.finish), failure.finish ? E_OUTOFMEMORY : E_ACCESSDENIED);
         EXPECT_EQ(Snapshot(), std::vector<test::RegistryDump>(5)) << failure.key;
     }
-}
-
-// Below the suffixed hive the package's script names the module and its
-// satellite; unregistering leaves the hive's NoRemove keys.
-TEST(RegistrationTest, ThePackagesScriptRegistersBelowTheSuffixedHive) {
-    std::u16string script;
-    ASSERT_EQ(LoadScript(&script), S_OK);
-    std::vector<Variable> computed;
-    ASSERT_EQ(ComputeVariables(L"C:\\it's {x}\\Q.ocx", L"Exp\\Sub", &computed), S_OK);
-    std::vector<core::ScriptVariable> variables;
-    for (const auto& [name, text] : computed)
-        variables.push_back({{name.begin(), name.end()}, {text.begin(), text.end()}});
-    test::MemoryRegistry registry;
-    platform::ScopedRegistry scope(registry);
-    ASSERT_EQ(RunScript(script, variables, ScriptMode::Register, nullptr), S_OK);
-    const std::wstring hive = L"Software\\Microsoft\\VisualStudio\\8.0Exp\\Sub\\Packages";
-    const std::wstring package = hive + L"\\{0DE3E8C5-8C7F-4C1F-97D6-59D5AEBDAFFC}";
-    EXPECT_EQ(registry.Get(HKEY_LOCAL_MACHINE, package, L"InprocServer32"), Value::String(L"C:\\it's {x}\\Q.ocx"));
-    EXPECT_EQ(registry.Get(HKEY_LOCAL_MACHINE, package + L"\\SatelliteDll", L"DllName"), Value::String(L"QUI.DLL"));
-    EXPECT_EQ(registry.Get(HKEY_LOCAL_MACHINE, package + L"\\SatelliteDll", L"Path"), Value::String(L"C:\\it's {x}\\"));
-    ASSERT_EQ(RunScript(script, variables, ScriptMode::Unregister, nullptr), S_OK);
-    EXPECT_TRUE(registry.KeyExists(HKEY_LOCAL_MACHINE, hive));
 }
 
 // The suffix comes from the environment of whoever registers, often elevated:
