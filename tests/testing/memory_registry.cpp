@@ -193,21 +193,16 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Find(HKEY root, const std:
 }
 
 LONG MemoryRegistry::Resolve(HKEY key, Handle* resolved) const {
-    if (const int index = RootIndex(key); index >= 0) {
-        *resolved = {roots_[index], KEY_ALL_ACCESS};
-        return ERROR_SUCCESS;
-    }
+    const int index = RootIndex(key);
     const auto it = handles_.find(key);
-    if (it == handles_.end()) return ERROR_INVALID_HANDLE;
-    *resolved = it->second;
+    if (index < 0 && it == handles_.end()) return ERROR_INVALID_HANDLE;
+    *resolved = index >= 0 ? Handle{roots_[index], KEY_ALL_ACCESS} : it->second;
     return ERROR_SUCCESS;
 }
 
 LONG MemoryRegistry::Fault(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey) {
-    for (Rule& rule : rules_) {
-        if (rule.op != op || rule.times == 0 || CompareNames(rule.path, keyPath) != CSTR_EQUAL) continue;
-        if (rule.times > 0) --rule.times;
-        return rule.error;
+    for (const Rule& rule : rules_) {
+        if (rule.op == op && CompareNames(rule.path, keyPath) == CSTR_EQUAL) return rule.error;
     }
     return hook_ ? hook_(op, keyPath, valueOrSubkey) : ERROR_SUCCESS;
 }
@@ -365,10 +360,6 @@ LONG MemoryRegistry::CloseKey(HKEY key) {
     const std::wstring path = it->second.node->path;
     handles_.erase(it);
     return Fault(RegOp::Close, path, nullptr);
-}
-
-void MemoryRegistry::FailOn(RegOp op, std::wstring path, LONG error, int times) {
-    rules_.push_back(Rule{op, std::move(path), error, times});
 }
 
 void MemoryRegistry::Set(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value) {

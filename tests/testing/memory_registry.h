@@ -72,9 +72,9 @@ public:
     LONG CloseKey(HKEY key) override;
 
     // Fault injection. `op` on the key whose full path equals `path` (case ignored)
-    // fails with `error`, `times` times or, with -1, always. Rules are checked in
+    // fails with `error` until cleared. Rules are checked in
     // the order given, before the hook.
-    void FailOn(RegOp op, std::wstring path, LONG error, int times = -1);
+    void FailOn(RegOp op, std::wstring path, LONG error) { rules_.push_back(Rule{op, std::move(path), error}); }
     void SetFaultHook(FaultHook hook) { hook_ = std::move(hook); }
     void ClearFaults() {
         rules_.clear();
@@ -115,7 +115,6 @@ private:
         RegOp op;
         std::wstring path;
         LONG error;
-        int times;
     };
 
     LONG Resolve(HKEY key, Handle* resolved) const;

@@ -80,10 +80,9 @@ std::vector<std::wstring> RecordingWindowSystem::ComboItems(HWND combo) const {
 }
 
 bool RecordingWindowSystem::IsChild(HWND parent, HWND window) {
-    for (HWND up = Parent(window); up; up = Parent(up)) {
-        if (up == parent) return true;
-    }
-    return false;
+    HWND up = Parent(window);
+    while (up && up != parent) up = Parent(up);
+    return up != nullptr;
 }
 
 WNDPROC RecordingWindowSystem::ReplaceProcedure(HWND window, WNDPROC procedure) {
