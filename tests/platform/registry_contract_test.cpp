@@ -1,5 +1,8 @@
 // The same cases against the in-memory registry and the real one: what passes
 // here for both is what lets unit tests on the in-memory one stand for Windows.
+// Then what the logic relies on beyond the registry's contract: the RegKey
+// owner, and the in-memory registry's fault injection, operation counts and
+// handle ledger that the sweeps stand on.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -25,7 +28,6 @@ protected:
         if (GetParam()) sandbox_.emplace();
         scope_.emplace(GetParam() ? Win32Registry() : memory_);
     }
-    IRegistry& reg() { return Registry(); }
 
     // The key stays open until the test ends.
     HKEY Key(HKEY parent, const wchar_t* path, REGSAM sam = KEY_ALL_ACCESS, bool open = false) {
@@ -38,15 +40,15 @@ protected:
     LONG Write(HKEY key, const wchar_t* name, DWORD type, const Bytes& bytes) {
         Bytes padded = bytes;
         padded.insert(padded.end(), {'X', 0});
-        return reg().SetValue(key, name, type, padded.data(), static_cast<DWORD>(bytes.size()));
+        return Registry().SetValue(key, name, type, padded.data(), static_cast<DWORD>(bytes.size()));
     }
     // Asks the size, then reads with exactly that room.
     std::optional<Value> Read(HKEY key, const wchar_t* name) {
         Value value;
         DWORD size = 0;
-        if (reg().QueryValue(key, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+        if (Registry().QueryValue(key, name, &value.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
         value.bytes.resize(size);
-        EXPECT_EQ(reg().QueryValue(key, name, &value.type, value.bytes.data(), &size), ERROR_SUCCESS);
+        EXPECT_EQ(Registry().QueryValue(key, name, &value.type, value.bytes.data(), &size), ERROR_SUCCESS);
         EXPECT_EQ(size, value.bytes.size());
         return value;
     }
@@ -55,7 +57,7 @@ protected:
         wchar_t name[256];
         DWORD chars = 256;
         LONG result;
-        while ((result = reg().EnumKey(key, DWORD(names.size()), name, &chars)) == ERROR_SUCCESS)
+        while ((result = Registry().EnumKey(key, DWORD(names.size()), name, &chars)) == ERROR_SUCCESS)
             names.emplace_back(name, std::exchange(chars, 256));  // the length answered ends the name
         EXPECT_EQ(result, ERROR_NO_MORE_ITEMS);
         return names;
@@ -98,7 +100,7 @@ TEST_P(RegistryContract, SubkeysEnumerateSortedAndNeedRoomForTheNameAndItsZero) 
     for (const DWORD room : {10u, 9u, 0u}) {
         wchar_t name[16] = L"untouched";
         DWORD chars = room;
-        EXPECT_EQ(reg().EnumKey(key, 2, name, &chars), room > 9 ? ERROR_SUCCESS : ERROR_MORE_DATA) << room;
+        EXPECT_EQ(Registry().EnumKey(key, 2, name, &chars), room > 9 ? ERROR_SUCCESS : ERROR_MORE_DATA) << room;
         EXPECT_STREQ(name, room > 9 ? L"123456789" : L"untouched") << room;
     }
 }
@@ -120,7 +122,7 @@ TEST_P(RegistryContract, TheLongestNamesAreEnumeratedWhole) {
     EXPECT_EQ(values, (Names{L"", L"b", longestValue}));
     wchar_t shortRoom[2];
     DWORD chars = 2;
-    EXPECT_EQ(reg().EnumValue(reader.Get(), 2, shortRoom, &chars), ERROR_MORE_DATA);
+    EXPECT_EQ(Registry().EnumValue(reader.Get(), 2, shortRoom, &chars), ERROR_MORE_DATA);
 }
 
 // Exact bytes and type; a string written without its zero gets one only when a
@@ -140,7 +142,7 @@ TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
         EXPECT_EQ(Read(key, L"v"), value);
     }
     for (const DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_BINARY}) {
-        ASSERT_EQ(reg().SetValue(key, L"v", type, reinterpret_cast<const BYTE*>(L"abc"), 6), ERROR_SUCCESS);
+        ASSERT_EQ(Registry().SetValue(key, L"v", type, reinterpret_cast<const BYTE*>(L"abc"), 6), ERROR_SUCCESS);
         EXPECT_EQ(Read(key, L"v").value_or(Value()).bytes.size(), type == REG_BINARY ? 6u : 8u) << type;
     }
     ASSERT_EQ(Write(key, L"text", REG_SZ, Utf16(L"abc")), ERROR_SUCCESS);
@@ -153,7 +155,8 @@ TEST_P(RegistryContract, ValuesKeepTheirTypeAndExactBytes) {
     for (const auto& [name, room, expected] : rooms) {
         Bytes data(8, 0x55);
         DWORD bytes = room, type = REG_NONE;
-        EXPECT_EQ(reg().QueryValue(key, name, &type, data.data(), &bytes), expected ? ERROR_SUCCESS : ERROR_MORE_DATA)
+        EXPECT_EQ(Registry().QueryValue(key, name, &type, data.data(), &bytes),
+                  expected ? ERROR_SUCCESS : ERROR_MORE_DATA)
             << name << room;
         EXPECT_EQ(std::make_pair(bytes, type), std::make_pair(6ul, DWORD(name[0] == L't' ? REG_SZ : REG_BINARY)));
         EXPECT_EQ(data, expected ? *expected : data) << name << " room " << room;
@@ -167,39 +170,104 @@ TEST_P(RegistryContract, ReadHandlesDeletedKeysAndDeleteTree) {
     const HKEY qz = Key(HKEY_CURRENT_USER, L"Software\\Qz");
     ASSERT_EQ(Write(qz, L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
     const HKEY readOnly = Key(HKEY_CURRENT_USER, L"Software\\Qz", KEY_READ, true);
-    EXPECT_EQ(reg().SetValue(readOnly, L"v", REG_BINARY, nullptr, 0), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg().DeleteValue(readOnly, L"v"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(reg().DeleteTree(readOnly, nullptr), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Registry().SetValue(readOnly, L"v", REG_BINARY, nullptr, 0), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Registry().DeleteValue(readOnly, L"v"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Registry().DeleteTree(readOnly, nullptr), ERROR_ACCESS_DENIED);
     EXPECT_EQ(Read(readOnly, L"v"), Value::Dword(1));
     ASSERT_EQ(Write(Key(qz, L"A\\B"), L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
     Key(qz, L"Kept");
-    EXPECT_EQ(reg().DeleteTree(readOnly, L"a"), ERROR_SUCCESS);
+    EXPECT_EQ(Registry().DeleteTree(readOnly, L"a"), ERROR_SUCCESS);
     EXPECT_EQ(Subkeys(qz), Names{L"Kept"});
-    EXPECT_EQ(reg().DeleteTree(qz, L"A"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Registry().DeleteTree(qz, L"A"), ERROR_FILE_NOT_FOUND);
     for (const wchar_t* subkey : {static_cast<const wchar_t*>(nullptr), L""}) {
         Key(qz, L"A\\B");
-        EXPECT_EQ(reg().DeleteTree(qz, subkey), ERROR_SUCCESS);
+        EXPECT_EQ(Registry().DeleteTree(qz, subkey), ERROR_SUCCESS);
         EXPECT_EQ(std::make_pair(Subkeys(qz), Read(qz, L"v")), std::make_pair(Names{}, std::optional<Value>()));
         ASSERT_EQ(Write(qz, L"v", REG_DWORD, Value::Dword(1).bytes), ERROR_SUCCESS);
     }
     const HKEY deleted = Key(qz, L"A");
-    ASSERT_EQ(reg().DeleteTree(HKEY_CURRENT_USER, L"Software\\Qz"), ERROR_SUCCESS);
+    ASSERT_EQ(Registry().DeleteTree(HKEY_CURRENT_USER, L"Software\\Qz"), ERROR_SUCCESS);
     HKEY key = nullptr;
     DWORD chars = 16, bytes = 4;
     wchar_t name[16];
     BYTE data[4] = {};
-    const LONG results[] = {reg().OpenKey(deleted, L"", KEY_READ, &key),
-                            reg().CreateKey(deleted, L"B", KEY_READ, &key, nullptr),
-                            reg().EnumKey(deleted, 0, name, &chars),
-                            reg().QueryValue(deleted, L"v", nullptr, data, &bytes),
-                            reg().SetValue(deleted, L"v", REG_BINARY, data, 4),
-                            reg().DeleteValue(deleted, L"v"),
-                            reg().DeleteTree(deleted, nullptr)};
+    const LONG results[] = {Registry().OpenKey(deleted, L"", KEY_READ, &key),
+                            Registry().CreateKey(deleted, L"B", KEY_READ, &key, nullptr),
+                            Registry().EnumKey(deleted, 0, name, &chars),
+                            Registry().QueryValue(deleted, L"v", nullptr, data, &bytes),
+                            Registry().SetValue(deleted, L"v", REG_BINARY, data, 4),
+                            Registry().DeleteValue(deleted, L"v"),
+                            Registry().DeleteTree(deleted, nullptr)};
     for (const LONG result : results) EXPECT_EQ(result, ERROR_KEY_DELETED);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Win32" : "Memory"; });
+
+// A key holds at most one handle through reopening, failed opens and moves,
+// and closes it through the registry it was opened from, even once another is
+// installed, answering that registry's result.
+TEST(RegKeyTest, HoldsOneHandleAndClosesItThroughTheRegistryItCameFrom) {
+    test::MemoryRegistry reg;
+    RegKey key, other;
+    {
+        ScopedRegistry scope(reg);
+        ASSERT_EQ(key.Create(HKEY_CURRENT_USER, L"A", KEY_ALL_ACCESS), ERROR_SUCCESS);
+        ASSERT_EQ(key.Open(HKEY_CURRENT_USER, L"A", KEY_READ), ERROR_SUCCESS);
+        ASSERT_EQ(other.Open(HKEY_CURRENT_USER, nullptr, KEY_READ), ERROR_SUCCESS);
+        EXPECT_EQ(other.Open(HKEY_CURRENT_USER, L"Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
+        EXPECT_FALSE(other);
+        ASSERT_EQ(other.Open(HKEY_CURRENT_USER, nullptr, KEY_READ), ERROR_SUCCESS);
+        other = std::move(key);
+    }
+    EXPECT_FALSE(key);
+    EXPECT_EQ(reg.OpenHandleCount(), 1u);
+    reg.FailOn(RegOp::Close, L"HKEY_CURRENT_USER\\A", ERROR_BADKEY);
+    RegKey moved(std::move(other));
+    EXPECT_EQ(moved.Close(), ERROR_BADKEY);
+    EXPECT_EQ(reg.OpenHandleCount(), 0u);
+}
+
+// The named operation fails on the named key however it is reached (case
+// ignored) until the faults are cleared; the hook sees every operation and can
+// fail any one without leaking a handle; operations and open handles are counted.
+TEST(MemoryRegistryTest, FaultsCountsAndTheHandleLedger) {
+    test::MemoryRegistry reg;
+    reg.SetDword(HKEY_CURRENT_USER, L"Software\\A\\B", L"v", 1);
+    HKEY a = nullptr, b = nullptr;
+    reg.FailOn(RegOp::QueryValue, L"hkey_current_user\\SOFTWARE\\a\\b", ERROR_BADDB);
+    ASSERT_EQ(reg.OpenKey(HKEY_CURRENT_USER, L"Software\\A", KEY_READ, &a), ERROR_SUCCESS);
+    ASSERT_EQ(reg.OpenKey(a, L"B\\", KEY_READ, &b), ERROR_SUCCESS);
+    for (const bool cleared : {false, false, true}) {
+        if (cleared) reg.ClearFaults();
+        DWORD bytes = 0;
+        EXPECT_EQ(reg.QueryValue(b, L"v", nullptr, nullptr, &bytes), cleared ? ERROR_SUCCESS : ERROR_BADDB);
+    }
+    EXPECT_EQ(reg.OpenHandleCount(), 2u);
+    for (const HKEY key : {a, b}) reg.CloseKey(key);
+    std::vector<std::tuple<RegOp, std::wstring, std::wstring>> calls;
+    size_t failAt = 0;
+    reg.SetFaultHook([&](RegOp op, const std::wstring& path, const wchar_t* name) -> LONG {
+        calls.emplace_back(op, path, name ? name : L"(null)");
+        return calls.size() == failAt ? ERROR_NOT_ENOUGH_MEMORY : ERROR_SUCCESS;
+    });
+    for (failAt = 0; failAt <= 4; ++failAt) {
+        calls.clear();
+        reg.ResetCounts();
+        HKEY key = nullptr;
+        const LONG results[] = {reg.CreateKey(HKEY_LOCAL_MACHINE, L"X\\Y", KEY_ALL_ACCESS, &key, nullptr),
+                                reg.SetValue(key, L"v", REG_BINARY, nullptr, 0), reg.CloseKey(key),
+                                reg.DeleteTree(HKEY_LOCAL_MACHINE, L"X")};
+        EXPECT_EQ(failAt ? results[failAt - 1] : ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_ENOUGH_MEMORY) << failAt;
+        EXPECT_EQ(reg.OpenHandleCount(), 0u) << failAt << ": a failed close still closes";
+        EXPECT_EQ(reg.TotalCount(), 4u);
+        EXPECT_EQ(reg.Count(RegOp::SetValue), 1u);
+    }
+    EXPECT_EQ(calls, (decltype(calls){{RegOp::Create, L"HKEY_LOCAL_MACHINE\\X\\Y", L"X\\Y"},
+                                      {RegOp::SetValue, L"HKEY_LOCAL_MACHINE\\X\\Y", L"v"},
+                                      {RegOp::Close, L"HKEY_LOCAL_MACHINE\\X\\Y", L"(null)"},
+                                      {RegOp::DeleteTree, L"HKEY_LOCAL_MACHINE\\X", L"X"}}));
+}
 
 }  // namespace
 }  // namespace qz::platform

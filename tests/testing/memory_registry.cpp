@@ -37,18 +37,12 @@ static_assert(static_cast<std::size_t>(RegOp::Close) == 8, "one count per operat
 
 // Empty components are skipped: the Win32 calls accept doubled and trailing backslashes.
 std::vector<std::wstring> Split(const wchar_t* subkey) {
-    std::vector<std::wstring> names;
-    if (!subkey) return names;
-    std::wstring current;
-    for (const wchar_t* p = subkey;; ++p) {
-        if (*p == L'\\' || *p == L'\0') {
-            if (!current.empty()) names.push_back(std::move(current));
-            current.clear();
-            if (*p == L'\0') break;
-        } else {
-            current += *p;
-        }
+    std::vector<std::wstring> names(1);
+    for (const wchar_t* p = subkey; p && *p; ++p) {
+        if (*p == L'\\' && !names.back().empty()) names.emplace_back();
+        if (*p != L'\\') names.back() += *p;
     }
+    if (names.back().empty()) names.pop_back();
     return names;
 }
 
@@ -101,11 +95,29 @@ struct MemoryRegistry::Node {
     Subkeys subkeys;
     std::map<std::wstring, Value, NameLess> values;
 
-    // The subkey named, made empty when missing.
-    std::shared_ptr<Node>& Child(const std::wstring& name) {
-        const auto [it, made] = subkeys.try_emplace(name);
-        if (made) cursorValid = false;
-        return it->second;
+    // The key the names lead to from `node`, null when one is missing.
+    template <typename It>
+    static std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, It first, It last) {
+        for (; node && first != last; ++first) {
+            const auto it = node->subkeys.find(*first);
+            node = it == node->subkeys.end() ? nullptr : it->second;
+        }
+        return node;
+    }
+
+    // The same, making the keys that are missing; `made` tells whether one was.
+    static std::shared_ptr<Node> Make(std::shared_ptr<Node> node, const std::vector<std::wstring>& names, bool* made) {
+        for (const std::wstring& name : names) {
+            std::shared_ptr<Node>& child = node->subkeys[name];
+            if (!child) {
+                child = std::make_shared<Node>();
+                child->path = node->path + L'\\' + name;
+                node->cursorValid = false;
+                if (made) *made = true;
+            }
+            node = child;
+        }
+        return node;
     }
 
     void EraseChild(Subkeys::iterator it) {
@@ -169,29 +181,49 @@ MemoryRegistry::MemoryRegistry() {
 
 MemoryRegistry::~MemoryRegistry() = default;
 
-MemoryRegistry::Node* MemoryRegistry::Root(HKEY root) const {
+const std::shared_ptr<MemoryRegistry::Node>& MemoryRegistry::Root(HKEY root) const {
     const int index = RootIndex(root);
-    return index < 0 ? nullptr : roots_[index].get();
+    if (index < 0) throw std::invalid_argument("not a predefined registry key");
+    return roots_[index];
 }
 
-LONG MemoryRegistry::Resolve(HKEY key, Resolved* resolved) const {
-    if (const int index = RootIndex(key); index >= 0) {
-        *resolved = {roots_[index], KEY_ALL_ACCESS};
-        return ERROR_SUCCESS;
-    }
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Find(HKEY root, const std::wstring& path) const {
+    const std::vector<std::wstring> names = Split(path.c_str());
+    return Node::Walk(Root(root), names.begin(), names.end());
+}
+
+LONG MemoryRegistry::Resolve(HKEY key, Handle* resolved) const {
+    const int index = RootIndex(key);
     const auto it = handles_.find(key);
-    if (it == handles_.end()) return ERROR_INVALID_HANDLE;
-    *resolved = {it->second.node, it->second.access};
+    if (index < 0 && it == handles_.end()) return ERROR_INVALID_HANDLE;
+    *resolved = index >= 0 ? Handle{roots_[index], KEY_ALL_ACCESS} : it->second;
     return ERROR_SUCCESS;
 }
 
 LONG MemoryRegistry::Fault(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey) {
-    for (Rule& rule : rules_) {
-        if (rule.op != op || rule.times == 0 || CompareNames(rule.path, keyPath) != CSTR_EQUAL) continue;
-        if (rule.times > 0) --rule.times;
-        return rule.error;
+    for (const Rule& rule : rules_) {
+        if (rule.op == op && CompareNames(rule.path, keyPath) == CSTR_EQUAL) return rule.error;
     }
     return hook_ ? hook_(op, keyPath, valueOrSubkey) : ERROR_SUCCESS;
+}
+
+LONG MemoryRegistry::Start(RegOp op, HKEY key, const wchar_t* name, REGSAM need, Handle* at) {
+    ++counts_[Index(op)];
+    if (const LONG error = Resolve(key, at)) return error;
+    if (const LONG error = Fault(op, at->node->path, name)) return error;
+    if ((at->access & need) != need) return ERROR_ACCESS_DENIED;
+    return at->node->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
+LONG MemoryRegistry::StartBelow(RegOp op, HKEY parent, const wchar_t* subkey, Handle* from,
+                                std::vector<std::wstring>* names) {
+    if (const LONG error = Resolve(parent, from)) return error;
+    *names = Split(subkey);
+    if (const LONG error = Fault(op, Join(from->node->path, *names), subkey)) return error;
+    if (IsBadPath(subkey)) return ERROR_BAD_PATHNAME;
+    // Emptying a key through its handle checks the rights first.
+    const bool emptying = op == RegOp::DeleteTree && names->empty();
+    return from->node->deleted && !emptying ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
 HKEY MemoryRegistry::NewHandle(std::shared_ptr<Node> node, REGSAM access) {
@@ -206,19 +238,11 @@ LONG MemoryRegistry::OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKE
     ++counts_[Index(RegOp::Open)];
     if (!out) return ERROR_INVALID_PARAMETER;
     *out = nullptr;
-    Resolved from;
-    if (const LONG error = Resolve(parent, &from)) return error;
-    const std::vector<std::wstring> names = Split(subkey);
-    if (const LONG error = Fault(RegOp::Open, Join(from.node->path, names), subkey)) return error;
-    if (IsBadPath(subkey)) return ERROR_BAD_PATHNAME;
-    if (from.node->deleted) return ERROR_KEY_DELETED;
-
-    std::shared_ptr<Node> node = from.node;
-    for (const std::wstring& name : names) {
-        const auto it = node->subkeys.find(name);
-        if (it == node->subkeys.end()) return ERROR_FILE_NOT_FOUND;
-        node = it->second;
-    }
+    Handle from;
+    std::vector<std::wstring> names;
+    if (const LONG error = StartBelow(RegOp::Open, parent, subkey, &from, &names)) return error;
+    std::shared_ptr<Node> node = Node::Walk(from.node, names.begin(), names.end());
+    if (!node) return ERROR_FILE_NOT_FOUND;
     *out = NewHandle(std::move(node), sam);
     return ERROR_SUCCESS;
 }
@@ -228,59 +252,31 @@ LONG MemoryRegistry::CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, H
     if (!out) return ERROR_INVALID_PARAMETER;
     *out = nullptr;
     if (created) *created = false;
-    Resolved from;
-    if (const LONG error = Resolve(parent, &from)) return error;
-    const std::vector<std::wstring> names = Split(subkey);
-    if (const LONG error = Fault(RegOp::Create, Join(from.node->path, names), subkey)) return error;
-    if (IsBadPath(subkey)) return ERROR_BAD_PATHNAME;
-    if (from.node->deleted) return ERROR_KEY_DELETED;
-
-    std::shared_ptr<Node> node = from.node;
-    bool made = false;
-    for (const std::wstring& name : names) {
-        std::shared_ptr<Node>& child = node->Child(name);
-        if (!child) {
-            child = std::make_shared<Node>();
-            child->path = node->path + L'\\' + name;
-            made = true;
-        }
-        node = child;
-    }
-    *out = NewHandle(std::move(node), sam);
-    if (created) *created = made;
+    Handle from;
+    std::vector<std::wstring> names;
+    if (const LONG error = StartBelow(RegOp::Create, parent, subkey, &from, &names)) return error;
+    *out = NewHandle(Node::Make(from.node, names, created), sam);
     return ERROR_SUCCESS;
 }
 
 LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
-    ++counts_[Index(RegOp::EnumKey)];
-    Resolved at;
-    if (const LONG error = Resolve(key, &at)) return error;
-    if (const LONG error = Fault(RegOp::EnumKey, at.node->path, nullptr)) return error;
-    if (!(at.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-    if (at.node->deleted) return ERROR_KEY_DELETED;
+    Handle at;
+    if (const LONG error = Start(RegOp::EnumKey, key, nullptr, KEY_ENUMERATE_SUB_KEYS, &at)) return error;
     if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
     return CopyName(at.node->SubkeyAt(index), name, nameChars);
 }
 
 LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
-    ++counts_[Index(RegOp::EnumValue)];
-    Resolved at;
-    if (const LONG error = Resolve(key, &at)) return error;
-    if (const LONG error = Fault(RegOp::EnumValue, at.node->path, nullptr)) return error;
-    if (!(at.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    if (at.node->deleted) return ERROR_KEY_DELETED;
+    Handle at;
+    if (const LONG error = Start(RegOp::EnumValue, key, nullptr, KEY_QUERY_VALUE, &at)) return error;
     if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
     const auto& values = at.node->values;
     return CopyName(index < values.size() ? &std::next(values.begin(), index)->first : nullptr, name, nameChars);
 }
 
 LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) {
-    ++counts_[Index(RegOp::QueryValue)];
-    Resolved at;
-    if (const LONG error = Resolve(key, &at)) return error;
-    if (const LONG error = Fault(RegOp::QueryValue, at.node->path, name)) return error;
-    if (!(at.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    if (at.node->deleted) return ERROR_KEY_DELETED;
+    Handle at;
+    if (const LONG error = Start(RegOp::QueryValue, key, name, KEY_QUERY_VALUE, &at)) return error;
     if (data && !bytes) return ERROR_INVALID_PARAMETER;
     const auto it = at.node->values.find(ValueName(name));
     if (it == at.node->values.end()) return ERROR_FILE_NOT_FOUND;
@@ -306,12 +302,8 @@ LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE
 }
 
 LONG MemoryRegistry::SetValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) {
-    ++counts_[Index(RegOp::SetValue)];
-    Resolved at;
-    if (const LONG error = Resolve(key, &at)) return error;
-    if (const LONG error = Fault(RegOp::SetValue, at.node->path, name)) return error;
-    if (!(at.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    if (at.node->deleted) return ERROR_KEY_DELETED;
+    Handle at;
+    if (const LONG error = Start(RegOp::SetValue, key, name, KEY_SET_VALUE, &at)) return error;
     if (!data && bytes) return ERROR_NOACCESS;
 
     DWORD stored = bytes;
@@ -326,32 +318,21 @@ LONG MemoryRegistry::SetValue(HKEY key, const wchar_t* name, DWORD type, const B
 }
 
 LONG MemoryRegistry::DeleteValue(HKEY key, const wchar_t* name) {
-    ++counts_[Index(RegOp::DeleteValue)];
-    Resolved at;
-    if (const LONG error = Resolve(key, &at)) return error;
-    if (const LONG error = Fault(RegOp::DeleteValue, at.node->path, name)) return error;
-    if (!(at.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    if (at.node->deleted) return ERROR_KEY_DELETED;
+    Handle at;
+    if (const LONG error = Start(RegOp::DeleteValue, key, name, KEY_SET_VALUE, &at)) return error;
     return at.node->values.erase(ValueName(name)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 LONG MemoryRegistry::DeleteTree(HKEY parent, const wchar_t* subkey) {
     ++counts_[Index(RegOp::DeleteTree)];
-    Resolved from;
-    if (const LONG error = Resolve(parent, &from)) return error;
-    const std::vector<std::wstring> names = Split(subkey);
-    if (const LONG error = Fault(RegOp::DeleteTree, Join(from.node->path, names), subkey)) return error;
-    if (IsBadPath(subkey)) return ERROR_BAD_PATHNAME;
+    Handle from;
+    std::vector<std::wstring> names;
+    if (const LONG error = StartBelow(RegOp::DeleteTree, parent, subkey, &from, &names)) return error;
     Node& base = *from.node;
 
     if (!names.empty()) {
-        if (base.deleted) return ERROR_KEY_DELETED;
-        Node* holder = &base;
-        for (std::size_t i = 0; i + 1 < names.size(); ++i) {
-            const auto it = holder->subkeys.find(names[i]);
-            if (it == holder->subkeys.end()) return ERROR_FILE_NOT_FOUND;
-            holder = it->second.get();
-        }
+        const std::shared_ptr<Node> holder = Node::Walk(from.node, names.begin(), names.end() - 1);
+        if (!holder) return ERROR_FILE_NOT_FOUND;
         const auto it = holder->subkeys.find(names.back());
         if (it == holder->subkeys.end()) return ERROR_FILE_NOT_FOUND;
         it->second->MarkDeleted();
@@ -373,7 +354,7 @@ LONG MemoryRegistry::DeleteTree(HKEY parent, const wchar_t* subkey) {
 
 LONG MemoryRegistry::CloseKey(HKEY key) {
     ++counts_[Index(RegOp::Close)];
-    if (const Node* root = Root(key)) return Fault(RegOp::Close, root->path, nullptr);
+    if (const int index = RootIndex(key); index >= 0) return Fault(RegOp::Close, roots_[index]->path, nullptr);
     const auto it = handles_.find(key);
     if (it == handles_.end()) return ERROR_INVALID_HANDLE;
     const std::wstring path = it->second.node->path;
@@ -381,90 +362,17 @@ LONG MemoryRegistry::CloseKey(HKEY key) {
     return Fault(RegOp::Close, path, nullptr);
 }
 
-void MemoryRegistry::FailOn(RegOp op, std::wstring path, LONG error, int times) {
-    rules_.push_back(Rule{op, std::move(path), error, times});
-}
-
-void MemoryRegistry::SetFaultHook(FaultHook hook) { hook_ = std::move(hook); }
-
-void MemoryRegistry::ClearFaults() {
-    rules_.clear();
-    hook_ = nullptr;
-}
-
-std::size_t MemoryRegistry::Count(RegOp op) const { return counts_[Index(op)]; }
-
-std::size_t MemoryRegistry::TotalCount() const {
-    std::size_t total = 0;
-    for (const std::size_t count : counts_) total += count;
-    return total;
-}
-
-void MemoryRegistry::ResetCounts() { counts_.fill(0); }
-
-MemoryRegistry::Node* MemoryRegistry::Find(HKEY root, const std::wstring& path) const {
-    Node* node = Root(root);
-    if (!node) throw std::invalid_argument("not a predefined registry key");
-    for (const std::wstring& name : Split(path.c_str())) {
-        const auto it = node->subkeys.find(name);
-        if (it == node->subkeys.end()) return nullptr;
-        node = it->second.get();
-    }
-    return node;
-}
-
-MemoryRegistry::Node* MemoryRegistry::FindOrMake(HKEY root, const std::wstring& path) {
-    Node* node = Root(root);
-    if (!node) throw std::invalid_argument("not a predefined registry key");
-    for (const std::wstring& name : Split(path.c_str())) {
-        std::shared_ptr<Node>& child = node->Child(name);
-        if (!child) {
-            child = std::make_shared<Node>();
-            child->path = node->path + L'\\' + name;
-        }
-        node = child.get();
-    }
-    return node;
-}
-
-void MemoryRegistry::Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-                         std::vector<BYTE> bytes) {
-    FindOrMake(root, path)->values[name] = Value{type, std::move(bytes)};
-}
-
 void MemoryRegistry::Set(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value) {
-    FindOrMake(root, path)->values[name] = value;
-}
-
-void MemoryRegistry::SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
-                               DWORD type) {
-    Set(root, path, name, Value::String(text, type));
-}
-
-void MemoryRegistry::SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
-    Set(root, path, name, Value::Dword(value));
+    Node::Make(Root(root), Split(path.c_str()), nullptr)->values[name] = value;
 }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::Get(HKEY root, const std::wstring& path,
                                                          const std::wstring& name) const {
-    const Node* node = Find(root, path);
+    const std::shared_ptr<Node> node = Find(root, path);
     if (!node) return std::nullopt;
     const auto it = node->values.find(name);
     if (it == node->values.end()) return std::nullopt;
     return it->second;
-}
-
-bool MemoryRegistry::KeyExists(HKEY root, const std::wstring& path) const { return Find(root, path) != nullptr; }
-
-std::size_t MemoryRegistry::OpenHandleCount() const { return handles_.size(); }
-
-std::vector<std::wstring> MemoryRegistry::OpenHandlePaths() const {
-    std::vector<std::wstring> paths;
-    for (const auto& entry : handles_) {
-        paths.push_back(entry.second.node->path + (entry.second.node->deleted ? L" (deleted)" : L""));
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
 }
 
 std::ostream& operator<<(std::ostream& os, const MemoryRegistry::Value& value) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -45,7 +46,6 @@ public:
         static Value String(const std::wstring& text, DWORD type = REG_SZ);
         static Value Dword(DWORD value);
         bool operator==(const Value& other) const { return type == other.type && bytes == other.bytes; }
-        bool operator!=(const Value& other) const { return !(*this == other); }
     };
 
     // Answers ERROR_SUCCESS to let the operation run, anything else to fail it with that.
@@ -72,54 +72,62 @@ public:
     LONG CloseKey(HKEY key) override;
 
     // Fault injection. `op` on the key whose full path equals `path` (case ignored)
-    // fails with `error`, `times` times or, with -1, always. Rules are checked in
+    // fails with `error` until cleared. Rules are checked in
     // the order given, before the hook.
-    void FailOn(RegOp op, std::wstring path, LONG error, int times = -1);
-    void SetFaultHook(FaultHook hook);
-    void ClearFaults();
+    void FailOn(RegOp op, std::wstring path, LONG error) { rules_.push_back(Rule{op, std::move(path), error}); }
+    void SetFaultHook(FaultHook hook) { hook_ = std::move(hook); }
+    void ClearFaults() {
+        rules_.clear();
+        hook_ = nullptr;
+    }
 
     // Operations called, failed ones included.
-    std::size_t Count(RegOp op) const;
-    std::size_t TotalCount() const;
-    void ResetCounts();
+    std::size_t Count(RegOp op) const { return counts_[static_cast<std::size_t>(op)]; }
+    std::size_t TotalCount() const { return std::accumulate(counts_.begin(), counts_.end(), std::size_t{0}); }
+    void ResetCounts() { counts_.fill(0); }
 
     // Direct access for arranging and checking a test; neither counted nor faulted.
     // `path` is below `root` (one of the predefined keys), empty for the root itself.
-    void Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, std::vector<BYTE> bytes);
     void Set(HKEY root, const std::wstring& path, const std::wstring& name, const Value& value);
-    void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
-                   DWORD type = REG_SZ);
-    void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+    void Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, std::vector<BYTE> bytes) {
+        Set(root, path, name, Value{type, std::move(bytes)});
+    }
+    void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text) {
+        Set(root, path, name, Value::String(text));
+    }
+    void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+        Set(root, path, name, Value::Dword(value));
+    }
     std::optional<Value> Get(HKEY root, const std::wstring& path, const std::wstring& name) const;
-    bool KeyExists(HKEY root, const std::wstring& path) const;
+    bool KeyExists(HKEY root, const std::wstring& path) const { return Find(root, path) != nullptr; }
 
-    // Handles opened or created and not yet closed, and the keys they refer to.
-    std::size_t OpenHandleCount() const;
-    std::vector<std::wstring> OpenHandlePaths() const;
+    // Handles opened or created and not yet closed.
+    std::size_t OpenHandleCount() const { return handles_.size(); }
 
 private:
     struct Node;
+    // A handle's key and granted rights; a predefined key has them all.
     struct Handle {
         std::shared_ptr<Node> node;
-        REGSAM access;
+        REGSAM access = 0;
     };
     struct Rule {
         RegOp op;
         std::wstring path;
         LONG error;
-        int times;
-    };
-    struct Resolved {
-        std::shared_ptr<Node> node;
-        REGSAM access = 0;
     };
 
-    LONG Resolve(HKEY key, Resolved* resolved) const;
+    LONG Resolve(HKEY key, Handle* resolved) const;
     LONG Fault(RegOp op, const std::wstring& keyPath, const wchar_t* valueOrSubkey);
+    // Counts `op` on a handle and checks, in Windows' order, the handle, an
+    // injected fault, the rights `need` and whether the key was deleted.
+    LONG Start(RegOp op, HKEY key, const wchar_t* name, REGSAM need, Handle* at);
+    // The same checks for an operation on a subkey path below `parent`, uncounted.
+    LONG StartBelow(RegOp op, HKEY parent, const wchar_t* subkey, Handle* from, std::vector<std::wstring>* names);
     HKEY NewHandle(std::shared_ptr<Node> node, REGSAM access);
-    Node* Root(HKEY root) const;
-    Node* Find(HKEY root, const std::wstring& path) const;
-    Node* FindOrMake(HKEY root, const std::wstring& path);
+    // Throws for a key that is not predefined.
+    const std::shared_ptr<Node>& Root(HKEY root) const;
+    std::shared_ptr<Node> Find(HKEY root, const std::wstring& path) const;
 
     std::array<std::shared_ptr<Node>, 5> roots_;
     std::unordered_map<HKEY, Handle> handles_;

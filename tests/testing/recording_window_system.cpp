@@ -25,18 +25,17 @@ bool RecordingWindowSystem::Enable(HWND window, bool enable) {
 
 int RecordingWindowSystem::MessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     messageBoxes_.push_back({owner, text ? text : L"", caption ? caption : L"", type});
-    if (whileMessageBox_) whileMessageBox_();
-    return answer_;
+    return IDOK;
 }
 
-INT_PTR RecordingWindowSystem::DialogBoxParam(HINSTANCE, const wchar_t* templateName, HWND parent, DLGPROC, LPARAM) {
-    dialogBoxes_.push_back({parent, reinterpret_cast<UINT_PTR>(templateName)});
-    return dialogAnswer_;
+INT_PTR RecordingWindowSystem::DialogBoxParam(HINSTANCE, const wchar_t*, HWND parent, DLGPROC, LPARAM) {
+    dialogBoxes_.push_back({parent});
+    return IDCANCEL;
 }
 
 INT_PTR RecordingWindowSystem::DialogBoxIndirectParam(HINSTANCE, const DLGTEMPLATE*, HWND parent, DLGPROC, LPARAM) {
-    dialogBoxes_.push_back({parent, 0});
-    return dialogAnswer_;
+    dialogBoxes_.push_back({parent});
+    return IDCANCEL;
 }
 
 HWND RecordingWindowSystem::DialogItem(HWND dialog, int id) {
@@ -44,11 +43,6 @@ HWND RecordingWindowSystem::DialogItem(HWND dialog, int id) {
     // Far above the small handles tests make up for their own windows.
     if (!item) item = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x40000000 + 4 * items_.size()));
     return item;
-}
-
-std::wstring RecordingWindowSystem::Text(HWND window) {
-    const auto found = texts_.find(window);
-    return found == texts_.end() ? std::wstring() : found->second;
 }
 
 bool RecordingWindowSystem::SetText(HWND window, const wchar_t* text) {
@@ -73,8 +67,6 @@ LPARAM RecordingWindowSystem::ComboData(HWND combo, int index) {
     return items[static_cast<size_t>(index)].second;
 }
 
-int RecordingWindowSystem::ComboSelection(HWND combo) { return combos_[combo].selection; }
-
 void RecordingWindowSystem::ComboSelect(HWND combo, int index) {
     Combo& box = combos_[combo];
     // As CB_SETCURSEL: an index past the items clears the selection.
@@ -83,44 +75,20 @@ void RecordingWindowSystem::ComboSelect(HWND combo, int index) {
 
 std::vector<std::wstring> RecordingWindowSystem::ComboItems(HWND combo) const {
     std::vector<std::wstring> texts;
-    const auto found = combos_.find(combo);
-    if (found != combos_.end()) {
-        for (const auto& item : found->second.items) texts.push_back(item.first);
-    }
+    for (const auto& item : Lookup(combos_, combo).items) texts.push_back(item.first);
     return texts;
 }
 
-LONG_PTR RecordingWindowSystem::PageResult(HWND dialog) const {
-    const auto found = pageResults_.find(dialog);
-    return found == pageResults_.end() ? 0 : found->second;
-}
-
-HWND RecordingWindowSystem::Parent(HWND window) {
-    const auto found = parents_.find(window);
-    return found == parents_.end() ? nullptr : found->second;
-}
-
 bool RecordingWindowSystem::IsChild(HWND parent, HWND window) {
-    for (HWND up = Parent(window); up; up = Parent(up)) {
-        if (up == parent) return true;
-    }
-    return false;
-}
-
-WNDPROC RecordingWindowSystem::Procedure(HWND window) const {
-    const auto found = procedures_.find(window);
-    return found == procedures_.end() ? StandInProcedure : found->second;
+    HWND up = Parent(window);
+    while (up && up != parent) up = Parent(up);
+    return up != nullptr;
 }
 
 WNDPROC RecordingWindowSystem::ReplaceProcedure(HWND window, WNDPROC procedure) {
-    const WNDPROC previous = Procedure(window);
-    if (previous) procedures_[window] = procedure;
-    return previous;
-}
-
-LRESULT RecordingWindowSystem::CallProcedure(WNDPROC procedure, HWND window, UINT message, WPARAM, LPARAM) {
-    passedOn_.push_back({procedure, window, message});
-    return 0;
+    const auto found = procedures_.try_emplace(window, StandInProcedure).first;
+    // A window whose procedure was replaced by null cannot be given another.
+    return found->second ? std::exchange(found->second, procedure) : nullptr;
 }
 
 }  // namespace qz::test

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -23,8 +22,6 @@ struct MessageBoxCall {
 
 struct DialogBoxCall {
     HWND parent;
-    // The resource identifier of the template; 0 for a template from memory.
-    UINT_PTR templateId;
 };
 
 struct EnableCall {
@@ -32,15 +29,9 @@ struct EnableCall {
     bool enable;
 };
 
-struct PassedOnCall {
-    WNDPROC procedure;
-    HWND window;
-    UINT message;
-};
-
-// A window system that shows nothing: message boxes and modal dialogs are
-// recorded and answered at once (a dialog's procedure never runs), windows are
-// handles with an enabled flag and need not exist.
+// A window system that shows nothing: message boxes are recorded and answer
+// IDOK, modal dialogs are recorded and answer IDCANCEL (a dialog's procedure
+// never runs), windows are handles with an enabled flag and need not exist.
 class RecordingWindowSystem : public platform::IWindowSystem {
 public:
     HWND ActiveWindow() override { return active_; }
@@ -54,36 +45,28 @@ public:
                                    DLGPROC procedure, LPARAM param) override;
 
     HWND DialogItem(HWND dialog, int id) override;
-    std::wstring Text(HWND window) override;
+    std::wstring Text(HWND window) override { return Lookup(texts_, window); }
     bool SetText(HWND window, const wchar_t* text) override;
     void ComboReset(HWND combo) override { combos_[combo] = {}; }
     int ComboAdd(HWND combo, const wchar_t* text) override;
     void ComboSetData(HWND combo, int index, LPARAM data) override;
     LPARAM ComboData(HWND combo, int index) override;
-    int ComboSelection(HWND combo) override;
+    int ComboSelection(HWND combo) override { return combos_[combo].selection; }
     void ComboSelect(HWND combo, int index) override;
     int CheckState(HWND button) override { return checks_[button]; }
     void SetCheckState(HWND button, int state) override { checks_[button] = state; }
     void SetPageResult(HWND dialog, LONG_PTR result) override { pageResults_[dialog] = result; }
-    HWND Parent(HWND window) override;
+    HWND Parent(HWND window) override { return Lookup(parents_, window); }
     bool IsChild(HWND parent, HWND window) override;
     HWND Focus() override { return focus_; }
     HWND SetFocus(HWND window) override { return std::exchange(focus_, window); }
     // The tab order is not modelled: there is no next control.
     HWND NextTabItem(HWND, HWND) override { return nullptr; }
     WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure) override;
-    LRESULT CallProcedure(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Messages handed on are dropped; each answers 0.
+    LRESULT CallProcedure(WNDPROC, HWND, UINT, WPARAM, LPARAM) override { return 0; }
 
     void SetActiveWindow(HWND window) { active_ = window; }
-    // Sets a window's state without recording an Enable call.
-    void SetEnabled(HWND window, bool enabled) { enabled_[window] = enabled; }
-    // The button every message box answers; IDOK until set.
-    void SetAnswer(int button) { answer_ = button; }
-    // What every modal dialog answers; IDCANCEL until set.
-    void SetDialogAnswer(INT_PTR result) { dialogAnswer_ = result; }
-    // Runs while a message box is "open", after it was recorded: lets a test
-    // look at the state the box is shown in.
-    void SetWhileMessageBox(std::function<void()> action) { whileMessageBox_ = std::move(action); }
 
     const std::vector<MessageBoxCall>& MessageBoxes() const { return messageBoxes_; }
     const std::vector<EnableCall>& EnableCalls() const { return enableCalls_; }
@@ -91,22 +74,20 @@ public:
 
     // Controls are handles made up on first lookup, one per dialog and id.
     std::vector<std::wstring> ComboItems(HWND combo) const;
-    LONG_PTR PageResult(HWND dialog) const;
+    LONG_PTR PageResult(HWND dialog) const { return Lookup(pageResults_, dialog); }
     void SetParent(HWND window, HWND parent) { parents_[window] = parent; }
-    // A window's procedure; a window never given one has a stand-in, so that
-    // replacing it succeeds. Null makes replacing fail.
-    void SetProcedure(HWND window, WNDPROC procedure) { procedures_[window] = procedure; }
-    WNDPROC Procedure(HWND window) const;
-    // Messages handed to a procedure with CallProcedure; each answers 0.
-    const std::vector<PassedOnCall>& PassedOn() const { return passedOn_; }
 
 private:
+    // What a map holds for the key, or a value-initialised one.
+    template <typename Map>
+    static typename Map::mapped_type Lookup(const Map& map, typename Map::key_type key) {
+        const auto found = map.find(key);
+        return found == map.end() ? typename Map::mapped_type() : found->second;
+    }
+
     HWND active_ = nullptr;
     HWND focus_ = nullptr;
-    int answer_ = IDOK;
-    INT_PTR dialogAnswer_ = IDCANCEL;
     std::map<HWND, bool> enabled_;
-    std::function<void()> whileMessageBox_;
     std::vector<MessageBoxCall> messageBoxes_;
     std::vector<EnableCall> enableCalls_;
     std::vector<DialogBoxCall> dialogBoxes_;
@@ -121,8 +102,8 @@ private:
     std::map<HWND, int> checks_;
     std::map<HWND, LONG_PTR> pageResults_;
     std::map<HWND, HWND> parents_;
+    // A window never given a procedure has a stand-in, so that replacing it succeeds.
     std::map<HWND, WNDPROC> procedures_;
-    std::vector<PassedOnCall> passedOn_;
 };
 
 }  // namespace qz::test

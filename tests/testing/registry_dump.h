@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 
 #include "testing/memory_registry.h"
 #include "platform/registry.h"
@@ -15,22 +16,18 @@ namespace qz::test {
 
 using RegistryDump = std::map<std::wstring, test::MemoryRegistry::Value>;
 
-inline void DumpInto(HKEY root, const std::wstring& path, RegistryDump* dump) {
+inline RegistryDump Dump(HKEY root, const std::wstring& path, RegistryDump dump = {}) {
     platform::RegKey key;
-    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return;
-    (*dump)[path] = {};
+    if (key.Open(root, path.c_str(), KEY_READ) != ERROR_SUCCESS) return dump;
+    dump[path] = {};
     std::wstring name;
     for (DWORD i = 0; key.ValueName(i, &name) == ERROR_SUCCESS; ++i) {
-        test::MemoryRegistry::Value value;
+        test::MemoryRegistry::Value& value = dump[path + L"|" + name];
         key.ReadValue(name.c_str(), &value.type, &value.bytes);
-        (*dump)[path + L"|" + name] = value;
     }
-    for (DWORD i = 0; key.SubkeyName(i, &name) == ERROR_SUCCESS; ++i) DumpInto(root, path + L"\\" + name, dump);
-}
-
-inline RegistryDump Dump(HKEY root, const std::wstring& path) {
-    RegistryDump dump;
-    DumpInto(root, path, &dump);
+    for (DWORD i = 0; key.SubkeyName(i, &name) == ERROR_SUCCESS; ++i) {
+        dump = Dump(root, path + L"\\" + name, std::move(dump));
+    }
     return dump;
 }
 

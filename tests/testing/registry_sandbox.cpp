@@ -9,18 +9,13 @@ namespace {
 const wchar_t kSandboxes[] = L"Software\\QZToolOptTests";
 bool g_active = false;
 
-void DeleteKeyAndTree(HKEY parent, const std::wstring& path) {
-    RegDeleteTreeW(parent, path.c_str());
-    RegDeleteKeyW(parent, path.c_str());
-}
-
 }  // namespace
 
 RegistrySandbox::RegistrySandbox() : path_(std::wstring(kSandboxes) + L"\\" + std::to_wstring(GetCurrentProcessId())) {
     // A second sandbox would be made inside the first one and undo its redirection.
     if (g_active) throw std::logic_error("a registry sandbox is already active");
     // A crashed process with the same id may have left its sandbox behind.
-    DeleteKeyAndTree(HKEY_CURRENT_USER, path_);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
     const auto make = [this](const wchar_t* hive, HKEY* key) {
         return RegCreateKeyExW(HKEY_CURRENT_USER, (path_ + L"\\" + hive).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                KEY_ALL_ACCESS, nullptr, key, nullptr);
@@ -48,7 +43,8 @@ void RegistrySandbox::Remove() {
     if (currentUser_) RegCloseKey(currentUser_);
     if (localMachine_) RegCloseKey(localMachine_);
     currentUser_ = localMachine_ = nullptr;
-    DeleteKeyAndTree(HKEY_CURRENT_USER, path_);
+    // Deleting a subkey's tree deletes the subkey too.
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
     // Fails, as it should, while other test processes still have their sandboxes.
     RegDeleteKeyW(HKEY_CURRENT_USER, kSandboxes);
 }

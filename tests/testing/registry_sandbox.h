@@ -20,9 +20,6 @@ public:
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
 
-    // Where the sandbox lies in the real HKEY_CURRENT_USER.
-    const std::wstring& Path() const { return path_; }
-
 private:
     void Remove();
 
