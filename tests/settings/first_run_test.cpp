@@ -57,8 +57,8 @@ TEST_F(FirstRunTest, AFailureIsNamedToTheUserAndLeavesTheModelUnavailable) {
     const std::wstring productKey = L"HKEY_LOCAL_MACHINE\\" + std::wstring(test::kProductKey);
     int productOpens = 0;
     registry.SetFaultHook([&](platform::RegOp op, const std::wstring& key, const wchar_t*) -> LONG {
-        const bool second = op == platform::RegOp::Open && _wcsicmp(key.c_str(), productKey.c_str()) == 0 &&
-                            ++productOpens == 2;
+        const bool second =
+            op == platform::RegOp::Open && _wcsicmp(key.c_str(), productKey.c_str()) == 0 && ++productOpens == 2;
         return second ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     });
     auto removedMeanwhile = MakeModel();
