@@ -29,7 +29,7 @@ HRESULT ClassFactory::LockServer(BOOL lock) try {
 }
 QZ_CATCH_RETURN()
 
-HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+HRESULT STDAPICALLTYPE GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!IsEqualCLSID(clsid, CLSID_QZToolOpt)) return CLASS_E_CLASSNOTAVAILABLE;

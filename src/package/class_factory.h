@@ -42,6 +42,8 @@ private:
 };
 
 // What DllGetClassObject answers: a factory for CLSID_QZToolOpt, nothing else.
-HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
+// With the export's calling convention, so that the in-process package and
+// the loaded DLL are opened the same way.
+HRESULT STDAPICALLTYPE GetClassObject(REFCLSID clsid, REFIID iid, void** out);
 
 }  // namespace qz::package
