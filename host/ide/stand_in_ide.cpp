@@ -81,13 +81,11 @@ void StandInIde::Withhold(Service service, bool withheld) { state_->withheld[Ind
 void StandInIde::FailWith(Service service, HRESULT result) { state_->failure[Index(service)] = result; }
 
 void StandInIde::SetPackagePath(std::wstring path) { state_->packagePath = std::move(path); }
-std::wstring StandInIde::PackagePath() const { return state_->packagePath; }
 std::wstring StandInIde::SatellitePath() const { return SatellitePathFor(state_->packagePath); }
 void StandInIde::SetUILibraryYieldsNull(bool yieldsNull) { state_->uiLibraryYieldsNull = yieldsNull; }
 
 void StandInIde::SetRegistryRoot(std::wstring root) { state_->registryRoot = std::move(root); }
 void StandInIde::SetDialogOwner(HWND owner) { state_->dialogOwner = owner; }
-void StandInIde::SetUILocale(LCID locale) { state_->uiLocale = locale; }
 void StandInIde::SetDteLocaleId(LCID locale) { state_->dteLocaleId = locale; }
 
 int StandInIde::LoadUILibraryCalls() const { return state_->loadUILibraryCalls; }

@@ -70,14 +70,12 @@ public:
 
     // Shell: the satellite is the package's base name + "UI.dll" in its folder.
     void SetPackagePath(std::wstring path);
-    std::wstring PackagePath() const;
     std::wstring SatellitePath() const;
     // LoadUILibrary then answers S_OK with a null handle and loads nothing.
     void SetUILibraryYieldsNull(bool yieldsNull);
 
     void SetRegistryRoot(std::wstring root);
     void SetDialogOwner(HWND owner);
-    void SetUILocale(LCID locale);
     void SetDteLocaleId(LCID locale);
 
     // What the services were asked.
