@@ -1,12 +1,14 @@
 // Registry data as installers, other tools and damaged hives leave it: values
 // of every wrong type, odd byte lengths, texts without their terminating zero,
 // empty values, key names at and past the lengths the system reads, names
-// beyond ASCII, thousands of version keys and enumerations that fail part-way.
+// beyond ASCII, thousands of version keys, keys that cannot be opened and
+// enumerations that fail part-way.
 // A malformed value reads as missing (a default, a fallback, a dropped
 // record), never as garbage.
 #include <gtest/gtest.h>
 
 #include "compilers/compiler_table.h"
+#include "compilers/vc_platforms.h"
 #include "platform/host.h"
 #include "satellite/resource_ids.h"
 #include "support/model_fixture.h"
@@ -19,6 +21,9 @@ using Bytes = std::vector<BYTE>;
 using Stored = std::tuple<const char*, DWORD, Bytes>;  // what, type, bytes
 const std::wstring kVersions = std::wstring(module::kCompilersKey) + L"\\";
 const std::wstring kVcPlatforms = std::wstring(module::kVcPlatformsKey.data()) + L"\\";
+// The same keys by their full names, as faults are injected.
+const std::wstring kMachineCompilers = L"HKEY_LOCAL_MACHINE\\" + std::wstring(module::kCompilersKey);
+const std::wstring kMachineVc = L"HKEY_LOCAL_MACHINE\\" + std::wstring(module::kVcPlatformsKey.data());
 
 Bytes TextBytes(const std::wstring& text) { return MemoryRegistry::Value::String(text).bytes; }
 Bytes Number(DWORD value) { return MemoryRegistry::Value::Dword(value).bytes; }
@@ -179,14 +184,12 @@ TEST_F(MalformedRegistryTest, EnumerationsThatFailPartWay) {
     registry.SetDword(HKEY_CURRENT_USER, kSettingsPath, L"GapLevel", 0);  // past the first run: one walk per model
     for (const wchar_t* name : {L"Win32", L"Win64 (AMD64)", L"Win64 (Ventrix)"})
         registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + name, L"", L"");
-    const std::wstring compilersKey = L"HKEY_LOCAL_MACHINE\\" + kVersions.substr(0, kVersions.size() - 1);
-    const std::wstring vcKey = L"HKEY_LOCAL_MACHINE\\" + kVcPlatforms.substr(0, kVcPlatforms.size() - 1);
     const std::tuple<std::wstring, bool, std::vector<std::wstring>, int> cases[] = {
         // key, forever, Win32, supported
-        {compilersKey, false, {L"12.0.000", L"11.1.065"}, 2},
-        {compilersKey, true, {L"11.1.065"}, 1},
-        {vcKey, false, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
-        {vcKey, true, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
+        {kMachineCompilers, false, {L"12.0.000", L"11.1.065"}, 2},
+        {kMachineCompilers, true, {L"11.1.065"}, 1},
+        {kMachineVc, false, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
+        {kMachineVc, true, {L"12.0.000", L"11.1.072", L"11.1.065"}, 1},
     };
     for (const auto& [key, forever, win32, supported] : cases) {
         size_t calls = 0;
@@ -201,6 +204,32 @@ TEST_F(MalformedRegistryTest, EnumerationsThatFailPartWay) {
         EXPECT_EQ(model->GetSupportedPlatformsList(&count, list.Put()), S_OK);
         EXPECT_EQ(count, supported);
         registry.SetFaultHook({});
+        EXPECT_EQ(registry.OpenHandleCount(), 0u);
+    }
+}
+
+// The platforms the VC component builds for: up to the first name that cannot
+// be read (31 characters fit), in the model's spelling; Win32 and x64 when the
+// VC component's key cannot be opened.
+TEST(VcPlatformListTest, ReadsNormalisedNamesUpToTheFirstFailure) {
+    using Lines = std::vector<std::wstring>;
+    const std::wstring name31 = L"M" + std::wstring(30, L'x');
+    const std::tuple<int, Lines, Lines> cases[] = {
+        // key missing (0), denied (1) or there (2); subkeys; list
+        // clang-format off
+        {0, {}, {L"Win32", L"x64"}}, {1, {L"Itanium"}, {L"Win32", L"x64"}}, {2, {}, {}},
+        {2, {L"Itanium", L"win32", L"Win64 (AMD64)", L"WIN64 (VENTRIX)"}, {L"Itanium", L"Win32", L"x64", L"Ventrix"}},
+        {2, {L"A", name31, L"N" + std::wstring(31, L'x'), L"Z"}, {L"A", name31}},
+        // clang-format on
+    };
+    for (const auto& [state, subkeys, expected] : cases) {
+        MemoryRegistry registry;
+        platform::ScopedRegistry scope(registry);
+        if (state) registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms, L"", L"");
+        for (const std::wstring& subkey : subkeys)
+            registry.SetString(HKEY_LOCAL_MACHINE, kVcPlatforms + subkey, L"", L"");
+        if (state == 1) registry.FailOn(platform::RegOp::Open, kMachineVc, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(compilers::ReadVcPlatformList(), expected) << state << subkeys.size();
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }
 }

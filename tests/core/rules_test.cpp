@@ -217,16 +217,6 @@ TEST(ScriptParserTest, ParsesEveryForm) {
     }
 }
 
-// The substitution alone: a value inside a quoted text has its quotes doubled.
-TEST(ScriptParserTest, SubstitutesVariables) {
-    std::u16string text;
-    ScriptError error;
-    EXPECT_TRUE(SubstituteVariables(u"'%MODULE%' %module%", kVariables, &text, &error));
-    EXPECT_EQ(text, u"'C:\\it''s\\x.dll' C:\\it's\\x.dll");
-    EXPECT_FALSE(SubstituteVariables(u"x\n %NOPE%", kVariables, &text, &error));
-    EXPECT_EQ(std::make_pair(error.line, error.column), std::make_pair(size_t{2}, size_t{2}));
-}
-
 // Errors are placed in the script as written: one inside a substituted value at
 // the variable's opening %.
 TEST(ScriptParserTest, ReportsWhereItFails) {

@@ -65,8 +65,9 @@ TEST(RegistrationTest, RegisterReplacesItsTreesAndUnregisterLeavesWhatStoodBefor
     EXPECT_FALSE(registry.KeyExists(HKEY_LOCAL_MACHINE, L"Software\\V\\Gone"));
     for (HKEY root : kRoots) EXPECT_TRUE(registry.KeyExists(root, L"Software"));
 
-    // Unregistering goes on past failures, the last tree first, and answers the first.
-    registry.FailOn(RegOp::Open, L"HKEY_CURRENT_CONFIG\\Software", ERROR_WRITE_PROTECT);
+    // Unregistering goes on past failures, the last tree first, and answers the first
+    // (a fault's key is named without regard to case).
+    registry.FailOn(RegOp::Open, L"hkey_current_config\\SOFTWARE", ERROR_WRITE_PROTECT);
     registry.FailOn(RegOp::DeleteTree, kV + L"Packages\\P", ERROR_ACCESS_DENIED);
     EXPECT_EQ(Apply(ScriptMode::Unregister), HRESULT_FROM_WIN32(ERROR_WRITE_PROTECT));
     EXPECT_FALSE(registry.KeyExists(HKEY_LOCAL_MACHINE, ours));

@@ -55,15 +55,6 @@ std::wstring Join(const std::wstring& base, const std::vector<std::wstring>& nam
 // A subkey is always relative: Windows refuses a leading backslash.
 bool IsBadPath(const wchar_t* subkey) { return subkey && subkey[0] == L'\\'; }
 
-REGSAM Granted(REGSAM sam) {
-    REGSAM granted = sam & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL | MAXIMUM_ALLOWED);
-    if (sam & GENERIC_READ) granted |= KEY_READ;
-    if (sam & GENERIC_WRITE) granted |= KEY_WRITE;
-    if (sam & GENERIC_EXECUTE) granted |= KEY_EXECUTE;
-    if (sam & (GENERIC_ALL | MAXIMUM_ALLOWED)) granted |= KEY_ALL_ACCESS;
-    return granted;
-}
-
 bool IsString(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 const wchar_t* ValueName(const wchar_t* name) { return name ? name : L""; }
@@ -221,22 +212,19 @@ LONG MemoryRegistry::StartBelow(RegOp op, HKEY parent, const wchar_t* subkey, Ha
     *names = Split(subkey);
     if (const LONG error = Fault(op, Join(from->node->path, *names), subkey)) return error;
     if (IsBadPath(subkey)) return ERROR_BAD_PATHNAME;
-    // Emptying a key through its handle checks the rights first.
-    const bool emptying = op == RegOp::DeleteTree && names->empty();
-    return from->node->deleted && !emptying ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+    return from->node->deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
 HKEY MemoryRegistry::NewHandle(std::shared_ptr<Node> node, REGSAM access) {
     // Never reused, so a stale handle is always recognised as invalid.
     const HKEY key = reinterpret_cast<HKEY>(nextHandle_);
     nextHandle_ += 4;
-    handles_.emplace(key, Handle{std::move(node), Granted(access)});
+    handles_.emplace(key, Handle{std::move(node), access});
     return key;
 }
 
 LONG MemoryRegistry::OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out) {
     ++counts_[Index(RegOp::Open)];
-    if (!out) return ERROR_INVALID_PARAMETER;
     *out = nullptr;
     Handle from;
     std::vector<std::wstring> names;
@@ -249,7 +237,6 @@ LONG MemoryRegistry::OpenKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKE
 
 LONG MemoryRegistry::CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, HKEY* out, bool* created) {
     ++counts_[Index(RegOp::Create)];
-    if (!out) return ERROR_INVALID_PARAMETER;
     *out = nullptr;
     if (created) *created = false;
     Handle from;
@@ -262,14 +249,12 @@ LONG MemoryRegistry::CreateKey(HKEY parent, const wchar_t* subkey, REGSAM sam, H
 LONG MemoryRegistry::EnumKey(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
     Handle at;
     if (const LONG error = Start(RegOp::EnumKey, key, nullptr, KEY_ENUMERATE_SUB_KEYS, &at)) return error;
-    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
     return CopyName(at.node->SubkeyAt(index), name, nameChars);
 }
 
 LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* nameChars) {
     Handle at;
     if (const LONG error = Start(RegOp::EnumValue, key, nullptr, KEY_QUERY_VALUE, &at)) return error;
-    if (!name || !nameChars) return ERROR_INVALID_PARAMETER;
     const auto& values = at.node->values;
     return CopyName(index < values.size() ? &std::next(values.begin(), index)->first : nullptr, name, nameChars);
 }
@@ -277,7 +262,6 @@ LONG MemoryRegistry::EnumValue(HKEY key, DWORD index, wchar_t* name, DWORD* name
 LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE* data, DWORD* bytes) {
     Handle at;
     if (const LONG error = Start(RegOp::QueryValue, key, name, KEY_QUERY_VALUE, &at)) return error;
-    if (data && !bytes) return ERROR_INVALID_PARAMETER;
     const auto it = at.node->values.find(ValueName(name));
     if (it == at.node->values.end()) return ERROR_FILE_NOT_FOUND;
 
@@ -290,12 +274,6 @@ LONG MemoryRegistry::QueryValue(HKEY key, const wchar_t* name, DWORD* type, BYTE
             return ERROR_MORE_DATA;
         }
         std::copy(value.bytes.begin(), value.bytes.end(), data);
-        // Windows terminates an unterminated string for the caller when the buffer has room.
-        if (IsString(value.type) && size >= sizeof(WCHAR) && *bytes - size >= sizeof(WCHAR) &&
-            (data[size - 2] || data[size - 1])) {
-            data[size] = 0;
-            data[size + 1] = 0;
-        }
     }
     if (bytes) *bytes = size;
     return ERROR_SUCCESS;
@@ -340,12 +318,8 @@ LONG MemoryRegistry::DeleteTree(HKEY parent, const wchar_t* subkey) {
         return ERROR_SUCCESS;
     }
 
-    // Emptying a key through its handle enumerates and deletes through that handle,
-    // so it needs the rights for that; subkeys go before the values.
-    if ((from.access & (KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS)) != (KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    if (base.deleted) return ERROR_KEY_DELETED;
+    // Emptying a key through its handle deletes the values through that handle,
+    // after the subkeys.
     base.ClearChildren();
     if (!base.values.empty() && !(from.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     base.values.clear();

@@ -28,12 +28,13 @@ using platform::RegOp;
 // - key and value names compare without regard to case, keep the case they were
 //   made with, and subkeys enumerate in Windows' order (names compared upper-cased);
 // - values keep their type and exact bytes; like Windows, SetValue of a string
-//   type counts a terminating zero the caller left out when one follows the data,
-//   and QueryValue appends one to an unterminated string when the buffer has room
-//   (Set() stores bytes untouched, to make unterminated values);
+//   type counts a terminating zero the caller left out when one follows the data
+//   (Set() stores bytes untouched, to make unterminated values); QueryValue does
+//   not end an unterminated string in spare room, as Windows does, since the
+//   logic reads values whole (RegKey::ReadValue) and cannot tell;
 // - writing values needs KEY_SET_VALUE on the handle, reading KEY_QUERY_VALUE,
-//   enumerating KEY_ENUMERATE_SUB_KEYS; opening, creating and deleting below a
-//   handle need no right on it;
+//   enumerating KEY_ENUMERATE_SUB_KEYS (the KEY_* rights only: the logic asks for
+//   no GENERIC_* ones); opening, creating and deleting below a handle need no right on it;
 // - handles to a deleted key answer ERROR_KEY_DELETED until closed.
 // Not thread-safe: one test drives it at a time.
 class MemoryRegistry : public platform::IRegistry {
