@@ -1,8 +1,12 @@
-// A page's window as the property sheet makes and drives it through the page's
-// description, over the recording window system (its controls are made-up
-// handles), in the ways the Options window of this stand-in IDE never takes.
+// A page's window as a property sheet makes it, under a host window that is
+// never shown, in the ways the Options window of this stand-in IDE never
+// takes: kept from one showing to the next, or left without a host. Message
+// boxes and the list editor are the recorder's.
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "ide/options_dialog.h"
 #include "pages/gap_page.h"
 #include "pages/general_page.h"
 #include "pages/string_list_editor.h"
@@ -16,26 +20,21 @@ namespace {
 
 class PageWindowTest : public test::ModelFixture {
 protected:
-    PageWindowTest() { EXPECT_EQ(CreateGapPage(model.Get(), model.Get(), &sheet), S_OK); }
-    ~PageWindowTest() override { ResetPageStates(); }
+    void SetUp() override {
+        ModelFixture::SetUp();
+        model = MakeModel();
+        EXPECT_EQ(CreateGapPage(model.Get(), model.Get(), &sheet), S_OK);
+    }
+    ~PageWindowTest() override {
+        DestroyWindow(host);
+        ResetPageStates();
+    }
 
-    // A window the sheet made, bound to its host or left without one; WM_INITDIALOG's answer.
-    INT_PTR Open(int i, bool bound = true) {
-        sheet.pfnCallback(nullptr, PSPCB_CREATE, reinterpret_cast<LPPROPSHEETPAGEA>(&records[i]));
-        if (bound) windows.SetParent(dialogs[i], reinterpret_cast<HWND>(0x200));
-        return sheet.pfnDlgProc(dialogs[i], WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&records[i]));
+    // The level the GAP page shows, once the user picked `pick` when given.
+    LRESULT Level(const ide::PageWindow& page, int pick = -2) {
+        if (pick > -2) SendDlgItemMessageW(page.Window(), IDC_GAP_LEVEL, CB_SETCURSEL, WPARAM(pick), 0);
+        return SendDlgItemMessageW(page.Window(), IDC_GAP_LEVEL, CB_GETCURSEL, 0, 0);
     }
-    void Close(int i) {
-        sheet.pfnDlgProc(dialogs[i], WM_DESTROY, 0, 0);
-        sheet.pfnCallback(nullptr, PSPCB_RELEASE, reinterpret_cast<LPPROPSHEETPAGEA>(&records[i]));
-        EXPECT_EQ(records[i].lParam, 0) << "the page object is freed";
-    }
-    // The dialog procedure's answer; the page result is the window's.
-    INT_PTR Notify(int i, UINT code) {
-        NMHDR header{nullptr, 0, code};
-        return sheet.pfnDlgProc(dialogs[i], WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
-    }
-    HWND Level(int i) { return windows.DialogItem(dialogs[i], IDC_GAP_LEVEL); }
     int Stored(int level = -1) {
         const auto id = static_cast<PropertyID>(settings::kOptGapLevel);
         if (level >= 0) model->PutProperty(id, platform::Variant::Int(level).Get());
@@ -44,10 +43,9 @@ protected:
         return stored.AsInt();
     }
 
-    platform::ComPtr<IQZGeneralPPG> model = MakeModel();
+    platform::ComPtr<IQZGeneralPPG> model;
     VSPROPSHEETPAGE sheet{};
-    PROPSHEETPAGEW records[2] = {};
-    const HWND dialogs[2] = {reinterpret_cast<HWND>(0x100), reinterpret_cast<HWND>(0x300)};
+    const HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
 };
 
 // The IDE keeps a page's window from one showing to the next: its next
@@ -55,41 +53,44 @@ protected:
 // the edits of the showing otherwise.
 TEST_F(PageWindowTest, TheNextActivationShowsTheSettingsAfterCancelOrApplyOnly) {
     Stored(1);
-    ASSERT_EQ(Open(0), 1);
-    windows.ComboSelect(Level(0), 3);
-    EXPECT_EQ(Notify(0, PSN_KILLACTIVE), 1);
-    EXPECT_EQ(windows.PageResult(dialogs[0]), 0) << "the page is always valid";
-    EXPECT_EQ(Notify(0, PSN_SETACTIVE), 1);
-    EXPECT_EQ(windows.ComboSelection(Level(0)), 3) << "moved between pages";
-    EXPECT_EQ(Notify(0, PSN_QUERYCANCEL), 0) << "cancel is never refused";
-    Notify(0, PSN_SETACTIVE);
-    EXPECT_EQ(windows.ComboSelection(Level(0)), 1) << "cancelled";
-    windows.ComboSelect(Level(0), 2);
-    EXPECT_EQ(Notify(0, PSN_APPLY), 1);
-    EXPECT_EQ(windows.PageResult(dialogs[0]), PSNRET_NOERROR);
+    ide::PageWindow page(sheet, host);
+    Level(page, 3);
+    EXPECT_EQ(page.Notify(PSN_KILLACTIVE, host), 0) << "the page is always valid";
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Level(page), 3) << "moved between pages";
+    EXPECT_EQ(page.Notify(PSN_QUERYCANCEL, host), 0) << "cancel is never refused";
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Level(page), 1) << "cancelled";
+    Level(page, 2);
+    EXPECT_EQ(page.Notify(PSN_APPLY, host), PSNRET_NOERROR);
     Stored(0);  // by a script, after the apply
-    Notify(0, PSN_SETACTIVE);
-    EXPECT_EQ(windows.ComboSelection(Level(0)), 0) << "applied";
-    Close(0);
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Level(page), 0) << "applied";
 }
 
-// A window the sheet left without a host is never filled, so never applied; a
-// second window of the kind, made before the first is released, keeps its
-// binding when the first goes.
-TEST_F(PageWindowTest, OnlyTheBoundWindowIsFilledAndApplied) {
-    EXPECT_EQ(Open(0, false), 0);
-    EXPECT_TRUE(windows.ComboItems(Level(0)).empty());
-    windows.ComboSelect(Level(0), 3);
-    EXPECT_EQ(Notify(0, PSN_APPLY), 0);
-    EXPECT_EQ(Stored(), 0);
-    Close(0);
-    ASSERT_EQ(Open(0), 1);
-    ASSERT_EQ(Open(1), 1);
-    windows.ComboSelect(Level(1), 2);
-    Close(0);
-    EXPECT_EQ(Notify(1, PSN_APPLY), 1);
+// A window the sheet left without a host (here one of no parent and no owner)
+// is never applied: it would write controls it never filled. A second window
+// of the kind, made before the first is released, keeps its binding when the
+// first goes.
+TEST_F(PageWindowTest, OnlyTheBoundWindowIsApplied) {
+    Stored(1);
+    PROPSHEETPAGEW record = ide::PageRecord(sheet);
+    record.pfnCallback(nullptr, PSPCB_CREATE, &record);
+    const HWND unbound = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(record.pfnDlgProc(unbound, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record)), 0);
+    NMHDR apply{unbound, 0, PSN_APPLY};
+    EXPECT_EQ(record.pfnDlgProc(unbound, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), 0);
+    EXPECT_EQ(Stored(), 1);
+    DestroyWindow(unbound);
+    record.pfnCallback(nullptr, PSPCB_RELEASE, &record);
+    auto first = std::make_unique<ide::PageWindow>(sheet, host);
+    ide::PageWindow second(sheet, host);
+    Level(second, 2);
+    first.reset();
+    second.Notify(PSN_APPLY, host);
     EXPECT_EQ(Stored(), 2);
-    Close(1);
+    second.Close();
+    EXPECT_EQ(StateOf(PageKind::Gap).created, 0) << "every page object is freed";
     // A page made for another model (of another package) takes it, and lets the first go.
     const auto other = MakeModel();
     ASSERT_EQ(CreateGapPage(other.Get(), other.Get(), &sheet), S_OK);
@@ -97,27 +98,21 @@ TEST_F(PageWindowTest, OnlyTheBoundWindowIsFilledAndApplied) {
     EXPECT_EQ(other->Release(), 2u);
 }
 
-// What the recorder shows of the General page: a message about a bad entry is
-// a warning over the IDE's dialog owner, which is disabled while the list
-// editor runs; the editor runs over a parent given to it.
-TEST_F(PageWindowTest, TheGeneralPagesMessagesAndEditorOverTheIdesDialogOwner) {
-    const HWND owner = reinterpret_cast<HWND>(0x200);
-    ide.SetDialogOwner(owner);
+// A bad entry on the General page is told as a warning over the IDE's dialog
+// owner; the list editor runs over that owner, or over a parent given to it.
+TEST_F(PageWindowTest, TheGeneralPagesWarningAndEditorOverTheIdesDialogOwner) {
+    ide.SetDialogOwner(host);
     ASSERT_EQ(CreateGeneralPage(model.Get(), model.Get(), &sheet), S_OK);
-    ASSERT_EQ(Open(0), 1);
-    windows.SetText(windows.DialogItem(dialogs[0], IDC_GEN_FIXED_SOURCE_EXT), L"f");
-    EXPECT_EQ(Notify(0, PSN_KILLACTIVE), 1);
+    ide::PageWindow page(sheet, host);
+    SetDlgItemTextW(page.Window(), IDC_GEN_FIXED_SOURCE_EXT, L"f");
+    EXPECT_EQ(page.Notify(PSN_KILLACTIVE, host), 1);
     ASSERT_EQ(windows.MessageBoxes().size(), 1u);
     EXPECT_EQ(windows.MessageBoxes()[0].type, static_cast<UINT>(MB_ICONWARNING | MB_OK));
-    EXPECT_EQ(windows.MessageBoxes()[0].owner, owner);
-    sheet.pfnDlgProc(dialogs[0], WM_COMMAND, MAKEWPARAM(IDC_GEN_EDIT_FIXED_SOURCE, BN_CLICKED), 0);
-    ASSERT_EQ(windows.EnableCalls().size(), 2u);
-    EXPECT_TRUE(windows.EnableCalls()[0].window == owner && !windows.EnableCalls()[0].enable);
-    EXPECT_TRUE(windows.EnableCalls()[1].window == owner && windows.EnableCalls()[1].enable);
-    Close(0);
+    EXPECT_EQ(windows.MessageBoxes()[0].owner, host);
+    SendMessageW(page.Window(), WM_COMMAND, MAKEWPARAM(IDC_GEN_EDIT_FIXED_SOURCE, BN_CLICKED), 0);
     CStrListEditor editor;
-    editor.DoModal(reinterpret_cast<HWND>(0x500));
-    EXPECT_EQ(windows.DialogBoxes().back().parent, reinterpret_cast<HWND>(0x500));
+    editor.DoModal(page.Window());
+    EXPECT_EQ(windows.DialogParents(), (std::vector<HWND>{host, page.Window()}));
 }
 
 }  // namespace
