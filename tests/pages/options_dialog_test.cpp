@@ -176,34 +176,24 @@ protected:
 };
 
 TEST_F(OptionsDialogTest, HowAShowingEndsNeverOverwritesTheSettings) {
-    const struct {
-        std::vector<int> visits;  // pages moved to after the General page, in order
-        int button;
-    } cases[] = {{{kGap}, PSBTN_CANCEL},
-                 {{kGap, kGeneral}, PSBTN_CANCEL},
-                 {{kGap, kCompilers}, PSBTN_CANCEL},
-                 {{}, PSBTN_CANCEL},
-                 {{kGap}, PSBTN_OK},
-                 {{kGap, kGeneral}, PSBTN_OK},
-                 {{kCompilers}, PSBTN_OK},
-                 {{}, PSBTN_OK},
-                 {{kGap}, PSBTN_APPLYNOW},
-                 {{kCompilers}, PSBTN_APPLYNOW},
-                 {{}, PSBTN_APPLYNOW}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.visits.size() << " pages, button " << c.button);
-        auto window = Show();
-        for (int page : c.visits) ASSERT_TRUE(window->Select(page));
-        window->Press(c.button);
-        EXPECT_EQ(window->IsOpen(), c.button == PSBTN_APPLYNOW);
-        if (c.button == PSBTN_APPLYNOW) window->Press(PSBTN_CANCEL);
-        window.reset();
-        ExpectNextShowingFaithful();
+    // The pages moved to after the General page, in order.
+    const std::vector<int> visits[] = {{}, {kGap}, {kGap, kGeneral}, {kGap, kCompilers}, {kCompilers}};
+    for (const int button : {PSBTN_CANCEL, PSBTN_OK, PSBTN_APPLYNOW}) {
+        for (const auto& pages : visits) {
+            SCOPED_TRACE(testing::Message() << pages.size() << " pages, button " << button);
+            auto window = Show();
+            for (int page : pages) ASSERT_TRUE(window->Select(page));
+            window->Press(button);
+            EXPECT_EQ(window->IsOpen(), button == PSBTN_APPLYNOW);
+            if (button == PSBTN_APPLYNOW) window->Press(PSBTN_CANCEL);
+            window.reset();
+            ExpectNextShowingFaithful();
+        }
     }
     // F1 asked once for the topic of the page on view, in the window of every showing.
     const std::wstring topic = L"tavrel.for.bldaps_dialog_toolsoptions_";
     const std::wstring topics[] = {topic + L"gen_for", topic + L"gap_for", topic + L"compilers_for"};
-    ASSERT_EQ(ide.F1Keywords().size(), 3 * std::size(cases));
+    ASSERT_EQ(ide.F1Keywords().size(), 3 * 3 * std::size(visits));
     for (size_t i = 0; i < ide.F1Keywords().size(); ++i) EXPECT_EQ(ide.F1Keywords()[i], topics[i % 3]);
 }
 
