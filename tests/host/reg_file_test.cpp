@@ -111,10 +111,8 @@ TEST(RegTransferTest, EveryValueComesBackExactlyAndOldFilesAreRead) {
 TEST(RegTransferTest, AHostileOrMalformedFileIsRefusedWholeWithItsLine) {
     std::wstring deep;
     for (int i = 0; i < 17; ++i) deep += L"\\d";
-    const struct {
-        std::wstring text;
-        std::wstring error;  // how the message begins
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        // the line, how the message begins
         {L"[" + kRoot + L"0]", L"line 5: [" + kRoot + L"0] lies outside"},
         {L"[-HKEY_CURRENT_USER\\Software]", L"line 5: [HKEY_CURRENT_USER\\Software] lies outside"},
         {L"[" + kRoot + L"\\..\\..\\Evil]", L"line 5: [" + kRoot + L"\\..\\..\\Evil] has an empty, \".\" or \"..\""},
@@ -131,12 +129,12 @@ TEST(RegTransferTest, AHostileOrMalformedFileIsRefusedWholeWithItsLine) {
     };
     MemoryRegistry registry;
     platform::ScopedRegistry scope(registry);
-    for (const auto& c : cases) {
+    for (const auto& [text, error] : cases) {
         const RegTransfer imported =
-            ImportKey(HKEY_CURRENT_USER, kKey, File(L"[" + kRoot + L"]\r\n\"A\"=\"1\"\r\n" + c.text));
+            ImportKey(HKEY_CURRENT_USER, kKey, File(L"[" + kRoot + L"]\r\n\"A\"=\"1\"\r\n" + text));
         EXPECT_TRUE(!imported.ok && imported.fileRefused);
-        EXPECT_EQ(imported.error.substr(0, c.error.size()), c.error);
-        EXPECT_EQ(registry.TotalCount(), 0u) << c.error;
+        EXPECT_EQ(imported.error.substr(0, error.size()), error);
+        EXPECT_EQ(registry.TotalCount(), 0u) << error;
     }
     // The longest names and the deepest key the registry and the export take.
     const std::wstring longest = L"[" + kRoot + deep.substr(4) + L"\\" + std::wstring(255, L'k') + L"]\r\n\"" +

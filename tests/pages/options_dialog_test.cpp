@@ -53,9 +53,7 @@ const std::vector<ide::OptionsPage> kPages = {{module::GUID_TOGeneralPPG, L"Gene
 
 // The text of a window, or of the control `id` of a dialog.
 std::wstring Text(HWND window, int id = 0) {
-    wchar_t text[512] = {};
-    GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 512);
-    return text;
+    return platform::Win32WindowSystem().Text(id ? GetDlgItem(window, id) : window);
 }
 LRESULT Send(HWND page, int id, UINT message, WPARAM wParam = 0, const wchar_t* text = nullptr) {
     return SendDlgItemMessageW(page, id, message, wParam, reinterpret_cast<LPARAM>(text));
