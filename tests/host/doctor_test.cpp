@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "commands.h"
 #include "doctor.h"
@@ -58,22 +59,19 @@ TEST_P(DoctorAgreesTest, WithThePackageOnOfferDirectoriesAndSelections) {
     }
     registry.FailOn(platform::RegOp::Open, L"HKEY_LOCAL_MACHINE\\" + kCompilers + L"12.0.002\\HY64",
                     ERROR_ACCESS_DENIED);
-    const struct {
-        HKEY hive;
-        std::wstring key;
-        const wchar_t *name, *place;
-    } placed[] = {{m, px32 + L"\\VSNet2005", L"IncludeDir", L"machine vsnet"},
-                  {m, px32, L"IncludeDir", L"machine key"},
-                  {m, px32, L"LibDir", L"machine key"},
-                  {u, px32, L"LibDir", L"user key"},
-                  {u, px32, L"BinDir", L"user key"},
-                  {u, px32 + L"\\VSNet2005", L"DefaultOptions", L"user vsnet"},
-                  {u, newest + L"\\VSNet2005", L"LibDir", L"user vsnet"},
-                  {m, newest + L"\\VSNet2005", L"BinDir", L"machine vsnet"},
-                  {u, committed, L"IncludeDir", L"committed"},
-                  {u, kSettings + L"\\SelectedCompilers", L"PX32", L"120.000|px32_PX32"},
-                  {u, kSettings + L"\\SelectedCompilers", L"HY64", L"111.065|PX32_HY64"}};
-    for (const auto& value : placed) registry.SetString(value.hive, value.key, value.name, value.place);
+    const std::tuple<HKEY, std::wstring, const wchar_t*, const wchar_t*> placed[] = {
+        {m, px32 + L"\\VSNet2005", L"IncludeDir", L"machine vsnet"},
+        {m, px32, L"IncludeDir", L"machine key"},
+        {m, px32, L"LibDir", L"machine key"},
+        {u, px32, L"LibDir", L"user key"},
+        {u, px32, L"BinDir", L"user key"},
+        {u, px32 + L"\\VSNet2005", L"DefaultOptions", L"user vsnet"},
+        {u, newest + L"\\VSNet2005", L"LibDir", L"user vsnet"},
+        {m, newest + L"\\VSNet2005", L"BinDir", L"machine vsnet"},
+        {u, committed, L"IncludeDir", L"committed"},
+        {u, kSettings + L"\\SelectedCompilers", L"PX32", L"120.000|px32_PX32"},
+        {u, kSettings + L"\\SelectedCompilers", L"HY64", L"111.065|PX32_HY64"}};
+    for (const auto& [hive, key, name, place] : placed) registry.SetString(hive, key, name, place);
     registry.SetDword(m, newest + L"\\VSNet2005", L"LibDir", 1);  // this IDE's, but no text: the user's serves
     registry.SetDword(u, committed, L"DefaultOptions", 7);        // committed, but no text: the read fails
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/registry.h"
@@ -28,39 +29,34 @@ std::vector<BYTE> File(const std::wstring& lines) {
     return EncodeRegFile(L"Windows Registry Editor Version 5.00\r\n\r\n" + lines);
 }
 
-struct Stored {
-    std::wstring key;  // below the exported key
-    std::wstring name;
-    DWORD type;
-    std::vector<BYTE> data;
-};
-
 // Every kind of value an export meets; the system's export loses the last two
 // (a dword of other than four bytes, a text without its zero), which this one
 // keeps in hex, as it writes a text with line breaks, which the editors do not
-// agree how to escape.
-std::vector<Stored> EveryKind(const std::wstring& at, bool hexOnes) {
+// agree how to escape. Written below `at`; how many there are.
+size_t EveryKind(const std::wstring& at, bool hexOnes) {
     std::vector<BYTE> blob;
     for (int i = 0; i < 90; ++i) blob.push_back(static_cast<BYTE>(i * 7));  // wraps over four lines
-    std::vector<Stored> values = {{L"", L"Path \"q\"", REG_SZ, Text(L"C:\\a\\\"b\" \u00e9")},
-                                  {L"", L"", REG_SZ, Text(L"")},
-                                  {L"", L"Level", REG_DWORD, {10, 0, 0, 0}},
-                                  {L"\\Sub", L"Blob", REG_BINARY, blob},
-                                  {L"\\Sub", L"Empty", REG_BINARY, {}},
-                                  {L"\\Sub\\Deeper", L"Dir", REG_EXPAND_SZ, Text(L"%T%")},
-                                  {L"\\Sub\\Deeper", L"List", REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}},
-                                  {L"\\Sub\\Deeper", L"Nothing", REG_NONE, {}}};
+    // The subkey, the value's name, its type and its bytes.
+    std::vector<std::tuple<std::wstring, std::wstring, DWORD, std::vector<BYTE>>> values = {
+        {L"", L"Path \"q\"", REG_SZ, Text(L"C:\\a\\\"b\" \u00e9")},
+        {L"", L"", REG_SZ, Text(L"")},
+        {L"", L"Level", REG_DWORD, {10, 0, 0, 0}},
+        {L"\\Sub", L"Blob", REG_BINARY, blob},
+        {L"\\Sub", L"Empty", REG_BINARY, {}},
+        {L"\\Sub\\Deeper", L"Dir", REG_EXPAND_SZ, Text(L"%T%")},
+        {L"\\Sub\\Deeper", L"List", REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}},
+        {L"\\Sub\\Deeper", L"Nothing", REG_NONE, {}}};
     if (hexOnes) {
         values.insert(values.end(), {{L"\\Hex", L"Lines", REG_SZ, Text(L"a\r\nb")},
                                      {L"\\Hex", L"Short", REG_DWORD, {1, 2}},
                                      {L"\\Hex", L"Unended", REG_SZ, {'A', 0}}});
     }
-    for (const Stored& value : values) {
+    for (const auto& [subkey, name, type, data] : values) {
         platform::RegKey key;
-        EXPECT_EQ(key.Create(HKEY_CURRENT_USER, (at + value.key).c_str(), KEY_ALL_ACCESS), ERROR_SUCCESS);
-        EXPECT_EQ(key.WriteValue(value.name.c_str(), value.type, value.data), ERROR_SUCCESS);
+        EXPECT_EQ(key.Create(HKEY_CURRENT_USER, (at + subkey).c_str(), KEY_ALL_ACCESS), ERROR_SUCCESS);
+        EXPECT_EQ(key.WriteValue(name.c_str(), type, data), ERROR_SUCCESS);
     }
-    return values;
+    return values.size();
 }
 
 // In the real registry, against the system's own reg export of the same key.
@@ -89,7 +85,7 @@ TEST(RegTransferTest, AnExportIsByteForByteTheSystemsRegExport) {
 TEST(RegTransferTest, EveryValueComesBackExactlyAndOldFilesAreRead) {
     MemoryRegistry registry;
     platform::ScopedRegistry scope(registry);
-    const size_t stored = EveryKind(kKey, true).size();
+    const size_t stored = EveryKind(kKey, true);
     const test::RegistryDump before = test::Dump(HKEY_CURRENT_USER, L"Software");
     std::vector<BYTE> file;
     ASSERT_TRUE(ExportKey(HKEY_CURRENT_USER, kKey, &file).ok);
@@ -111,10 +107,8 @@ TEST(RegTransferTest, EveryValueComesBackExactlyAndOldFilesAreRead) {
 TEST(RegTransferTest, AHostileOrMalformedFileIsRefusedWholeWithItsLine) {
     std::wstring deep;
     for (int i = 0; i < 17; ++i) deep += L"\\d";
-    const struct {
-        std::wstring text;
-        std::wstring error;  // how the message begins
-    } cases[] = {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        // the line, how the message begins
         {L"[" + kRoot + L"0]", L"line 5: [" + kRoot + L"0] lies outside"},
         {L"[-HKEY_CURRENT_USER\\Software]", L"line 5: [HKEY_CURRENT_USER\\Software] lies outside"},
         {L"[" + kRoot + L"\\..\\..\\Evil]", L"line 5: [" + kRoot + L"\\..\\..\\Evil] has an empty, \".\" or \"..\""},
@@ -131,12 +125,12 @@ TEST(RegTransferTest, AHostileOrMalformedFileIsRefusedWholeWithItsLine) {
     };
     MemoryRegistry registry;
     platform::ScopedRegistry scope(registry);
-    for (const auto& c : cases) {
+    for (const auto& [text, error] : cases) {
         const RegTransfer imported =
-            ImportKey(HKEY_CURRENT_USER, kKey, File(L"[" + kRoot + L"]\r\n\"A\"=\"1\"\r\n" + c.text));
+            ImportKey(HKEY_CURRENT_USER, kKey, File(L"[" + kRoot + L"]\r\n\"A\"=\"1\"\r\n" + text));
         EXPECT_TRUE(!imported.ok && imported.fileRefused);
-        EXPECT_EQ(imported.error.substr(0, c.error.size()), c.error);
-        EXPECT_EQ(registry.TotalCount(), 0u) << c.error;
+        EXPECT_EQ(imported.error.substr(0, error.size()), error);
+        EXPECT_EQ(registry.TotalCount(), 0u) << error;
     }
     // The longest names and the deepest key the registry and the export take.
     const std::wstring longest = L"[" + kRoot + deep.substr(4) + L"\\" + std::wstring(255, L'k') + L"]\r\n\"" +

@@ -68,15 +68,21 @@ TEST_F(ModuleTest, TheModalGuardStopsTheIdeAndRestoresWhatItChanged) {
         EXPECT_EQ(ide.EnableModelessCalls().size(), told) << shell;
     }
     ide::StandInIde ide;
-    ide.SetDialogOwner(kIdeOwner);
+    const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    ide.SetDialogOwner(owner);
     TheServiceSite().SetSite(ide.Provider());
     {
         const CVsModalState unasked(false);
-        EXPECT_TRUE(windows.IsEnabled(kIdeOwner));
-        const CVsModalState outer(true), inner(true);
-        TheServiceSite().SetSite(nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner));
+        const CVsModalState outer(true);
+        {
+            const CVsModalState inner(true);
+            TheServiceSite().SetSite(nullptr);
+        }
+        EXPECT_FALSE(IsWindowEnabled(owner)) << "the inner guard found it disabled and left it so";
     }
-    EXPECT_EQ(windows.EnableCalls().size(), 2u) << "disabled once, enabled once";
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
     EXPECT_EQ(ide.EnableModelessCalls(), (std::vector<bool>{false, false, false, true, true, true}));
     // A missing string formats nothing.
     std::wstring out = L"old";

@@ -13,13 +13,18 @@
 
 #include "ide/message_watch.h"
 #include "ide/options_dialog.h"
+#include "model/general_ppg.h"
 #include "module/module.h"
 #include "platform/host.h"
 #include "platform/window_system.h"
+#include "pages/gap_page.h"
+#include "pages/page_framework.h"
+#include "pages/string_list_editor.h"
 #include "satellite/resource_ids.h"
 #include "settings/options.h"
 #include "support/dialog_player.h"
 #include "support/sited_package.h"
+#include "testing/recording_window_system.h"
 
 namespace qz::pages {
 namespace {
@@ -48,9 +53,7 @@ const std::vector<ide::OptionsPage> kPages = {{module::GUID_TOGeneralPPG, L"Gene
 
 // The text of a window, or of the control `id` of a dialog.
 std::wstring Text(HWND window, int id = 0) {
-    wchar_t text[512] = {};
-    GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 512);
-    return text;
+    return platform::Win32WindowSystem().Text(id ? GetDlgItem(window, id) : window);
 }
 LRESULT Send(HWND page, int id, UINT message, WPARAM wParam = 0, const wchar_t* text = nullptr) {
     return SendDlgItemMessageW(page, id, message, wParam, reinterpret_cast<LPARAM>(text));
@@ -176,34 +179,24 @@ protected:
 };
 
 TEST_F(OptionsDialogTest, HowAShowingEndsNeverOverwritesTheSettings) {
-    const struct {
-        std::vector<int> visits;  // pages moved to after the General page, in order
-        int button;
-    } cases[] = {{{kGap}, PSBTN_CANCEL},
-                 {{kGap, kGeneral}, PSBTN_CANCEL},
-                 {{kGap, kCompilers}, PSBTN_CANCEL},
-                 {{}, PSBTN_CANCEL},
-                 {{kGap}, PSBTN_OK},
-                 {{kGap, kGeneral}, PSBTN_OK},
-                 {{kCompilers}, PSBTN_OK},
-                 {{}, PSBTN_OK},
-                 {{kGap}, PSBTN_APPLYNOW},
-                 {{kCompilers}, PSBTN_APPLYNOW},
-                 {{}, PSBTN_APPLYNOW}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.visits.size() << " pages, button " << c.button);
-        auto window = Show();
-        for (int page : c.visits) ASSERT_TRUE(window->Select(page));
-        window->Press(c.button);
-        EXPECT_EQ(window->IsOpen(), c.button == PSBTN_APPLYNOW);
-        if (c.button == PSBTN_APPLYNOW) window->Press(PSBTN_CANCEL);
-        window.reset();
-        ExpectNextShowingFaithful();
+    // The pages moved to after the General page, in order.
+    const std::vector<int> visits[] = {{}, {kGap}, {kGap, kGeneral}, {kGap, kCompilers}, {kCompilers}};
+    for (const int button : {PSBTN_CANCEL, PSBTN_OK, PSBTN_APPLYNOW}) {
+        for (const auto& pages : visits) {
+            SCOPED_TRACE(testing::Message() << pages.size() << " pages, button " << button);
+            auto window = Show();
+            for (int page : pages) ASSERT_TRUE(window->Select(page));
+            window->Press(button);
+            EXPECT_EQ(window->IsOpen(), button == PSBTN_APPLYNOW);
+            if (button == PSBTN_APPLYNOW) window->Press(PSBTN_CANCEL);
+            window.reset();
+            ExpectNextShowingFaithful();
+        }
     }
     // F1 asked once for the topic of the page on view, in the window of every showing.
     const std::wstring topic = L"tavrel.for.bldaps_dialog_toolsoptions_";
     const std::wstring topics[] = {topic + L"gen_for", topic + L"gap_for", topic + L"compilers_for"};
-    ASSERT_EQ(ide.F1Keywords().size(), 3 * std::size(cases));
+    ASSERT_EQ(ide.F1Keywords().size(), 3 * 3 * std::size(visits));
     for (size_t i = 0; i < ide.F1Keywords().size(); ++i) EXPECT_EQ(ide.F1Keywords()[i], topics[i % 3]);
 }
 
@@ -304,13 +297,25 @@ TEST_F(OptionsDialogTest, TheGeneralPagesListsAreCheckedEditedAndResetInPlace) {
         SetDlgItemTextW(general, fields[i], kept.c_str());
     }
     SetDlgItemTextW(general, IDC_GEN_FIXED_SOURCE_EXT, L".F90");
-    EXPECT_FALSE(window->Select(kGap));
-    EXPECT_EQ(messages.back(), Message(IDS_MSG_EXT_IN_TWO_LISTS, L".f90"));
+    {
+        // A warning over the Options window, the IDE's dialog owner meanwhile. The
+        // editor runs over a parent given to it instead, when one is.
+        test::RecordingWindowSystem recorder;
+        platform::ScopedWindowSystem recorded(recorder);
+        EXPECT_FALSE(window->Select(kGap));
+        ASSERT_EQ(recorder.MessageBoxes().size(), 1u);
+        const test::MessageBoxCall& box = recorder.MessageBoxes()[0];
+        EXPECT_EQ(box.caption + L": " + box.text, Message(IDS_MSG_EXT_IN_TWO_LISTS, L".f90"));
+        EXPECT_EQ(std::make_pair(box.owner, box.type), std::make_pair(window->Window(), UINT{MB_ICONWARNING | MB_OK}));
+        CStrListEditor editor;
+        editor.DoModal(general);
+        EXPECT_EQ(recorder.DialogParents(), std::vector<HWND>{general});
+    }
     Send(general, IDC_GEN_FREE_DEFAULTS, BM_CLICK);
     EXPECT_EQ(shown(), (std::vector<std::wstring>{L".f90", L"", L".F90", L".fi"}));
     Send(general, IDC_GEN_FIXED_DEFAULTS, BM_CLICK);
     EXPECT_EQ(shown(), (std::vector<std::wstring>{L".f90", L"", L".f;.for;.fpp", L".fi;.fd"}));
-    EXPECT_EQ(ide.MungeDialogFontCalls(), 8);
+    EXPECT_EQ(ide.MungeDialogFontCalls(), 9);  // each showing of the editor
     // Help stays with the editor: the IDE's help system shows its topic.
     ASSERT_EQ(ide.HelpTopics().size(), 24u);
     for (const auto& topic : ide.HelpTopics()) EXPECT_TRUE(topic.file.empty() && topic.id == 0 && topic.command == 4);
@@ -424,6 +429,74 @@ TEST_F(OptionsDialogTest, AHiddenPageKeepsNoFocusSoMnemonicsStillAnswer) {
     PropSheet_IsDialogMessage(window->Window(), &alt);
     EXPECT_EQ(Send(window->PageWindow(kGap), IDC_GAP_SHOW_DIALOGS, BM_GETCHECK), BST_CHECKED);
     EXPECT_EQ(Text(general, IDC_GEN_FREE_SOURCE_EXT), L".f90;.f95") << "a mnemonic reached the hidden page";
+}
+
+// A page's window as a property sheet makes it, under a window never shown, in
+// the ways the Options window of this stand-in IDE never takes.
+class PageWindowTest : public OptionsDialogTest {
+protected:
+    ~PageWindowTest() override { DestroyWindow(host); }
+    // The GAP page as the IDE asks the package for it.
+    VSPROPSHEETPAGE GapPage() {
+        VSPROPSHEETPAGE sheet{};
+        EXPECT_EQ(package->GetPropertyPage(module::GUID_TOGAPPPG, &sheet), S_OK);
+        return sheet;
+    }
+
+    const HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+};
+
+// The IDE keeps a page's window from one showing to the next: its next
+// activation shows the settings again after a cancel or an apply, and keeps
+// the edits of the showing otherwise.
+TEST_F(PageWindowTest, TheNextActivationShowsTheSettingsAfterCancelOrApplyOnly) {
+    Store(settings::kOptGapLevel, Value::Dword(1));
+    ide::PageWindow page(GapPage(), host);
+    Send(page.Window(), IDC_GAP_LEVEL, CB_SETCURSEL, 3);
+    EXPECT_EQ(page.Notify(PSN_KILLACTIVE, host), 0) << "the page is always valid";
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Send(page.Window(), IDC_GAP_LEVEL, CB_GETCURSEL), 3) << "moved between pages";
+    EXPECT_EQ(page.Notify(PSN_QUERYCANCEL, host), 0) << "cancel is never refused";
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Send(page.Window(), IDC_GAP_LEVEL, CB_GETCURSEL), 1) << "cancelled";
+    Send(page.Window(), IDC_GAP_LEVEL, CB_SETCURSEL, 2);
+    EXPECT_EQ(page.Notify(PSN_APPLY, host), PSNRET_NOERROR);
+    Store(settings::kOptGapLevel, Value::Dword(0));  // by a script, after the apply
+    page.Notify(PSN_SETACTIVE, host);
+    EXPECT_EQ(Send(page.Window(), IDC_GAP_LEVEL, CB_GETCURSEL), 0) << "applied";
+}
+
+// A window the sheet left without a host (here one of no parent and no owner)
+// is never applied: it would write controls it never filled. A second window
+// of the kind, made before the first is released, keeps its binding when the
+// first goes.
+TEST_F(PageWindowTest, OnlyTheBoundWindowIsApplied) {
+    const auto before = Everything();
+    const VSPROPSHEETPAGE sheet = GapPage();
+    PROPSHEETPAGEW record = ide::PageRecord(sheet);
+    record.pfnCallback(nullptr, PSPCB_CREATE, &record);
+    const HWND unbound = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(record.pfnDlgProc(unbound, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record)), 0);
+    NMHDR apply{unbound, 0, PSN_APPLY};
+    EXPECT_EQ(record.pfnDlgProc(unbound, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), 0);
+    EXPECT_EQ(Everything(), before);
+    DestroyWindow(unbound);
+    record.pfnCallback(nullptr, PSPCB_RELEASE, &record);
+    auto first = std::make_unique<ide::PageWindow>(sheet, host);
+    ide::PageWindow second(sheet, host);
+    Send(second.Window(), IDC_GAP_LEVEL, CB_SETCURSEL, 0);
+    first.reset();
+    second.Notify(PSN_APPLY, host);
+    EXPECT_EQ(Stored(settings::kOptGapLevel), Value::Dword(0));
+    second.Close();
+    EXPECT_EQ(StateOf(PageKind::Gap).created, 0) << "every page object is freed";
+    // A page made for another model (of another package) takes it, and lets the first go.
+    platform::ComPtr<IQZGeneralPPG> other;
+    ASSERT_EQ(model::CQZGeneralPPG::Create(other.Put()), S_OK);
+    VSPROPSHEETPAGE otherSheet{};
+    ASSERT_EQ(CreateGapPage(other.Get(), other.Get(), &otherSheet), S_OK);
+    other->AddRef();
+    EXPECT_EQ(other->Release(), 2u);
 }
 
 }  // namespace
