@@ -1,19 +1,15 @@
-// The recording window system stands in for Win32 in every page test, so it
-// must answer as Win32 does where both can be asked without showing a window.
-// The host flag: this machine's, unless a test installs another.
+// Enabling a window through the Win32 window system, and the host flag: this
+// machine's, unless a test installs another.
 #include <gtest/gtest.h>
 
 #include "platform/host.h"
-#include "testing/recording_window_system.h"
+#include "platform/window_system.h"
 
 namespace qz::platform {
 namespace {
 
-class WindowSystemContract : public ::testing::TestWithParam<bool> {};  // whether the recording one
-
-TEST_P(WindowSystemContract, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNeverEnabled) {
-    test::RecordingWindowSystem recording;
-    IWindowSystem& windows = GetParam() ? static_cast<IWindowSystem&>(recording) : Win32WindowSystem();
+TEST(WindowSystemTest, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNeverEnabled) {
+    IWindowSystem& windows = Win32WindowSystem();
     // A real top-level window, never shown; the tests run under the null driver.
     const HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
@@ -27,9 +23,6 @@ TEST_P(WindowSystemContract, EnableAnswersWhetherTheWindowWasDisabledAndNullIsNe
     EXPECT_FALSE(windows.Enable(nullptr, true));
     EXPECT_FALSE(windows.IsEnabled(nullptr));
 }
-
-INSTANTIATE_TEST_SUITE_P(Implementations, WindowSystemContract, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "recording" : "win32"; });
 
 // Tests run as 64-bit programs on an x86-64 machine.
 TEST(X64HostTest, DetectsThisMachineAndYieldsToATestsFlag) {
